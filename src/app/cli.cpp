@@ -1,0 +1,243 @@
+#include "cli.h"
+
+#include "brikmux/version.h"
+#include "conversion/file_system.h"
+#include "conversion/merge.h"
+#include "conversion/model_text.h"
+#include "conversion/paths.h"
+#include "conversion/split.h"
+#include "terminal_prompter.h"
+
+#include <map>
+#include <ostream>
+#include <string_view>
+
+namespace brikmux {
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+constexpr std::string_view kUsageText =
+    "Usage:\n"
+    "  brikmux-cli merge [--dat-dir DIR] [--mpd-dir DIR] [--ldraw DIR] [--author TEXT]\n"
+    "                    [--mpd NAME] [--ldr] [--yes|--no] [--verbose] MAIN\n"
+    "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n"
+    "  brikmux-cli --help | --version\n";
+
+constexpr std::string_view kHelpText =
+    "Merge an LDraw model and its custom sub-files into one .mpd file, or split an .mpd file\n"
+    "back into .dat files.\n"
+    "\n"
+    "merge: MAIN is the main .dat file's name in the DAT folder; without --dat-dir it may be a\n"
+    "path, whose folder becomes the DAT folder. Every sub-file it references, directly or through\n"
+    "other sub-files, that the LDraw library's parts and p folders do not hold is read from the\n"
+    "DAT folder and written as a section of the .mpd file.\n"
+    "  --dat-dir DIR   folder of the .dat files\n"
+    "  --mpd-dir DIR   folder of the .mpd file (default: the DAT folder)\n"
+    "  --ldraw DIR     the LDraw library (default: $LDRAWDIR, then the remembered folder)\n"
+    "  --author TEXT   author name for the header (default: the remembered name, or Brikmux)\n"
+    "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
+    "  --ldr           also follow references to .ldr files\n"
+    "\n"
+    "split: MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path,\n"
+    "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder.\n"
+    "  --mpd-dir DIR   folder of the .mpd file\n"
+    "  --dat-dir DIR   folder the .dat files are written to (default: the MPD folder)\n"
+    "\n"
+    "Both:\n"
+    "  --yes, --no     answer every overwrite question Yes or No (default: ask on the\n"
+    "                  terminal; with no terminal, No)\n"
+    "  --verbose       list the files written after the completion message\n"
+    "\n"
+    "Exit status: 0 when the operation ran to its end (declined overwrites included), 1 on a\n"
+    "failure, 2 on a usage error.\n";
+
+struct Options {
+    std::string command;
+    std::map<std::string, std::string, std::less<>> values; // --dat-dir, --mpd-dir, ...
+    std::vector<std::string> operands;
+    TerminalPrompter::Answer answer = TerminalPrompter::Answer::Ask;
+    bool ldr = false;
+    bool verbose = false;
+};
+
+class UsageError {
+public:
+    explicit UsageError(std::string text) : m_text(std::move(text)) {}
+    const std::string& text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+bool takesValue(std::string_view command, std::string_view option)
+{
+    if (option == "--dat-dir" || option == "--mpd-dir") {
+        return true;
+    }
+    return command == "merge" && (option == "--ldraw" || option == "--author" || option == "--mpd");
+}
+
+Options parse(const std::vector<std::string>& args)
+{
+    Options options;
+    options.command = args.front();
+    bool answered = false;
+    bool operandsOnly = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
+            options.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            operandsOnly = true;
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (takesValue(options.command, name)) {
+            if (equals != std::string::npos) {
+                options.values[name] = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                options.values[name] = args[++i];
+            } else {
+                throw UsageError(name + " needs a value");
+            }
+        } else if (arg == "--yes" || arg == "--no") {
+            if (answered) {
+                throw UsageError("give --yes or --no, not both");
+            }
+            answered = true;
+            options.answer = arg == "--yes" ? TerminalPrompter::Answer::AlwaysYes : TerminalPrompter::Answer::AlwaysNo;
+        } else if (arg == "--ldr" && options.command == "merge") {
+            options.ldr = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
+        } else {
+            throw UsageError("unknown option " + arg + " for " + options.command);
+        }
+    }
+    if (options.operands.size() != 1) {
+        throw UsageError(options.operands.empty() ? options.command + " needs a file name"
+                                                  : options.command + " takes one file name");
+    }
+    return options;
+}
+
+const std::string* value(const Options& options, std::string_view name)
+{
+    const auto found = options.values.find(name);
+    return found == options.values.end() ? nullptr : &found->second;
+}
+
+// A folder given on the command line, ending in one separator; the empty text is the current folder.
+std::string folderField(const std::string& folder)
+{
+    return withTrailingSeparator(folder.empty() ? std::string(".") : folder);
+}
+
+// Splits path into its folder (ending in a separator) and its last component.
+std::pair<std::string, std::string> splitPath(const std::string& path)
+{
+#ifdef _WIN32
+    const auto separator = path.find_last_of("\\/");
+#else
+    const auto separator = path.find_last_of('/');
+#endif
+    if (separator == std::string::npos) {
+        return {folderField(""), path};
+    }
+    return {folderField(path.substr(0, separator + 1)), path.substr(separator + 1)};
+}
+
+std::string lastComponent(const std::string& name)
+{
+    const auto separator = name.find_last_of("\\/");
+    return separator == std::string::npos ? name : name.substr(separator + 1);
+}
+
+int merge(const Options& options, CliEnvironment& environment, Prompter& prompter)
+{
+    MergeJob job;
+    std::string mainName = options.operands.front();
+    if (const auto* datDir = value(options, "--dat-dir")) {
+        job.datPath = folderField(*datDir);
+    } else {
+        std::tie(job.datPath, mainName) = splitPath(mainName);
+    }
+    const auto* mpdDir = value(options, "--mpd-dir");
+    job.mpdPath = mpdDir != nullptr ? folderField(*mpdDir) : job.datPath;
+    const auto* mpdName = value(options, "--mpd");
+    job.mpdName = mpdName != nullptr ? *mpdName : mpdNameFor(lastComponent(mainName));
+
+    const auto* ldraw = value(options, "--ldraw");
+    if (ldraw != nullptr) {
+        job.ldrawPath = folderField(*ldraw);
+    } else if (environment.ldrawDir && !environment.ldrawDir->empty()) {
+        job.ldrawPath = folderField(*environment.ldrawDir);
+    } else if (environment.ldrawPath && !environment.ldrawPath->empty()) {
+        job.ldrawPath = folderField(*environment.ldrawPath);
+    } else {
+        throw UsageError("no LDraw library: give --ldraw DIR or set LDRAWDIR");
+    }
+    const auto* author = value(options, "--author");
+    job.authorName = author != nullptr ? *author : environment.authorName.value_or("Brikmux");
+    job.referenceKinds = options.ldr ? ReferenceKinds::DatAndLdr : ReferenceKinds::DatOnly;
+
+    NativeFileSystem fileSystem;
+    const MergeResult result = MergeToMPD(mainName, job, fileSystem, prompter);
+    return result.status == MergeResult::Status::Failed ? kFailure : kSuccess;
+}
+
+int split(const Options& options, Prompter& prompter)
+{
+    SplitJob job;
+    std::string name = options.operands.front();
+    if (const auto* mpdDir = value(options, "--mpd-dir")) {
+        job.mpdPath = folderField(*mpdDir);
+    } else {
+        std::tie(job.mpdPath, name) = splitPath(name);
+    }
+    const auto* datDir = value(options, "--dat-dir");
+    job.datPath = datDir != nullptr ? folderField(*datDir) : job.mpdPath;
+
+    NativeFileSystem fileSystem;
+    const SplitResult result = SplitMPD(name, job, fileSystem, prompter);
+    return result.status == SplitResult::Status::Failed ? kFailure : kSuccess;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
+{
+    if (args.empty()) {
+        environment.errors << kUsageText;
+        return kUsage;
+    }
+    if (args.front() == "--help" || args.front() == "-h") {
+        environment.output << kUsageText << "\n" << kHelpText;
+        return kSuccess;
+    }
+    if (args.front() == "--version") {
+        environment.output << "brikmux-cli " << version::kText << "\n";
+        return kSuccess;
+    }
+    try {
+        if (args.front() != "merge" && args.front() != "split") {
+            throw UsageError("unknown command " + args.front());
+        }
+        const Options options = parse(args);
+        TerminalPrompter prompter(environment.input, environment.output, environment.errors,
+                                  environment.inputIsTerminal, options.answer, options.verbose);
+        return options.command == "merge" ? merge(options, environment, prompter) : split(options, prompter);
+    } catch (const UsageError& error) {
+        environment.errors << "brikmux-cli: " << error.text() << "\n" << kUsageText;
+        return kUsage;
+    }
+}
+
+} // namespace brikmux

@@ -1,0 +1,204 @@
+#include "file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace brikmux {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}
+
+fs::path toPath(const std::string& text)
+{
+    return fs::path(text);
+}
+
+EntryKind kindFromType(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::not_found:
+    case fs::file_type::none:
+        return EntryKind::Missing;
+    case fs::file_type::regular:
+        return EntryKind::File;
+    case fs::file_type::directory:
+        return EntryKind::Folder;
+    default:
+        return EntryKind::Other;
+    }
+}
+
+class NativeInputFile final : public InputFile {
+public:
+    explicit NativeInputFile(std::FILE* file) : m_file(file) {}
+    ~NativeInputFile() override { std::fclose(m_file); }
+    NativeInputFile(const NativeInputFile&) = delete;
+    NativeInputFile& operator=(const NativeInputFile&) = delete;
+
+    Status read(char* buffer, std::size_t size, std::size_t& count) override
+    {
+        count = std::fread(buffer, 1, size, m_file);
+        if (count < size && std::ferror(m_file)) {
+            return Status::failure(systemReason(errno));
+        }
+        return Status::ok();
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+class NativeOutputFile final : public OutputFile {
+public:
+    NativeOutputFile(std::FILE* file, std::string path) : m_file(file), m_path(std::move(path)) {}
+    ~NativeOutputFile() override
+    {
+        if (m_file != nullptr) {
+            std::fclose(m_file);
+        }
+        if (!m_committed) {
+            std::error_code ignored;
+            fs::remove(toPath(m_path), ignored);
+        }
+    }
+    NativeOutputFile(const NativeOutputFile&) = delete;
+    NativeOutputFile& operator=(const NativeOutputFile&) = delete;
+
+    Status write(const char* data, std::size_t size) override
+    {
+        if (m_file == nullptr) {
+            return Status::failure("the file is already closed");
+        }
+        if (std::fwrite(data, 1, size, m_file) != size) {
+            return Status::failure(systemReason(errno));
+        }
+        return Status::ok();
+    }
+
+    Status commit(const std::string& target) override
+    {
+        if (m_file == nullptr) {
+            return Status::failure("the file is already closed");
+        }
+        // fclose flushes the stream; a full disk often shows only here.
+        const bool flushed = std::fflush(m_file) == 0 && std::ferror(m_file) == 0;
+        const int flushError = errno;
+        const bool closed = std::fclose(m_file) == 0;
+        const int closeError = errno;
+        m_file = nullptr;
+        if (!flushed) {
+            return Status::failure(systemReason(flushError));
+        }
+        if (!closed) {
+            return Status::failure(systemReason(closeError));
+        }
+        std::error_code error;
+        fs::rename(toPath(m_path), toPath(target), error);
+        if (error) {
+            return Status::failure(error.message());
+        }
+        m_committed = true;
+        return Status::ok();
+    }
+
+private:
+    std::FILE* m_file;
+    std::string m_path;
+    bool m_committed = false;
+};
+
+std::string temporaryName()
+{
+    static thread_local std::mt19937_64 generator{std::random_device{}()};
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string name = ".brikmux-";
+    auto bits = generator();
+    for (int i = 0; i < 12; ++i) {
+        name += kDigits[bits & 15U];
+        bits >>= 4U;
+    }
+    return name + ".tmp";
+}
+
+} // namespace
+
+EntryKind NativeFileSystem::kindOf(const std::string& path) const
+{
+    std::error_code error;
+    const auto status = fs::status(toPath(path), error);
+    return kindFromType(status.type());
+}
+
+Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEntry>& entries) const
+{
+    entries.clear();
+    std::error_code error;
+    fs::directory_iterator it(toPath(folder), error);
+    if (error) {
+        return Status::failure(error.message());
+    }
+    for (const fs::directory_iterator end; it != end; it.increment(error)) {
+        if (error) {
+            return Status::failure(error.message());
+        }
+        std::error_code typeError;
+        // The entry's type comes from the listing itself unless it is a link; links are followed.
+        const auto type = it->status(typeError).type();
+        entries.push_back({it->path().filename().string(), kindFromType(type)});
+    }
+    if (error) {
+        return Status::failure(error.message());
+    }
+    return Status::ok();
+}
+
+Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr<InputFile>& file)
+{
+    errno = 0;
+    std::FILE* handle = std::fopen(path.c_str(), "rb");
+    if (handle == nullptr) {
+        return Status::failure(systemReason(errno != 0 ? errno : ENOENT));
+    }
+    file = std::make_unique<NativeInputFile>(handle);
+    return Status::ok();
+}
+
+Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file)
+{
+    const fs::path base = toPath(folder.empty() ? std::string(".") : folder);
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const std::string path = (base / temporaryName()).string();
+        errno = 0;
+        // "x": fail rather than open a file that someone else created under the same name.
+        std::FILE* handle = std::fopen(path.c_str(), "wbx");
+        if (handle != nullptr) {
+            file = std::make_unique<NativeOutputFile>(handle, path);
+            return Status::ok();
+        }
+        if (errno != EEXIST) {
+            return Status::failure(systemReason(errno != 0 ? errno : EACCES));
+        }
+    }
+    return Status::failure(systemReason(EEXIST));
+}
+
+Status NativeFileSystem::createFolders(const std::string& folder)
+{
+    std::error_code error;
+    fs::create_directories(toPath(folder), error);
+    if (error) {
+        return Status::failure(error.message());
+    }
+    return Status::ok();
+}
+
+} // namespace brikmux

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "status.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brikmux {
+
+// What a path names. Links are followed: a link to a file is a File.
+enum class EntryKind { Missing, File, Folder, Other };
+
+struct DirectoryEntry {
+    std::string name;
+    EntryKind kind = EntryKind::Other;
+};
+
+// A file opened for reading.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to size bytes into buffer and sets count to the number read, 0 at the end of the file.
+    virtual Status read(char* buffer, std::size_t size, std::size_t& count) = 0;
+};
+
+// A new file, written under a temporary name in its folder. It replaces its target only when
+// committed; destroying it uncommitted removes it, so a target is never left half written.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    // Appends size bytes of data.
+    virtual Status write(const char* data, std::size_t size) = 0;
+    // Closes the file and renames it to target, which must lie in the same folder; an existing
+    // target is replaced as a whole.
+    virtual Status commit(const std::string& target) = 0;
+};
+
+// The calls that the conversion core makes on the file system. Paths are byte strings in the
+// platform's form; tests replace this with a double that fails chosen calls.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Returns what path names, following links.
+    virtual EntryKind kindOf(const std::string& path) const = 0;
+    // Lists the entries of folder (without "." and "..") into entries.
+    virtual Status list(const std::string& folder, std::vector<DirectoryEntry>& entries) const = 0;
+    // Opens the file at path for reading.
+    virtual Status openForReading(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+    // Creates a new temporary output file in folder, which must exist.
+    virtual Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) = 0;
+    // Creates folder and any missing folders above it.
+    virtual Status createFolders(const std::string& folder) = 0;
+};
+
+// The file system of this machine.
+class NativeFileSystem final : public FileSystem {
+public:
+    EntryKind kindOf(const std::string& path) const override;
+    Status list(const std::string& folder, std::vector<DirectoryEntry>& entries) const override;
+    Status openForReading(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) override;
+    Status createFolders(const std::string& folder) override;
+};
+
+} // namespace brikmux

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "case_resolver.h"
+#include "string_hash.h"
+
+#include <string>
+#include <string_view>
+
+namespace brikmux {
+
+// Tells the files of an LDraw library from custom sub-files. Each library folder is listed at
+// most once, and each name is answered at most once, for the life of the object.
+class LibraryIndex {
+public:
+    // ldrawPath is the library folder (it holds "Parts" and "P", in any letter case).
+    LibraryIndex(const FileSystem& fileSystem, std::string ldrawPath);
+
+    // True when the library's P or Parts folder holds a regular file of that name, letter case
+    // aside. Assumes name is not empty.
+    bool IsLibraryFile(std::string_view name);
+
+private:
+    bool holds(std::string_view folder, std::string_view name);
+
+    std::string m_ldrawPath;
+    CaseResolver m_resolver;
+    StringMap<bool> m_answers;
+};
+
+} // namespace brikmux

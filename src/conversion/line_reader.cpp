@@ -1,0 +1,91 @@
+#include "line_reader.h"
+
+#include <cstring>
+
+namespace brikmux {
+
+LineReader::LineReader(InputFile& file, std::size_t blockSize) : m_file(file), m_buffer(blockSize == 0 ? 1 : blockSize) {}
+
+bool LineReader::refill()
+{
+    if (m_atEnd) {
+        return false;
+    }
+    std::size_t count = 0;
+    m_status = m_file.read(m_buffer.data(), m_buffer.size(), count);
+    if (!m_status || count == 0) {
+        m_atEnd = true;
+        return false;
+    }
+    m_begin = 0;
+    m_end = count;
+    m_nextCR = kUnknown;
+    m_nextLF = kUnknown;
+    return true;
+}
+
+std::size_t LineReader::nextLineEnd()
+{
+    const char* data = m_buffer.data();
+    auto find = [&](std::size_t& cached, char wanted) {
+        if (cached == kUnknown || cached < m_begin) {
+            const void* hit = std::memchr(data + m_begin, wanted, m_end - m_begin);
+            cached = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : m_end;
+        }
+        return cached;
+    };
+    const std::size_t cr = find(m_nextCR, '\r');
+    const std::size_t lf = find(m_nextLF, '\n');
+    return cr < lf ? cr : lf;
+}
+
+bool LineReader::next(std::string_view& line)
+{
+    bool carrying = false;
+    m_carry.clear();
+    for (;;) {
+        if (m_begin == m_end && !refill()) {
+            if (carrying && m_status) {
+                line = m_carry;
+                ++m_lineNumber;
+                return true;
+            }
+            return false;
+        }
+        if (m_skipLineFeed) {
+            // The line feed of a CR LF pair split across two blocks.
+            m_skipLineFeed = false;
+            if (m_buffer[m_begin] == '\n') {
+                ++m_begin;
+                continue;
+            }
+        }
+        const std::size_t end = nextLineEnd();
+        if (end == m_end) {
+            m_carry.append(m_buffer.data() + m_begin, end - m_begin);
+            carrying = true;
+            m_begin = m_end;
+            continue;
+        }
+        if (carrying) {
+            m_carry.append(m_buffer.data() + m_begin, end - m_begin);
+            line = m_carry;
+        } else {
+            line = std::string_view(m_buffer.data() + m_begin, end - m_begin);
+        }
+        m_begin = end + 1;
+        if (m_buffer[end] == '\r') {
+            if (m_begin < m_end) {
+                if (m_buffer[m_begin] == '\n') {
+                    ++m_begin;
+                }
+            } else {
+                m_skipLineFeed = true;
+            }
+        }
+        ++m_lineNumber;
+        return true;
+    }
+}
+
+} // namespace brikmux

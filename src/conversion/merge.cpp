@@ -1,0 +1,178 @@
+#include "merge.h"
+
+#include "case_resolver.h"
+#include "library.h"
+#include "line_reader.h"
+#include "line_writer.h"
+#include "messages.h"
+#include "paths.h"
+#include "string_hash.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace brikmux {
+
+namespace {
+
+std::string folderOf(const std::string& path)
+{
+    const auto separator = path.find_last_of(kSeparator);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+std::string whyNotReadable(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Folder:
+        return std::generic_category().message(EISDIR);
+    case EntryKind::Other:
+        return "Not a regular file";
+    default:
+        return std::generic_category().message(ENOENT);
+    }
+}
+
+// One run of the merge: the work list and what the walk has found so far.
+class Merge {
+public:
+    Merge(const MergeJob& job, FileSystem& fileSystem, Prompter& prompter)
+        : m_job(job), m_fileSystem(fileSystem), m_prompter(prompter), m_library(fileSystem, job.ldrawPath),
+          m_datFolder(fileSystem)
+    {
+    }
+
+    MergeResult run(std::string_view mainName);
+
+private:
+    void AppendDATFile(std::size_t index);
+    bool fail(const Message& message)
+    {
+        m_prompter.reportFailure(message);
+        return false;
+    }
+    bool writeAll(const std::string& target);
+
+    const MergeJob& m_job;
+    FileSystem& m_fileSystem;
+    Prompter& m_prompter;
+    LibraryIndex m_library;
+    CaseResolver m_datFolder;
+    std::vector<std::string> m_datFiles;
+    std::vector<std::size_t> m_referrers; // index of the file that queued each entry
+    StringSet m_queued;
+    std::vector<messages::UnreadableFile> m_unreadable;
+    LineWriter* m_output = nullptr;
+};
+
+MergeResult Merge::run(std::string_view mainName)
+{
+    m_datFiles.assign(1, std::string(mainName));
+    m_referrers.assign(1, 0);
+    m_queued.insert(std::string(mainName));
+
+    MergeResult result;
+    result.mpdName = m_job.mpdName;
+    if (!endsWithIgnoringCase(result.mpdName, ".mpd")) {
+        result.mpdName += ".mpd";
+    }
+    const std::string target = joinPath(m_job.mpdPath, result.mpdName);
+    if (m_fileSystem.kindOf(target) == EntryKind::File && !m_prompter.askYesNo(messages::mergeOutputExists())) {
+        result.status = MergeResult::Status::Declined;
+        result.datFiles = m_datFiles;
+        return result;
+    }
+    const bool created = writeAll(target);
+    result.datFiles = std::move(m_datFiles);
+    if (created) {
+        std::string details;
+        for (const auto& name : result.datFiles) {
+            details += name + "\n";
+        }
+        m_prompter.inform(messages::mergeCreated(result.mpdName, result.datFiles.size() - 1, std::move(details)));
+    }
+    result.status = created ? MergeResult::Status::Created : MergeResult::Status::Failed;
+    return result;
+}
+
+bool Merge::writeAll(const std::string& target)
+{
+    if (m_datFiles.front().empty()) {
+        return fail(messages::mergeWithoutMainFile());
+    }
+    std::unique_ptr<OutputFile> file;
+    if (const Status created = m_fileSystem.createOutput(folderOf(target), file); !created) {
+        return fail(messages::mergeCannotWrite(target, created.reason()));
+    }
+    LineWriter output(*file);
+    m_output = &output;
+    // The list grows while it is walked: names queued by one file are merged in the same run.
+    for (std::size_t index = 0; index < m_datFiles.size() && output.status(); ++index) {
+        output.write(fileMarkerLine(m_datFiles[index]));
+        if (index == 0) {
+            for (const auto& line : mpdHeader(m_job.authorName)) {
+                output.write(line);
+            }
+        }
+        AppendDATFile(index);
+    }
+    m_output = nullptr;
+    if (const Status flushed = output.flush(); !flushed) {
+        return fail(messages::mergeCannotWrite(target, flushed.reason()));
+    }
+    if (!m_unreadable.empty()) {
+        return fail(messages::mergeCannotRead(m_unreadable));
+    }
+    if (const Status committed = file->commit(target); !committed) {
+        return fail(messages::mergeCannotWrite(target, committed.reason()));
+    }
+    return true;
+}
+
+void Merge::AppendDATFile(std::size_t index)
+{
+    // A copy: queuing below may move the list's entries.
+    const std::string name = m_datFiles[index];
+    const std::string shownPath = joinPath(m_job.datPath, name);
+    auto unreadable = [&](std::string reason) {
+        m_unreadable.push_back({shownPath, std::move(reason), index == 0 ? std::string() : m_datFiles[m_referrers[index]]});
+    };
+
+    const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
+    if (!resolved.fileExists) {
+        unreadable(whyNotReadable(m_fileSystem.kindOf(shownPath)));
+        return;
+    }
+    std::unique_ptr<InputFile> file;
+    if (const Status opened = m_fileSystem.openForReading(resolved.path(), file); !opened) {
+        unreadable(opened.reason());
+        return;
+    }
+    LineReader reader(*file);
+    std::string_view line;
+    while (reader.next(line)) {
+        if (IsSubFileReference(line, m_job.referenceKinds)) {
+            const std::string_view subName = SubFileName(line);
+            if (!m_queued.contains(subName) && !m_library.IsLibraryFile(subName)) {
+                m_queued.emplace(subName);
+                m_datFiles.emplace_back(subName);
+                m_referrers.push_back(index);
+            }
+        }
+        if (!IsFileMarker(line)) {
+            m_output->write(line);
+        }
+    }
+    if (!reader.status()) {
+        unreadable(reader.status().reason());
+    }
+}
+
+} // namespace
+
+MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Prompter& prompter)
+{
+    return Merge(job, fileSystem, prompter).run(mainName);
+}
+
+} // namespace brikmux

@@ -1,0 +1,115 @@
+#include "messages.h"
+
+namespace brikmux::messages {
+
+namespace {
+
+constexpr const char* kMergeFailed = "Merge Failed";
+constexpr const char* kSplitFailed = "Split Failed";
+
+Message failure(const char* title, std::string text)
+{
+    return {title, std::move(text), MessageIcon::Critical, {}};
+}
+
+std::string quoted(std::string_view name)
+{
+    return "\"" + std::string(name) + "\"";
+}
+
+std::string sectionAt(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
+{
+    return "The section " + quoted(sectionName) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
+}
+
+std::string describe(const UnreadableFile& file)
+{
+    std::string text = file.path;
+    if (!file.referencedBy.empty()) {
+        text += " (referenced by " + file.referencedBy + ")";
+    }
+    return text + ": " + file.reason + ".";
+}
+
+} // namespace
+
+Message mergeOutputExists()
+{
+    return {"Output File Exists", "The output file you have chosen already exists. Do you wish to overwrite this file?",
+            MessageIcon::Warning, {}};
+}
+
+Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details)
+{
+    return {".MPD File Created",
+            std::string(mpdName) + " has been successfully created. " + std::to_string(mergedCount) +
+                " .DAT file(s) merged.",
+            MessageIcon::Information, std::move(details)};
+}
+
+Message mergeWithoutMainFile()
+{
+    return failure(kMergeFailed, "No .DAT file was chosen to merge.");
+}
+
+Message mergeCannotRead(const std::vector<UnreadableFile>& files)
+{
+    if (files.size() == 1) {
+        return failure(kMergeFailed, "Cannot read " + describe(files.front()));
+    }
+    std::string text = "Cannot read " + std::to_string(files.size()) + " .DAT files:";
+    for (const auto& file : files) {
+        text += "\n" + describe(file);
+    }
+    return failure(kMergeFailed, std::move(text));
+}
+
+Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason)
+{
+    return failure(kMergeFailed, "Cannot write " + std::string(mpdPath) + ": " + std::string(reason) + ".");
+}
+
+Message splitOutputExists(std::string_view sectionName)
+{
+    return {"Output File Exists",
+            "The .DAT file: " + std::string(sectionName) + " already exists. Do you wish to overwrite this file?",
+            MessageIcon::Warning, {}};
+}
+
+Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details)
+{
+    return {".MPD File Split",
+            std::string(mpdName) + " has been successfully split. " + std::to_string(sectionCount) +
+                " .DAT file(s) created.",
+            MessageIcon::Information, std::move(details)};
+}
+
+Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason)
+{
+    std::string text = "Cannot read " + std::string(mpdPath);
+    if (linesRead > 0) {
+        text += " after line " + std::to_string(linesRead);
+    }
+    return failure(kSplitFailed, text + ": " + std::string(reason) + ".");
+}
+
+Message splitMarkerWithoutName(std::string_view mpdName, std::uint64_t line)
+{
+    return failure(kSplitFailed, "The FILE marker on line " + std::to_string(line) + " of " + std::string(mpdName) +
+                                     " names no file.");
+}
+
+Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
+{
+    return failure(kSplitFailed,
+                   sectionAt(sectionName, mpdName, line) + " would be written outside the .DAT folder.");
+}
+
+Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
+                         std::uint64_t line, std::string_view reason)
+{
+    return failure(kSplitFailed, sectionAt(sectionName, mpdName, line) + " cannot be written to " +
+                                     std::string(path) + ": " + std::string(reason) + ".");
+}
+
+} // namespace brikmux::messages

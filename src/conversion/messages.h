@@ -1,0 +1,36 @@
+#pragma once
+
+#include "prompter.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The texts that the operations show, composed once so that the windows, the command line and
+// the tests say the same thing.
+namespace brikmux::messages {
+
+// A DAT file that a merge could not read.
+struct UnreadableFile {
+    std::string path;
+    std::string reason;
+    std::string referencedBy; // the file whose reference queued it; empty for the main file
+};
+
+Message mergeOutputExists();
+Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details);
+Message mergeWithoutMainFile();
+Message mergeCannotRead(const std::vector<UnreadableFile>& files);
+Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason);
+
+Message splitOutputExists(std::string_view sectionName);
+Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details);
+Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason);
+Message splitMarkerWithoutName(std::string_view mpdName, std::uint64_t line);
+Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpdName, std::uint64_t line);
+Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
+                         std::uint64_t line, std::string_view reason);
+
+} // namespace brikmux::messages

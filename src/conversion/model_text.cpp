@@ -1,0 +1,118 @@
+#include "model_text.h"
+
+#include "paths.h"
+
+namespace brikmux {
+
+namespace {
+
+constexpr bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+constexpr bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+double detail::leadingNumber(std::string_view text)
+{
+    std::string compact;
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') {
+            compact.push_back(c);
+        }
+    }
+    std::size_t i = 0;
+    double sign = 1.0;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
+        sign = compact[i] == '-' ? -1.0 : 1.0;
+        ++i;
+    }
+    double value = 0.0;
+    for (; i < compact.size() && isDigit(compact[i]); ++i) {
+        value = value * 10.0 + (compact[i] - '0');
+    }
+    if (i < compact.size() && compact[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < compact.size() && isDigit(compact[i]); ++i) {
+            value += (compact[i] - '0') * scale;
+            scale /= 10.0;
+        }
+    }
+    return sign * value;
+}
+
+bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
+{
+    const bool typeOne = detail::leadingNumber(line.substr(0, 2)) == 1.0;
+    const bool named = endsWithIgnoringCase(line, "dat") ||
+                       (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
+    return typeOne && named;
+}
+
+std::string_view SubFileName(std::string_view line)
+{
+    constexpr int kFieldsBeforeName = 14;
+    std::size_t pos = 0;
+    for (int field = 0; field < kFieldsBeforeName; ++field) {
+        while (pos < line.size() && isBlank(line[pos])) {
+            ++pos;
+        }
+        while (pos < line.size() && !isBlank(line[pos])) {
+            ++pos;
+        }
+    }
+    while (pos < line.size() && isBlank(line[pos])) {
+        ++pos;
+    }
+    if (pos < line.size()) {
+        return line.substr(pos);
+    }
+    // Too few fields for a full reference: the name is what follows the last blank.
+    const auto lastBlank = line.find_last_of(" \t");
+    return lastBlank == std::string_view::npos ? line : line.substr(lastBlank + 1);
+}
+
+bool IsFileMarker(std::string_view line)
+{
+    return line.substr(0, 6) == "0 FILE";
+}
+
+bool hasFileMarkerName(std::string_view line)
+{
+    return line.size() >= 7;
+}
+
+std::string_view FileMarkerName(std::string_view line)
+{
+    return line.size() >= 7 ? line.substr(7) : std::string_view();
+}
+
+std::string fileMarkerLine(std::string_view name)
+{
+    std::string line = "0 FILE ";
+    line += name;
+    return line;
+}
+
+std::string mpdNameFor(std::string_view datName)
+{
+    return std::string(datName.substr(0, datName.find('.'))) + ".mpd";
+}
+
+std::vector<std::string> mpdHeader(std::string_view authorName)
+{
+    return {
+        "0 MPD Author: " + std::string(authorName),
+        "0",
+        "0 This .MPD was compiled using Brikmux",
+        "0 " + std::string(kHomePage),
+        "0",
+    };
+}
+
+} // namespace brikmux

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brikmux {
+
+// Which references count as sub-files.
+enum class ReferenceKinds {
+    DatOnly,   // names ending in "dat"
+    DatAndLdr, // also names ending in "ldr"
+};
+
+// True when line is a sub-file reference: its first two characters read as the number 1 and it
+// ends in "dat" (or, with DatAndLdr, "ldr"), letter case aside.
+bool IsSubFileReference(std::string_view line, ReferenceKinds kinds = ReferenceKinds::DatOnly);
+
+// The name a sub-file reference carries: the text after the fourteen fields of line type, colour,
+// position and matrix, without its leading blanks. A line with fewer fields gives the text after
+// its last blank.
+std::string_view SubFileName(std::string_view line);
+
+// True when line begins with exactly "0 FILE" (letter case counts).
+bool IsFileMarker(std::string_view line);
+
+// The name a FILE marker carries: everything after its seventh character. A marker of seven
+// characters carries the empty name; one of six carries none (check hasFileMarkerName first).
+std::string_view FileMarkerName(std::string_view line);
+
+// True when a FILE marker line is long enough to carry a name (possibly empty).
+bool hasFileMarkerName(std::string_view line);
+
+// "0 FILE " followed by name.
+std::string fileMarkerLine(std::string_view name);
+
+// The lines that follow the first FILE marker of a merged file.
+std::vector<std::string> mpdHeader(std::string_view authorName);
+
+// The MPD name proposed for a DAT file: its name with the first "." and all after it replaced
+// by ".mpd" ("car.v2.dat" gives "car.mpd"), or ".mpd" appended when it holds no ".".
+std::string mpdNameFor(std::string_view datName);
+
+// The program's home page, as header lines name it.
+inline constexpr std::string_view kHomePage = "http://www.brikmux.org/~zelk/Brikmux/Brikmux.html";
+
+namespace detail {
+// Reads text as a number the lenient way: blanks ignored, digits with an optional sign and
+// decimal point read up to the first character that cannot continue them, anything else 0.
+double leadingNumber(std::string_view text);
+} // namespace detail
+
+} // namespace brikmux
