@@ -121,6 +121,10 @@ bool Split::startSection(std::string_view marker, std::uint64_t line)
             return true;
         }
     } else if (!target.folderExists) {
+        // Folders named in the section are created, but only inside a DAT folder that exists.
+        if (m_fileSystem.kindOf(m_job.datPath) != EntryKind::Folder) {
+            return cannotWrite(name, target.path(), line, std::generic_category().message(ENOENT));
+        }
         if (const Status created = m_fileSystem.createFolders(target.folder); !created) {
             return cannotWrite(name, target.path(), line, created.reason());
         }

@@ -1,0 +1,152 @@
+#include "test_support.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace brikmux::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir()
+{
+    std::random_device random;
+    for (;;) {
+        m_path = fs::temp_directory_path() / ("brikmux-test-" + std::to_string(random()));
+        if (fs::create_directory(m_path)) {
+            break;
+        }
+    }
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+}
+
+std::string TempDir::field() const
+{
+    return m_path.string() + "/";
+}
+
+void TempDir::write(const std::string& relative, const std::string& bytes) const
+{
+    const fs::path file = m_path / relative;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::string TempDir::read(const std::string& relative) const
+{
+    std::ifstream in(m_path / relative, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool TempDir::exists(const std::string& relative) const
+{
+    return fs::exists(m_path / relative);
+}
+
+std::vector<std::string> TempDir::list(const std::string& relative) const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_path / relative)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string crlf(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+bool ScriptedPrompter::askYesNo(const Message& question)
+{
+    calls.push_back({Call::Kind::Question, question});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << question.text;
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void ScriptedPrompter::inform(const Message& message)
+{
+    calls.push_back({Call::Kind::Information, message});
+}
+
+void ScriptedPrompter::reportFailure(const Message& message)
+{
+    calls.push_back({Call::Kind::Failure, message});
+}
+
+std::vector<Message> ScriptedPrompter::only(Call::Kind kind) const
+{
+    std::vector<Message> messages;
+    for (const auto& call : calls) {
+        if (call.kind == kind) {
+            messages.push_back(call.message);
+        }
+    }
+    return messages;
+}
+
+class FaultyOutputFile final : public OutputFile {
+public:
+    FaultyOutputFile(std::unique_ptr<OutputFile> file, FaultyFileSystem& owner) : m_file(std::move(file)), m_owner(owner) {}
+
+    Status write(const char* data, std::size_t size) override
+    {
+        if (++m_owner.m_writes == m_owner.failWrite) {
+            // Half of the block reaches the disk, as when it fills up mid-write.
+            (void)m_file->write(data, size / 2);
+            return Status::failure(m_owner.reason);
+        }
+        return m_file->write(data, size);
+    }
+    Status commit(const std::string& target) override
+    {
+        if (++m_owner.m_commits == m_owner.failCommit) {
+            return Status::failure(m_owner.reason);
+        }
+        return m_file->commit(target);
+    }
+
+private:
+    std::unique_ptr<OutputFile> m_file;
+    FaultyFileSystem& m_owner;
+};
+
+Status FaultyFileSystem::openForReading(const std::string& path, std::unique_ptr<InputFile>& file)
+{
+    if (++m_opens == failOpenForReading) {
+        return Status::failure(reason);
+    }
+    return m_native.openForReading(path, file);
+}
+
+Status FaultyFileSystem::createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file)
+{
+    if (++m_outputs == failCreateOutput) {
+        return Status::failure(reason);
+    }
+    std::unique_ptr<OutputFile> real;
+    Status created = m_native.createOutput(folder, real);
+    if (created) {
+        file = std::make_unique<FaultyOutputFile>(std::move(real), *this);
+    }
+    return created;
+}
+
+} // namespace brikmux::testing

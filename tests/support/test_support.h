@@ -1,0 +1,92 @@
+#pragma once
+
+#include "conversion/file_system.h"
+#include "conversion/prompter.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace brikmux::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    // The folder as a folder field: its path ending in a separator.
+    std::string field() const;
+    // Writes bytes to the file at relative, creating folders as needed.
+    void write(const std::string& relative, const std::string& bytes) const;
+    // The bytes of the file at relative.
+    std::string read(const std::string& relative) const;
+    bool exists(const std::string& relative) const;
+    // Names of the entries of the folder at relative, sorted.
+    std::vector<std::string> list(const std::string& relative = "") const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Lines joined, each ending in CR LF.
+std::string crlf(const std::vector<std::string>& lines);
+
+// A prompter that answers questions from a script and records every call.
+class ScriptedPrompter final : public Prompter {
+public:
+    struct Call {
+        enum class Kind { Question, Information, Failure } kind;
+        Message message;
+    };
+
+    std::deque<bool> answers; // answers to the next questions, in order
+    std::vector<Call> calls;
+
+    bool askYesNo(const Message& question) override;
+    void inform(const Message& message) override;
+    void reportFailure(const Message& message) override;
+
+    std::vector<Message> questions() const { return only(Call::Kind::Question); }
+    std::vector<Message> failures() const { return only(Call::Kind::Failure); }
+    std::vector<Message> informations() const { return only(Call::Kind::Information); }
+
+private:
+    std::vector<Message> only(Call::Kind kind) const;
+};
+
+// The machine's file system, except that chosen calls fail: the N-th (counted from 1) opening
+// for reading, creation of an output, write, or commit.
+class FaultyFileSystem final : public FileSystem {
+public:
+    int failOpenForReading = 0;
+    int failCreateOutput = 0;
+    int failWrite = 0;
+    int failCommit = 0;
+    std::string reason = "No space left on device";
+
+    EntryKind kindOf(const std::string& path) const override { return m_native.kindOf(path); }
+    Status list(const std::string& folder, std::vector<DirectoryEntry>& entries) const override
+    {
+        return m_native.list(folder, entries);
+    }
+    Status openForReading(const std::string& path, std::unique_ptr<InputFile>& file) override;
+    Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) override;
+    Status createFolders(const std::string& folder) override { return m_native.createFolders(folder); }
+
+private:
+    friend class FaultyOutputFile;
+    NativeFileSystem m_native;
+    int m_opens = 0;
+    int m_outputs = 0;
+    int m_writes = 0;
+    int m_commits = 0;
+};
+
+} // namespace brikmux::testing
