@@ -1,0 +1,131 @@
+#include "app/terminal_prompter.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace brikmux {
+namespace {
+
+using testing::crlf;
+using testing::TempDir;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    Cli()
+    {
+        for (const char* name : {"buggy.dat", "chassis.dat", "wheel.dat", "axle.dat"}) {
+            std::filesystem::copy_file(std::filesystem::path(BRIKMUX_EXAMPLES_DIR) / "buggy" / name, dir.path() / name);
+        }
+    }
+
+    // Runs brikmux-cli in dir with standard input from /dev/null; environment is put in front.
+    Outcome cli(const std::string& args, const std::string& environment = "")
+    {
+        const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" + dir.path().string() +
+                                    "' " + environment + " '" BRIKMUX_CLI "' " + args + " >'" + (io.path() / "out").string() +
+                                    "' 2>'" + (io.path() / "err").string() + "' </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, io.read("out"), io.read("err")};
+    }
+
+    const std::string library = "--ldraw '" BRIKMUX_EXAMPLES_DIR "/ldraw'";
+    TempDir dir;
+    TempDir io;
+};
+
+TEST_F(Cli, UsageErrorsExitWithTwo)
+{
+    EXPECT_EQ(cli("--version").out, "brikmux-cli 1.2.2\n");
+    EXPECT_NE(cli("--help").out.find("brikmux-cli merge"), std::string::npos);
+    const char* wrong[] = {"", "frobnicate x", "merge", "merge " /* no ldraw */ "buggy.dat", "merge --ldraw x a.dat b.dat",
+                           "merge --ldraw x --yes --no a.dat", "split --ldraw x a.mpd", "merge --ldraw", "split --bogus a.mpd"};
+    for (const char* args : wrong) {
+        const Outcome run = cli(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find("Usage:"), std::string::npos) << args;
+        EXPECT_TRUE(run.out.empty()) << args;
+    }
+}
+
+TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
+{
+    Outcome merged = cli("merge " + library + " --mpd-dir out/ buggy.dat", "");
+    EXPECT_EQ(merged.status, 1) << "out/ does not exist yet";
+    std::filesystem::create_directory(dir.path() / "out");
+    merged = cli("merge --author 'A. Builder' --mpd-dir out/ " + library + " ./buggy.dat");
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, "buggy.mpd has been successfully created. 3 .DAT file(s) merged.\n");
+    EXPECT_TRUE(merged.err.empty());
+    EXPECT_NE(dir.read("out/buggy.mpd").find("0 FILE buggy.dat\r\n0 MPD Author: A. Builder\r\n"), std::string::npos);
+
+    const Outcome split = cli("split --dat-dir back out/buggy.mpd");
+    EXPECT_EQ(split.status, 1) << "back/ does not exist";
+    std::filesystem::create_directory(dir.path() / "back");
+    const Outcome again = cli("split --mpd-dir out --dat-dir back/ --verbose buggy.mpd");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, "buggy.mpd has been successfully split. 4 .DAT file(s) created.\n"
+                         "buggy.dat\nchassis.dat\nwheel.dat\naxle.dat\n");
+    for (const char* name : {"chassis.dat", "wheel.dat", "axle.dat"}) {
+        EXPECT_EQ(dir.read(std::string("back/") + name), dir.read(name)) << name;
+    }
+
+    // LDRAWDIR stands in for --ldraw; the DAT folder may be given apart from the name.
+    const Outcome fromEnvironment = cli("merge --dat-dir . --mpd other --yes wheel.dat", "LDRAWDIR='" BRIKMUX_EXAMPLES_DIR "/ldraw/'");
+    EXPECT_EQ(fromEnvironment.out, "other.mpd has been successfully created. 0 .DAT file(s) merged.\n");
+}
+
+TEST_F(Cli, QuestionsAreAnsweredByFlagsOrNoWithoutATerminal)
+{
+    dir.write("buggy.mpd", "old\r\n");
+    for (const char* answer : {"--no", ""}) {
+        const Outcome run = cli(std::string("merge ") + answer + " " + library + " buggy.dat");
+        EXPECT_EQ(run.status, 0) << answer;
+        EXPECT_TRUE(run.out.empty()) << answer;
+        EXPECT_EQ(dir.read("buggy.mpd"), "old\r\n");
+        if (*answer == '\0') {
+            EXPECT_EQ(run.err, "Output File Exists: The output file you have chosen already exists. Do you wish to "
+                               "overwrite this file? [Y/n] No (no terminal to answer on; use --yes or --no)\n");
+        }
+    }
+    EXPECT_EQ(cli("merge --yes " + library + " buggy.dat").status, 0);
+    EXPECT_NE(dir.read("buggy.mpd"), "old\r\n");
+}
+
+TEST_F(Cli, FailuresGoToStandardErrorAndExitWithOne)
+{
+    dir.write("broken.dat", crlf({"1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
+    const Outcome run = cli("merge " + library + " broken.dat");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err, "Merge Failed: Cannot read ./gone.dat (referenced by broken.dat): No such file or directory.\n");
+    EXPECT_FALSE(dir.exists("broken.mpd"));
+}
+
+TEST(TerminalPrompter, AsksUntilItGetsAnAnswerAndTakesEnterAsYes)
+{
+    const Message question{"Output File Exists", "Overwrite?", MessageIcon::Warning, {}};
+    const std::pair<const char*, bool> cases[] = {{"\n", true}, {"y\n", true}, {"YES\n", true}, {"n\n", false},
+                                                  {"maybe\nno\n", false}, {"", false}};
+    for (const auto& [typed, expected] : cases) {
+        std::istringstream input(typed);
+        std::ostringstream output;
+        std::ostringstream errors;
+        TerminalPrompter prompter(input, output, errors, true, TerminalPrompter::Answer::Ask, false);
+        EXPECT_EQ(prompter.askYesNo(question), expected) << typed;
+        EXPECT_EQ(errors.str().rfind("Output File Exists: Overwrite? [Y/n] ", 0), 0U) << typed;
+        EXPECT_TRUE(output.str().empty());
+    }
+}
+
+} // namespace
+} // namespace brikmux
