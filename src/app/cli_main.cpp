@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     if (const char* value = std::getenv("LDRAWDIR")) {
         ldrawDir = value;
     }
-    brikmux::CliEnvironment environment{std::cin, std::cout, std::cerr, BRIKMUX_ISATTY(0) != 0, ldrawDir,
-                                        std::nullopt, std::nullopt};
+    brikmux::CliEnvironment environment{std::cin, std::cout,    std::cerr,   BRIKMUX_ISATTY(0) != 0,
+                                        ldrawDir, std::nullopt, std::nullopt};
     return brikmux::runCli(args, environment);
 }

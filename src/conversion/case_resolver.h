@@ -11,8 +11,8 @@ namespace brikmux {
 
 // Where a name from model text lands under a folder.
 struct ResolvedName {
-    std::string folder;      // the folder that holds the file, ending in a separator
-    std::string fileName;    // the file's name in that folder
+    std::string folder;   // the folder that holds the file, ending in a separator
+    std::string fileName; // the file's name in that folder
     bool folderExists = false;
     bool fileExists = false; // a regular file (or a link to one) is there
     std::string path() const { return folder + fileName; }

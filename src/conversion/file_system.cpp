@@ -131,6 +131,18 @@ std::string temporaryName()
 
 } // namespace
 
+std::string whyNotAFile(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Folder:
+        return systemReason(EISDIR);
+    case EntryKind::Other:
+        return "Not a regular file";
+    default:
+        return systemReason(ENOENT);
+    }
+}
+
 EntryKind NativeFileSystem::kindOf(const std::string& path) const
 {
     std::error_code error;

@@ -17,6 +17,9 @@ struct DirectoryEntry {
     EntryKind kind = EntryKind::Other;
 };
 
+// The reason a path of that kind cannot be read or written as a file ("Is a directory").
+std::string whyNotAFile(EntryKind kind);
+
 // A file opened for reading.
 class InputFile {
 public:

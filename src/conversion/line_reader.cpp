@@ -4,7 +4,9 @@
 
 namespace brikmux {
 
-LineReader::LineReader(InputFile& file, std::size_t blockSize) : m_file(file), m_buffer(blockSize == 0 ? 1 : blockSize) {}
+LineReader::LineReader(InputFile& file, std::size_t blockSize) : m_file(file), m_buffer(blockSize == 0 ? 1 : blockSize)
+{
+}
 
 bool LineReader::refill()
 {

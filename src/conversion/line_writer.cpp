@@ -4,7 +4,10 @@
 
 namespace brikmux {
 
-LineWriter::LineWriter(OutputFile& file, std::size_t bufferSize) : m_file(file), m_buffer(bufferSize < 2 ? 2 : bufferSize) {}
+LineWriter::LineWriter(OutputFile& file, std::size_t bufferSize)
+    : m_file(file), m_buffer(bufferSize < 2 ? 2 : bufferSize)
+{
+}
 
 void LineWriter::append(const char* data, std::size_t size)
 {

@@ -8,9 +8,6 @@
 #include "paths.h"
 #include "string_hash.h"
 
-#include <cerrno>
-#include <system_error>
-
 namespace brikmux {
 
 namespace {
@@ -19,18 +16,6 @@ std::string folderOf(const std::string& path)
 {
     const auto separator = path.find_last_of(kSeparator);
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-std::string whyNotReadable(EntryKind kind)
-{
-    switch (kind) {
-    case EntryKind::Folder:
-        return std::generic_category().message(EISDIR);
-    case EntryKind::Other:
-        return "Not a regular file";
-    default:
-        return std::generic_category().message(ENOENT);
-    }
 }
 
 // One run of the merge: the work list and what the walk has found so far.
@@ -135,12 +120,13 @@ void Merge::AppendDATFile(std::size_t index)
     const std::string name = m_datFiles[index];
     const std::string shownPath = joinPath(m_job.datPath, name);
     auto unreadable = [&](std::string reason) {
-        m_unreadable.push_back({shownPath, std::move(reason), index == 0 ? std::string() : m_datFiles[m_referrers[index]]});
+        m_unreadable.push_back(
+            {shownPath, std::move(reason), index == 0 ? std::string() : m_datFiles[m_referrers[index]]});
     };
 
     const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
     if (!resolved.fileExists) {
-        unreadable(whyNotReadable(m_fileSystem.kindOf(shownPath)));
+        unreadable(whyNotAFile(m_fileSystem.kindOf(shownPath)));
         return;
     }
     std::unique_ptr<InputFile> file;

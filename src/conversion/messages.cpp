@@ -19,7 +19,8 @@ std::string quoted(std::string_view name)
 
 std::string sectionAt(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
 {
-    return "The section " + quoted(sectionName) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
+    return "The section " + quoted(sectionName) + " (line " + std::to_string(line) + " of " + std::string(mpdName) +
+           ")";
 }
 
 std::string describe(const UnreadableFile& file)
@@ -35,8 +36,10 @@ std::string describe(const UnreadableFile& file)
 
 Message mergeOutputExists()
 {
-    return {"Output File Exists", "The output file you have chosen already exists. Do you wish to overwrite this file?",
-            MessageIcon::Warning, {}};
+    return {"Output File Exists",
+            "The output file you have chosen already exists. Do you wish to overwrite this file?",
+            MessageIcon::Warning,
+            {}};
 }
 
 Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details)
@@ -73,7 +76,8 @@ Message splitOutputExists(std::string_view sectionName)
 {
     return {"Output File Exists",
             "The .DAT file: " + std::string(sectionName) + " already exists. Do you wish to overwrite this file?",
-            MessageIcon::Warning, {}};
+            MessageIcon::Warning,
+            {}};
 }
 
 Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details)
@@ -101,15 +105,14 @@ Message splitMarkerWithoutName(std::string_view mpdName, std::uint64_t line)
 
 Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
 {
-    return failure(kSplitFailed,
-                   sectionAt(sectionName, mpdName, line) + " would be written outside the .DAT folder.");
+    return failure(kSplitFailed, sectionAt(sectionName, mpdName, line) + " would be written outside the .DAT folder.");
 }
 
 Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
                          std::uint64_t line, std::string_view reason)
 {
-    return failure(kSplitFailed, sectionAt(sectionName, mpdName, line) + " cannot be written to " +
-                                     std::string(path) + ": " + std::string(reason) + ".");
+    return failure(kSplitFailed, sectionAt(sectionName, mpdName, line) + " cannot be written to " + std::string(path) +
+                                     ": " + std::string(reason) + ".");
 }
 
 } // namespace brikmux::messages

@@ -49,8 +49,8 @@ double detail::leadingNumber(std::string_view text)
 bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
 {
     const bool typeOne = detail::leadingNumber(line.substr(0, 2)) == 1.0;
-    const bool named = endsWithIgnoringCase(line, "dat") ||
-                       (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
+    const bool named =
+        endsWithIgnoringCase(line, "dat") || (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
     return typeOne && named;
 }
 

@@ -44,8 +44,7 @@ std::string withTrailingSeparator(std::string_view folder)
     if (result.empty()) {
         return result;
     }
-    while (result.size() > 1 && isNameSeparator(result.back()) &&
-           isNameSeparator(result[result.size() - 2])) {
+    while (result.size() > 1 && isNameSeparator(result.back()) && isNameSeparator(result[result.size() - 2])) {
         result.pop_back();
     }
     if (!isNameSeparator(result.back())) {

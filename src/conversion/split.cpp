@@ -7,10 +7,8 @@
 #include "model_text.h"
 #include "paths.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <memory>
-#include <system_error>
 
 namespace brikmux {
 
@@ -63,15 +61,9 @@ SplitResult Split::run()
     const std::string mpdFile = joinPath(m_job.mpdPath, m_name);
     const EntryKind kind = m_fileSystem.kindOf(mpdFile);
     std::unique_ptr<InputFile> file;
-    Status opened = Status::ok();
-    if (kind != EntryKind::File) {
-        // Never open a folder, a pipe or a device as a model file: a pipe would block.
-        opened = Status::failure(kind == EntryKind::Folder      ? std::generic_category().message(EISDIR)
-                                 : kind == EntryKind::Missing ? std::generic_category().message(ENOENT)
-                                                              : std::string("Not a regular file"));
-    } else {
-        opened = m_fileSystem.openForReading(mpdFile, file);
-    }
+    // Never open a folder, a pipe or a device as a model file: a pipe would block.
+    const Status opened =
+        kind == EntryKind::File ? m_fileSystem.openForReading(mpdFile, file) : Status::failure(whyNotAFile(kind));
     if (!opened) {
         fail(messages::splitCannotRead(mpdFile, 0, opened.reason()));
         return m_result;
@@ -88,7 +80,8 @@ SplitResult Split::run()
         } else if (m_section.writer) {
             m_section.writer->write(line);
             if (!m_section.writer->status()) {
-                cannotWrite(m_section.name, m_section.target.path(), m_section.line, m_section.writer->status().reason());
+                cannotWrite(m_section.name, m_section.target.path(), m_section.line,
+                            m_section.writer->status().reason());
                 return m_result;
             }
         }
@@ -123,7 +116,7 @@ bool Split::startSection(std::string_view marker, std::uint64_t line)
     } else if (!target.folderExists) {
         // Folders named in the section are created, but only inside a DAT folder that exists.
         if (m_fileSystem.kindOf(m_job.datPath) != EntryKind::Folder) {
-            return cannotWrite(name, target.path(), line, std::generic_category().message(ENOENT));
+            return cannotWrite(name, target.path(), line, whyNotAFile(EntryKind::Missing));
         }
         if (const Status created = m_fileSystem.createFolders(target.folder); !created) {
             return cannotWrite(name, target.path(), line, created.reason());
@@ -131,8 +124,7 @@ bool Split::startSection(std::string_view marker, std::uint64_t line)
         m_datFolder.forget();
     } else if (const EntryKind kind = m_fileSystem.kindOf(target.path()); kind != EntryKind::Missing) {
         // A folder, a pipe or a device of that name: nothing can be written there.
-        return cannotWrite(name, target.path(), line,
-                           kind == EntryKind::Folder ? std::generic_category().message(EISDIR) : "Not a regular file");
+        return cannotWrite(name, target.path(), line, whyNotAFile(kind));
     }
     std::unique_ptr<OutputFile> file;
     if (const Status created = m_fileSystem.createOutput(target.folder, file); !created) {

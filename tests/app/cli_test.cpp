@@ -32,8 +32,9 @@ protected:
     Outcome cli(const std::string& args, const std::string& environment = "")
     {
         const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" + dir.path().string() +
-                                    "' " + environment + " '" BRIKMUX_CLI "' " + args + " >'" + (io.path() / "out").string() +
-                                    "' 2>'" + (io.path() / "err").string() + "' </dev/null";
+                                    "' " + environment + " '" BRIKMUX_CLI "' " + args + " >'" +
+                                    (io.path() / "out").string() + "' 2>'" + (io.path() / "err").string() +
+                                    "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, io.read("out"), io.read("err")};
     }
@@ -47,8 +48,15 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
 {
     EXPECT_EQ(cli("--version").out, "brikmux-cli 1.2.2\n");
     EXPECT_NE(cli("--help").out.find("brikmux-cli merge"), std::string::npos);
-    const char* wrong[] = {"", "frobnicate x", "merge", "merge " /* no ldraw */ "buggy.dat", "merge --ldraw x a.dat b.dat",
-                           "merge --ldraw x --yes --no a.dat", "split --ldraw x a.mpd", "merge --ldraw", "split --bogus a.mpd"};
+    const char* wrong[] = {"",
+                           "frobnicate x",
+                           "merge",
+                           "merge " /* no ldraw */ "buggy.dat",
+                           "merge --ldraw x a.dat b.dat",
+                           "merge --ldraw x --yes --no a.dat",
+                           "split --ldraw x a.mpd",
+                           "merge --ldraw",
+                           "split --bogus a.mpd"};
     for (const char* args : wrong) {
         const Outcome run = cli(args);
         EXPECT_EQ(run.status, 2) << args;
@@ -80,7 +88,8 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     }
 
     // LDRAWDIR stands in for --ldraw; the DAT folder may be given apart from the name.
-    const Outcome fromEnvironment = cli("merge --dat-dir . --mpd other --yes wheel.dat", "LDRAWDIR='" BRIKMUX_EXAMPLES_DIR "/ldraw/'");
+    const Outcome fromEnvironment =
+        cli("merge --dat-dir . --mpd other --yes wheel.dat", "LDRAWDIR='" BRIKMUX_EXAMPLES_DIR "/ldraw/'");
     EXPECT_EQ(fromEnvironment.out, "other.mpd has been successfully created. 0 .DAT file(s) merged.\n");
 }
 
@@ -114,8 +123,8 @@ TEST_F(Cli, FailuresGoToStandardErrorAndExitWithOne)
 TEST(TerminalPrompter, AsksUntilItGetsAnAnswerAndTakesEnterAsYes)
 {
     const Message question{"Output File Exists", "Overwrite?", MessageIcon::Warning, {}};
-    const std::pair<const char*, bool> cases[] = {{"\n", true}, {"y\n", true}, {"YES\n", true}, {"n\n", false},
-                                                  {"maybe\nno\n", false}, {"", false}};
+    const std::pair<const char*, bool> cases[] = {{"\n", true},   {"y\n", true},          {"YES\n", true},
+                                                  {"n\n", false}, {"maybe\nno\n", false}, {"", false}};
     for (const auto& [typed, expected] : cases) {
         std::istringstream input(typed);
         std::ostringstream output;

@@ -17,9 +17,8 @@ std::string ref(const std::string& name, const std::string& colour = "16")
     return "1 " + colour + " 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
 }
 
-const std::vector<std::string> kHeader = {
-    "0 MPD Author: Brikmux", "0", "0 This .MPD was compiled using Brikmux",
-    "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"};
+const std::vector<std::string> kHeader = {"0 MPD Author: Brikmux", "0", "0 This .MPD was compiled using Brikmux",
+                                          "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"};
 
 class Merge : public ::testing::Test {
 protected:
@@ -103,7 +102,8 @@ TEST_F(Merge, WalksBreadthFirstOnceForEachSpellingAndEndsOnCycles)
 
 TEST_F(Merge, LibraryFilesAreCopiedButNotQueuedWhateverTheirLetterCase)
 {
-    dat.write("main.dat", crlf({ref("3001.DAT"), ref("Box.dat"), ref("s\\3001s01.dat"), ref("3001.dat"), ref("custom.dat")}));
+    dat.write("main.dat",
+              crlf({ref("3001.DAT"), ref("Box.dat"), ref("s\\3001s01.dat"), ref("3001.dat"), ref("custom.dat")}));
     dat.write("3001.dat", "0 a local copy that the library shadows\r\n");
     dat.write("custom.dat", crlf({"0 custom", ref("s/3001S01.dat")}));
 
@@ -164,7 +164,8 @@ TEST_F(Merge, AsksBeforeReplacingAnExistingOutput)
 
     prompter.answers = {true};
     EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Created);
-    EXPECT_EQ(dat.read("out.mpd"), crlf({"0 FILE main.dat", kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4], "0 main"}));
+    EXPECT_EQ(dat.read("out.mpd"),
+              crlf({"0 FILE main.dat", kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4], "0 main"}));
 }
 
 TEST_F(Merge, ListsEveryUnreadableFileAndLeavesTheOldOutputAlone)
@@ -214,10 +215,9 @@ TEST_F(Merge, WriteFaultsLeaveNoPartialOutput)
         int FaultyFileSystem::*call;
         const char* what;
     };
-    for (const Fault fault : {Fault{&FaultyFileSystem::failCreateOutput, "create"},
-                              Fault{&FaultyFileSystem::failWrite, "write"},
-                              Fault{&FaultyFileSystem::failCommit, "commit"},
-                              Fault{&FaultyFileSystem::failOpenForReading, "read"}}) {
+    for (const Fault fault :
+         {Fault{&FaultyFileSystem::failCreateOutput, "create"}, Fault{&FaultyFileSystem::failWrite, "write"},
+          Fault{&FaultyFileSystem::failCommit, "commit"}, Fault{&FaultyFileSystem::failOpenForReading, "read"}}) {
         FaultyFileSystem faulty;
         faulty.*fault.call = 1;
         ScriptedPrompter answers;

@@ -68,7 +68,8 @@ bool inLibrary(const std::string& name)
 {
     std::string relative = foldCase(name);
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    return fs::is_regular_file(kShared / "ldraw/parts" / relative) || fs::is_regular_file(kShared / "ldraw/p" / relative);
+    return fs::is_regular_file(kShared / "ldraw/parts" / relative) ||
+           fs::is_regular_file(kShared / "ldraw/p" / relative);
 }
 
 // The folded names of the sections that main reaches through references to custom files.
@@ -132,8 +133,8 @@ TEST(RealModels, SplitThenMergeGivesEverySectionBack)
 
         TempDir out;
         const std::string& mainName = original.front().name;
-        MergeJob job{dat.field(), out.field(), (kShared / "ldraw").string() + "/", "back.mpd", "Brikmux",
-                     ReferenceKinds::DatAndLdr};
+        MergeJob job{dat.field(), out.field(), (kShared / "ldraw").string() + "/",
+                     "back.mpd",  "Brikmux",   ReferenceKinds::DatAndLdr};
         ASSERT_EQ(MergeToMPD(mainName, job, fileSystem, prompter).status, MergeResult::Status::Created);
         auto merged = sectionsOf(out.read("back.mpd"));
         ASSERT_GE(merged.front().lines.size(), 5U);
@@ -161,7 +162,7 @@ TEST(RealModels, MergesADatMainFileWithAnLdrSubModel)
     TempDir out;
     ScriptedPrompter prompter;
     NativeFileSystem fileSystem;
-    MergeJob job{folder.string() + "/", out.field(), (kShared / "ldraw").string() + "/", "car", "Brikmux",
+    MergeJob job{folder.string() + "/",    out.field(), (kShared / "ldraw").string() + "/", "car", "Brikmux",
                  ReferenceKinds::DatAndLdr};
     const MergeResult result = MergeToMPD("car.dat", job, fileSystem, prompter);
     ASSERT_EQ(result.datFiles, (std::vector<std::string>{"car.dat", "car.ldr"}));

@@ -93,9 +93,12 @@ TEST_F(Split, BadMarkersStopTheRunAndKeepWhatWasCompleted)
     const Case cases[] = {
         {"0 FILE", "The FILE marker on line 3 of house.mpd names no file."},
         {"0 FILE ", "The FILE marker on line 3 of house.mpd names no file."},
-        {"0 FILE ..\\escape.dat", "The section \"..\\escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
-        {"0 FILE /tmp/escape.dat", "The section \"/tmp/escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
-        {"0 FILE C:\\escape.dat", "The section \"C:\\escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
+        {"0 FILE ..\\escape.dat",
+         "The section \"..\\escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
+        {"0 FILE /tmp/escape.dat",
+         "The section \"/tmp/escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
+        {"0 FILE C:\\escape.dat",
+         "The section \"C:\\escape.dat\" (line 3 of house.mpd) would be written outside the .DAT folder."},
     };
     for (const auto& c : cases) {
         ScriptedPrompter answers;

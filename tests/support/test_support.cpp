@@ -104,7 +104,10 @@ std::vector<Message> ScriptedPrompter::only(Call::Kind kind) const
 
 class FaultyOutputFile final : public OutputFile {
 public:
-    FaultyOutputFile(std::unique_ptr<OutputFile> file, FaultyFileSystem& owner) : m_file(std::move(file)), m_owner(owner) {}
+    FaultyOutputFile(std::unique_ptr<OutputFile> file, FaultyFileSystem& owner)
+        : m_file(std::move(file)), m_owner(owner)
+    {
+    }
 
     Status write(const char* data, std::size_t size) override
     {
