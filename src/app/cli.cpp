@@ -37,8 +37,8 @@ constexpr std::string_view kHelpText =
     "DAT folder and written as a section of the .mpd file.\n"
     "  --dat-dir DIR   folder of the .dat files\n"
     "  --mpd-dir DIR   folder of the .mpd file (default: the DAT folder)\n"
-    "  --ldraw DIR     the LDraw library (default: $LDRAWDIR, then the remembered folder)\n"
-    "  --author TEXT   author name for the header (default: the remembered name, or Brikmux)\n"
+    "  --ldraw DIR     the LDraw library (default: $LDRAWDIR, then the window's LDraw folder)\n"
+    "  --author TEXT   author name for the header (default: the window's author name, or Brikmux)\n"
     "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
     "  --ldr           also follow references to .ldr files\n"
     "\n"
@@ -182,7 +182,7 @@ int merge(const Options& options, CliEnvironment& environment, Prompter& prompte
     } else if (environment.ldrawPath && !environment.ldrawPath->empty()) {
         job.ldrawPath = folderField(*environment.ldrawPath);
     } else {
-        throw UsageError("no LDraw library: give --ldraw DIR or set LDRAWDIR");
+        throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
     }
     const auto* author = value(options, "--author");
     job.authorName = author != nullptr ? *author : environment.authorName.value_or("Brikmux");

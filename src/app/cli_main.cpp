@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "settings/settings_store.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -21,7 +22,14 @@ int main(int argc, char** argv)
     if (const char* value = std::getenv("LDRAWDIR")) {
         ldrawDir = value;
     }
-    brikmux::CliEnvironment environment{std::cin, std::cout,    std::cerr,   BRIKMUX_ISATTY(0) != 0,
-                                        ldrawDir, std::nullopt, std::nullopt};
+    // The LDraw folder and the author name that the window remembers stand in for missing options.
+    const brikmux::SettingsStore store;
+    std::optional<std::string> ldrawPath = store.GetSetting(brikmux::kAppName, "Paths", "LDrawPath", "");
+    if (ldrawPath->empty()) {
+        ldrawPath.reset();
+    }
+    const std::string authorName = store.GetSetting(brikmux::kAppName, "Settings", "AuthorName", "Brikmux");
+    brikmux::CliEnvironment environment{std::cin, std::cout, std::cerr, BRIKMUX_ISATTY(0) != 0,
+                                        ldrawDir, ldrawPath, authorName};
     return brikmux::runCli(args, environment);
 }

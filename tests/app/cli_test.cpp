@@ -32,9 +32,9 @@ protected:
     Outcome cli(const std::string& args, const std::string& environment = "")
     {
         const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" + dir.path().string() +
-                                    "' " + environment + " '" BRIKMUX_CLI "' " + args + " >'" +
-                                    (io.path() / "out").string() + "' 2>'" + (io.path() / "err").string() +
-                                    "' </dev/null";
+                                    "' XDG_CONFIG_HOME='" + (io.path() / "config").string() + "' " + environment +
+                                    " '" BRIKMUX_CLI "' " + args + " >'" + (io.path() / "out").string() + "' 2>'" +
+                                    (io.path() / "err").string() + "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, io.read("out"), io.read("err")};
     }
@@ -91,6 +91,15 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     const Outcome fromEnvironment =
         cli("merge --dat-dir . --mpd other --yes wheel.dat", "LDRAWDIR='" BRIKMUX_EXAMPLES_DIR "/ldraw/'");
     EXPECT_EQ(fromEnvironment.out, "other.mpd has been successfully created. 0 .DAT file(s) merged.\n");
+}
+
+TEST_F(Cli, FallsBackOnTheWindowsLibraryAndAuthorName)
+{
+    io.write("config/Brikmux/Brikmux.conf", "[Paths]\nLDrawPath=" BRIKMUX_EXAMPLES_DIR "/ldraw/\n"
+                                            "[Settings]\nAuthorName=Remembered\n");
+    EXPECT_EQ(cli("merge buggy.dat").status, 0);
+    EXPECT_NE(dir.read("buggy.mpd").find("0 MPD Author: Remembered\r\n"), std::string::npos);
+    EXPECT_EQ(cli("merge --yes --author Given --ldraw /nowhere buggy.dat").status, 1) << "--ldraw comes first";
 }
 
 TEST_F(Cli, QuestionsAreAnsweredByFlagsOrNoWithoutATerminal)

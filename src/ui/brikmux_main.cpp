@@ -1,0 +1,425 @@
+#include "brikmux_main.h"
+
+#include "conversion/merge.h"
+#include "conversion/model_text.h"
+#include "conversion/split.h"
+#include "message_box_prompter.h"
+#include "settings/window_geometry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cmath>
+
+namespace brikmux {
+
+namespace {
+
+QString display(const std::string& name)
+{
+    return QFile::decodeName(name.c_str());
+}
+
+std::string raw(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+// Places a control at a position and size given in twips.
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
+}
+
+int toPixels(float twips)
+{
+    return static_cast<int>(std::lround(twips / static_cast<float>(kTwipsPerPixel)));
+}
+
+float toTwips(int pixels)
+{
+    return static_cast<float>(pixels * kTwipsPerPixel);
+}
+
+// A sans-serif face at 8 points, narrow enough for the captions: Arial's metrics where there is
+// such a face, DejaVu's condensed face otherwise.
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+template <typename Owned, typename Given, typename Make>
+Given& choose(Given* given, std::unique_ptr<Owned>& owned, Make make)
+{
+    if (given != nullptr) {
+        return *given;
+    }
+    owned = make();
+    return *owned;
+}
+
+} // namespace
+
+BrikmuxMain::BrikmuxMain(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent),
+      m_fileSystem(choose(services.fileSystem, m_ownFileSystem, [] { return std::make_unique<NativeFileSystem>(); })),
+      m_fileOpenDialog(
+          choose(services.fileOpenDialog, m_ownFileOpenDialog, [] { return std::make_unique<QtFileOpenDialog>(); })),
+      m_prompter(
+          choose(services.prompter, m_ownPrompter, [this] { return std::make_unique<MessageBoxPrompter>(this); })),
+      HiddenFileList(m_fileSystem)
+{
+    buildControls();
+    LDrawDirHolder.onChange = [this] { LDrawDirHolder_Change(); };
+}
+
+BrikmuxMain::~BrikmuxMain() = default;
+
+void BrikmuxMain::buildControls()
+{
+    setObjectName("BrikmuxMain");
+    setWindowTitle("Brikmux");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(windowFont());
+    QFont bold = windowFont();
+    bold.setBold(true);
+
+    MenuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    MenuHelp->setObjectName("MenuHelp");
+    MenuAbout = MenuHelp->addAction(QStringLiteral("About Brikmux"));
+    MenuAbout->setObjectName("MenuAbout");
+    connect(MenuAbout, &QAction::triggered, this, [this] { MenuAbout_Click(); });
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(6210 / kTwipsPerPixel, 2655 / kTwipsPerPixel);
+    setCentralWidget(client);
+
+    auto named = [](auto* widget, const char* name) {
+        widget->setObjectName(name);
+        return widget;
+    };
+    Line1 = named(new QFrame(client), "Line1");
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+    Line1->setGeometry(0, 0, 6540 / kTwipsPerPixel, 2);
+
+    DATFileListLbl = named(new QLabel(QStringLiteral(".DAT File"), client), "DATFileListLbl");
+    place(DATFileListLbl, 60, 180, 2415, 195);
+    DATFileListLbl->setFont(bold);
+    MPDFileListLbl = named(new QLabel(QStringLiteral(".MPD File"), client), "MPDFileListLbl");
+    place(MPDFileListLbl, 3360, 180, 2415, 195);
+    MPDFileListLbl->setFont(bold);
+
+    DATFileCombo = named(new QComboBox(client), "DATFileCombo");
+    place(DATFileCombo, 60, 420, 2415, 315);
+    BrowseDATFileBtn = named(new QPushButton(QStringLiteral("..."), client), "BrowseDATFileBtn");
+    place(BrowseDATFileBtn, 2520, 420, 315, 315);
+    MPDFileCombo = named(new QComboBox(client), "MPDFileCombo");
+    MPDFileCombo->setEditable(true);
+    MPDFileCombo->setInsertPolicy(QComboBox::NoInsert);
+    place(MPDFileCombo, 3360, 420, 2415, 315);
+    BrowseMPDFileBtn = named(new QPushButton(QStringLiteral("..."), client), "BrowseMPDFileBtn");
+    place(BrowseMPDFileBtn, 5820, 420, 315, 315);
+
+    MergeMPDBtn = named(new QPushButton(QStringLiteral("Merge .DAT files into .MPD >>>"), client), "MergeMPDBtn");
+    place(MergeMPDBtn, 60, 780, 2415, 375);
+    SplitMPDBtn = named(new QPushButton(QStringLiteral("<<< Split .MPD into .DAT files"), client), "SplitMPDBtn");
+    place(SplitMPDBtn, 3360, 780, 2415, 375);
+
+    AuthorNameLbl = named(new QLabel(QStringLiteral("Author Name"), client), "AuthorNameLbl");
+    place(AuthorNameLbl, 60, 1380, 2415, 255);
+    AuthorNameText = named(new QLineEdit(QStringLiteral("AuthorName"), client), "AuthorNameText");
+    place(AuthorNameText, 60, 1620, 2415, 315);
+
+    BrikmuxLogo = named(new QLabel(client), "BrikmuxLogo");
+    place(BrikmuxLogo, 60, 2100, 6075, 480);
+    ExitBtn = named(new QPushButton(QStringLiteral("Exit"), client), "ExitBtn");
+    place(ExitBtn, 4860, 2160, 1215, 375);
+    ExitBtn->raise(); // over the banner's right end
+
+    for (QPushButton* button : {BrowseDATFileBtn, BrowseMPDFileBtn, MergeMPDBtn, SplitMPDBtn, ExitBtn}) {
+        button->setAutoDefault(false);
+    }
+    // Focus order: Merge, Split, the two "..." buttons, the author name, the two lists, Exit.
+    QWidget* order[] = {MergeMPDBtn,    SplitMPDBtn,  BrowseDATFileBtn, BrowseMPDFileBtn,
+                        AuthorNameText, DATFileCombo, MPDFileCombo,     ExitBtn};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+    MergeMPDBtn->setFocus();
+
+    connect(BrowseDATFileBtn, &QPushButton::clicked, this, [this] { BrowseDATFileBtn_Click(); });
+    connect(BrowseMPDFileBtn, &QPushButton::clicked, this, [this] { BrowseMPDFileBtn_Click(); });
+    connect(MergeMPDBtn, &QPushButton::clicked, this, [this] { MergeMPDBtn_Click(); });
+    connect(SplitMPDBtn, &QPushButton::clicked, this, [this] { SplitMPDBtn_Click(); });
+    connect(ExitBtn, &QPushButton::clicked, this, [this] { ExitBtn_Click(); });
+    // The user's choice of an entry, also of the one already chosen; the program's own
+    // selections call the handler themselves.
+    connect(DATFileCombo, &QComboBox::activated, this, [this] { DATFileCombo_Click(); });
+
+    adjustSize();
+    setFixedSize(client->width(), menuBar()->sizeHint().height() + client->height());
+}
+
+void BrikmuxMain::Form_Load(const std::string& commandLine)
+{
+    loadMainWindow(*this, m_store, commandLine);
+}
+
+void BrikmuxMain::Form_Unload()
+{
+    saveMainWindow(*this, m_store);
+}
+
+void BrikmuxMain::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void BrikmuxMain::LDrawDirHolder_Change()
+{
+    m_ldrawPath = folderFromHolder(LDrawDirHolder.Path());
+}
+
+HolderWrite BrikmuxMain::writeLDrawDirHolder(const std::string& folder)
+{
+    return LDrawDirHolder.setPath(folder);
+}
+
+float BrikmuxMain::windowLeft() const
+{
+    return toTwips(frameGeometry().x());
+}
+
+float BrikmuxMain::windowTop() const
+{
+    return toTwips(frameGeometry().y());
+}
+
+float BrikmuxMain::windowWidth() const
+{
+    return toTwips(frameGeometry().width());
+}
+
+float BrikmuxMain::windowHeight() const
+{
+    return toTwips(frameGeometry().height());
+}
+
+void BrikmuxMain::setWindowLeft(float twips)
+{
+    move(toPixels(twips), frameGeometry().y());
+}
+
+void BrikmuxMain::setWindowTop(float twips)
+{
+    move(frameGeometry().x(), toPixels(twips));
+}
+
+float BrikmuxMain::screenWidth() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? toTwips(screen->geometry().width()) : 0.0F;
+}
+
+float BrikmuxMain::screenHeight() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? toTwips(screen->geometry().height()) : 0.0F;
+}
+
+std::string BrikmuxMain::authorName() const
+{
+    return AuthorNameText->text().toLocal8Bit().toStdString();
+}
+
+void BrikmuxMain::setAuthorName(const std::string& name)
+{
+    AuthorNameText->setText(QString::fromLocal8Bit(name));
+}
+
+bool BrikmuxMain::RefreshMPDList()
+{
+    if (!HiddenFileList.list(m_mpdPath, "*.mpd")) {
+        return false;
+    }
+    const QString kept = MPDFileCombo->currentText();
+    MPDFileCombo->clear();
+    m_mpdNames = HiddenFileList.names();
+    for (const auto& name : m_mpdNames) {
+        MPDFileCombo->addItem(display(name));
+    }
+    MPDFileCombo->setCurrentIndex(-1);
+    MPDFileCombo->setEditText(kept);
+    return true;
+}
+
+bool BrikmuxMain::RefreshDATList()
+{
+    if (!HiddenFileList.list(m_datPath, "*.dat")) {
+        return false;
+    }
+    const QSignalBlocker quiet(DATFileCombo);
+    DATFileCombo->clear();
+    m_datNames = HiddenFileList.names();
+    for (const auto& name : m_datNames) {
+        DATFileCombo->addItem(display(name));
+    }
+    DATFileCombo->setCurrentIndex(-1);
+    return true;
+}
+
+int BrikmuxMain::mpdListCount() const
+{
+    return MPDFileCombo->count();
+}
+
+void BrikmuxMain::selectMpdEntry(int index)
+{
+    MPDFileCombo->setCurrentIndex(index);
+    m_mpdRawText = m_mpdNames.at(static_cast<std::size_t>(index));
+}
+
+void BrikmuxMain::setMpdText(const std::string& text)
+{
+    MPDFileCombo->setEditText(display(text));
+    m_mpdRawText = text;
+}
+
+std::string BrikmuxMain::mpdText() const
+{
+    // A name that does not survive the trip through QString comes back as it was put in.
+    const QString shown = MPDFileCombo->currentText();
+    if (shown == display(m_mpdRawText)) {
+        return m_mpdRawText;
+    }
+    const int index = MPDFileCombo->findText(shown, Qt::MatchExactly);
+    return index >= 0 ? m_mpdNames.at(static_cast<std::size_t>(index)) : raw(shown);
+}
+
+int BrikmuxMain::datListCount() const
+{
+    return DATFileCombo->count();
+}
+
+std::string BrikmuxMain::datListEntry(int index) const
+{
+    return m_datNames.at(static_cast<std::size_t>(index));
+}
+
+void BrikmuxMain::selectDatEntry(int index)
+{
+    DATFileCombo->setCurrentIndex(index);
+    DATFileCombo_Click();
+}
+
+std::string BrikmuxMain::datText() const
+{
+    const int index = DATFileCombo->currentIndex();
+    return index >= 0 ? m_datNames.at(static_cast<std::size_t>(index)) : std::string();
+}
+
+void BrikmuxMain::unloadOtherWindows()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible()) {
+            window->close();
+        }
+    }
+}
+
+void BrikmuxMain::DATFileCombo_Click()
+{
+    setMpdText(mpdNameFor(datText()));
+}
+
+std::optional<FileOpenChoice> BrikmuxMain::browse(const QString& title, const std::string& folder,
+                                                  const QString& filter)
+{
+    const FileOpenRequest request{title, folder, {filter, QStringLiteral("All Files (*)")}, 0};
+    auto choice = m_fileOpenDialog.open(this, request);
+    if (!choice || choice->fullPath.empty()) {
+        return std::nullopt;
+    }
+    return choice;
+}
+
+void BrikmuxMain::BrowseDATFileBtn_Click()
+{
+    const auto choice = browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"));
+    if (!choice) {
+        return;
+    }
+    m_datPath = choice->fullPath.substr(0, choice->fullPath.size() - choice->title.size());
+    RefreshDATList();
+    for (std::size_t i = 0; i < m_datNames.size(); ++i) {
+        if (m_datNames[i] == choice->title) {
+            selectDatEntry(static_cast<int>(i));
+            break;
+        }
+    }
+}
+
+void BrikmuxMain::BrowseMPDFileBtn_Click()
+{
+    const auto choice = browse(QStringLiteral("Select .MPD file"), m_mpdPath, QStringLiteral("LDraw MPD (*.mpd)"));
+    if (!choice) {
+        return;
+    }
+    m_mpdPath = choice->fullPath.substr(0, choice->fullPath.size() - choice->title.size());
+    RefreshMPDList();
+    setMpdText(choice->title);
+}
+
+void BrikmuxMain::MergeToMPD(const std::string& mainName)
+{
+    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly};
+    MergeResult result = brikmux::MergeToMPD(mainName, job, m_fileSystem, m_prompter);
+    if (result.mpdName != job.mpdName) {
+        setMpdText(result.mpdName);
+    }
+    m_datFiles = std::move(result.datFiles);
+}
+
+void BrikmuxMain::SplitMPD(const std::string& name)
+{
+    brikmux::SplitMPD(name, SplitJob{m_mpdPath, m_datPath}, m_fileSystem, m_prompter);
+}
+
+void BrikmuxMain::MergeMPDBtn_Click()
+{
+    MergeToMPD(datText());
+}
+
+void BrikmuxMain::SplitMPDBtn_Click()
+{
+    SplitMPD(mpdText());
+}
+
+void BrikmuxMain::ExitBtn_Click()
+{
+    close();
+}
+
+void BrikmuxMain::MenuAbout_Click() {}
+
+} // namespace brikmux

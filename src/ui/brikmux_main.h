@@ -1,0 +1,140 @@
+#pragma once
+
+#include "conversion/file_system.h"
+#include "conversion/prompter.h"
+#include "directory_holder.h"
+#include "file_open_dialog.h"
+#include "hidden_file_list.h"
+#include "settings/settings_store.h"
+#include "settings/startup.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace brikmux {
+
+// What the main window works through. Anything left null is the real thing: message boxes over
+// the window, the platform's file-open dialog, this machine's file system.
+struct MainWindowServices {
+    Prompter* prompter = nullptr;
+    FileOpenDialog* fileOpenDialog = nullptr;
+    FileSystem* fileSystem = nullptr;
+};
+
+// The main window: pick a DAT file and an MPD name, then merge or split.
+class BrikmuxMain final : public QMainWindow, public MainWindowState {
+    Q_OBJECT
+
+public:
+    explicit BrikmuxMain(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~BrikmuxMain() override;
+
+    // Restores folders, position and author name, fills the lists and applies commandLine (the
+    // program's arguments joined by single blanks). Called once, before the window is first shown.
+    void Form_Load(const std::string& commandLine);
+    // Closes every other window and saves the settings; runs whenever the window closes.
+    void Form_Unload();
+
+    // Merges the DAT file mainName (with its custom sub-files) into the MPD file the MPD list names.
+    void MergeToMPD(const std::string& mainName);
+    // Splits the MPD file name into DAT files.
+    void SplitMPD(const std::string& name);
+
+    // The work list of the last merge.
+    const std::vector<std::string>& DATFiles() const { return m_datFiles; }
+    // The raw text of the MPD list, as a name on disk.
+    std::string mpdText() const;
+    // The raw text of the DAT list, as a name on disk; empty without a selection.
+    std::string datText() const;
+
+    // MainWindowState
+    std::string& DATPath() override { return m_datPath; }
+    std::string& MPDPath() override { return m_mpdPath; }
+    std::string& LDrawPath() override { return m_ldrawPath; }
+    HolderWrite writeLDrawDirHolder(const std::string& folder) override;
+    float windowLeft() const override;
+    float windowTop() const override;
+    float windowWidth() const override;
+    float windowHeight() const override;
+    void setWindowLeft(float twips) override;
+    void setWindowTop(float twips) override;
+    float screenWidth() const override;
+    float screenHeight() const override;
+    std::string authorName() const override;
+    void setAuthorName(const std::string& name) override;
+    bool RefreshMPDList() override;
+    bool RefreshDATList() override;
+    int mpdListCount() const override;
+    void selectMpdEntry(int index) override;
+    void setMpdText(const std::string& text) override;
+    int datListCount() const override;
+    std::string datListEntry(int index) const override;
+    void selectDatEntry(int index) override;
+    void unloadOtherWindows() override;
+
+    DirectoryHolder& ldrawDirHolder() { return LDrawDirHolder; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BrowseDATFileBtn_Click();
+    void BrowseMPDFileBtn_Click();
+    void DATFileCombo_Click();
+    void MergeMPDBtn_Click();
+    void SplitMPDBtn_Click();
+    void ExitBtn_Click();
+    void MenuAbout_Click();
+    void LDrawDirHolder_Change();
+
+    std::optional<FileOpenChoice> browse(const QString& title, const std::string& folder, const QString& filter);
+    void buildControls();
+
+    std::unique_ptr<FileSystem> m_ownFileSystem;
+    std::unique_ptr<FileOpenDialog> m_ownFileOpenDialog;
+    std::unique_ptr<Prompter> m_ownPrompter;
+    FileSystem& m_fileSystem;
+    FileOpenDialog& m_fileOpenDialog;
+    Prompter& m_prompter;
+    SettingsStore m_store;
+
+    std::string m_datPath;
+    std::string m_mpdPath;
+    std::string m_ldrawPath;
+    std::vector<std::string> m_datFiles;
+    std::vector<std::string> m_mpdNames; // raw names behind the MPD list's entries
+    std::vector<std::string> m_datNames; // raw names behind the DAT list's entries
+    std::string m_mpdRawText;            // the raw name last put into the MPD text, if still shown
+
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuAbout = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* DATFileListLbl = nullptr;
+    QLabel* MPDFileListLbl = nullptr;
+    QComboBox* DATFileCombo = nullptr;
+    QPushButton* BrowseDATFileBtn = nullptr;
+    QComboBox* MPDFileCombo = nullptr;
+    QPushButton* BrowseMPDFileBtn = nullptr;
+    QPushButton* MergeMPDBtn = nullptr;
+    QPushButton* SplitMPDBtn = nullptr;
+    QLabel* AuthorNameLbl = nullptr;
+    QLineEdit* AuthorNameText = nullptr;
+    QLabel* BrikmuxLogo = nullptr;
+    QPushButton* ExitBtn = nullptr;
+    brikmux::HiddenFileList HiddenFileList;
+    DirectoryHolder LDrawDirHolder;
+    bool m_unloaded = false;
+};
+
+} // namespace brikmux

@@ -1,0 +1,26 @@
+#include "file_open_dialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace brikmux {
+
+std::optional<FileOpenChoice> QtFileOpenDialog::open(QWidget* parent, const FileOpenRequest& request)
+{
+    QFileDialog dialog(parent, request.title, QFile::decodeName(request.initialFolder.c_str()));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(request.filters);
+    if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {
+        dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString chosen = dialog.selectedFiles().constFirst();
+    return FileOpenChoice{QFile::encodeName(chosen).toStdString(),
+                          QFile::encodeName(QFileInfo(chosen).fileName()).toStdString()};
+}
+
+} // namespace brikmux

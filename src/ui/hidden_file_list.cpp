@@ -1,0 +1,58 @@
+#include "hidden_file_list.h"
+
+#include "conversion/paths.h"
+
+#include <algorithm>
+
+namespace brikmux {
+
+bool matchesPattern(std::string_view name, std::string_view pattern)
+{
+    // Greedy matching with a single backtrack point: enough for "*" and "?".
+    std::size_t n = 0;
+    std::size_t p = 0;
+    std::size_t starPattern = std::string_view::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starPattern = p++;
+            starName = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+            ++n;
+            ++p;
+        } else if (starPattern != std::string_view::npos) {
+            p = starPattern + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+bool HiddenFileList::list(const std::string& folder, std::string_view pattern)
+{
+    std::vector<DirectoryEntry> entries;
+    if (!m_fileSystem.list(folder, entries)) {
+        return false;
+    }
+    std::vector<std::pair<std::string, std::string>> names; // folded name, name
+    for (auto& entry : entries) {
+        if (entry.kind == EntryKind::File && !entry.name.empty() && entry.name.front() != '.' &&
+            matchesPattern(entry.name, pattern)) {
+            names.emplace_back(foldCase(entry.name), std::move(entry.name));
+        }
+    }
+    std::sort(names.begin(), names.end());
+    m_names.clear();
+    m_names.reserve(names.size());
+    for (auto& [folded, name] : names) {
+        m_names.push_back(std::move(name));
+    }
+    return true;
+}
+
+} // namespace brikmux

@@ -1,0 +1,386 @@
+#include "settings/settings_store.h"
+#include "settings/window_geometry.h"
+#include "test_support.h"
+#include "ui/brikmux_main.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <deque>
+
+using namespace brikmux;
+using brikmux::testing::crlf;
+using brikmux::testing::ScriptedPrompter;
+using brikmux::testing::TempDir;
+
+namespace {
+
+// Answers file-open dialogs from a script and records what each was shown with.
+class ScriptedFileDialog final : public FileOpenDialog {
+public:
+    std::deque<std::optional<FileOpenChoice>> choices;
+    std::vector<FileOpenRequest> requests;
+
+    std::optional<FileOpenChoice> open(QWidget*, const FileOpenRequest& request) override
+    {
+        requests.push_back(request);
+        if (choices.empty()) {
+            return std::nullopt;
+        }
+        auto choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+};
+
+std::string stored(const char* section, const char* key)
+{
+    return SettingsStore().GetSetting(kAppName, section, key, "<absent>");
+}
+
+void store(const char* section, const char* key, const std::string& value)
+{
+    SettingsStore().SaveSetting(kAppName, section, key, value);
+}
+
+std::string home()
+{
+    return QDir::homePath().toStdString() + "/";
+}
+
+} // namespace
+
+class BrikmuxMainTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<BrikmuxMain> makeWindow(const std::string& commandLine = "")
+    {
+        auto window = std::make_unique<BrikmuxMain>(MainWindowServices{&m_prompter, &m_dialog, nullptr});
+        window->Form_Load(commandLine);
+        return window;
+    }
+    template <typename T> static T* control(BrikmuxMain& window, const char* name)
+    {
+        T* found = window.findChild<T*>(name);
+        if (found == nullptr) {
+            qFatal("no control %s", name);
+        }
+        return found;
+    }
+    static QString mpdText(BrikmuxMain& window) { return control<QComboBox>(window, "MPDFileCombo")->currentText(); }
+    static QStringList entries(BrikmuxMain& window, const char* list)
+    {
+        QStringList names;
+        auto* combo = control<QComboBox>(window, list);
+        for (int i = 0; i < combo->count(); ++i) {
+            names << combo->itemText(i);
+        }
+        return names;
+    }
+
+    ScriptedPrompter m_prompter;
+    ScriptedFileDialog m_dialog;
+    std::unique_ptr<TempDir> m_dir;
+
+private slots:
+    void init()
+    {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
+        m_prompter = {};
+        m_dialog = {};
+        m_dir = std::make_unique<TempDir>();
+        m_dir->write("models/car.dat", crlf({"0 Car", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 wheel.dat"}));
+        m_dir->write("models/wheel.dat", crlf({"0 Wheel"}));
+        m_dir->write("models/Axle.DAT", crlf({"0 Axle"}));
+        m_dir->write("models/.hidden.dat", "");
+        m_dir->write("models/folder.dat/x", "");
+        m_dir->write("models/notes.txt", "");
+        m_dir->write("mpd/b.mpd", "");
+        m_dir->write("mpd/A.MPD", "");
+        m_dir->write("ldraw/parts/3001.dat", "");
+    }
+
+    void cleanup()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY2(!widget->isVisible(), qPrintable("left open: " + widget->objectName()));
+        }
+    }
+
+    void layoutFollowsTheTableAndEveryCaptionFits()
+    {
+        auto window = makeWindow();
+        QCOMPARE(window->centralWidget()->size(), QSize(414, 177));
+        QCOMPARE(window->windowTitle(), QString("Brikmux"));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        const struct {
+            const char* name;
+            QRect twips;
+        } places[] = {
+            {"DATFileListLbl", {60, 180, 2415, 195}}, {"MPDFileListLbl", {3360, 180, 2415, 195}},
+            {"DATFileCombo", {60, 420, 2415, 315}},   {"BrowseDATFileBtn", {2520, 420, 315, 315}},
+            {"MPDFileCombo", {3360, 420, 2415, 315}}, {"BrowseMPDFileBtn", {5820, 420, 315, 315}},
+            {"MergeMPDBtn", {60, 780, 2415, 375}},    {"SplitMPDBtn", {3360, 780, 2415, 375}},
+            {"AuthorNameLbl", {60, 1380, 2415, 255}}, {"AuthorNameText", {60, 1620, 2415, 315}},
+            {"BrikmuxLogo", {60, 2100, 6075, 480}},   {"ExitBtn", {4860, 2160, 1215, 375}},
+        };
+        for (const auto& place : places) {
+            const QWidget* widget = control<QWidget>(*window, place.name);
+            const QRect& t = place.twips;
+            QCOMPARE(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
+        }
+        for (const char* name : {"DATFileListLbl", "MPDFileListLbl", "AuthorNameLbl"}) {
+            const auto* label = control<QLabel>(*window, name);
+            QVERIFY2(label->fontMetrics().boundingRect(label->text()).width() <= label->width(), name);
+            QVERIFY2(label->fontMetrics().height() <= label->height(), name);
+        }
+        for (const char* name : {"BrowseDATFileBtn", "MergeMPDBtn", "SplitMPDBtn", "ExitBtn"}) {
+            const auto* button = control<QPushButton>(*window, name);
+            // The caption, with a few pixels of frame on either side.
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 6 <= button->width(), name);
+        }
+        QVERIFY(control<QLabel>(*window, "DATFileListLbl")->font().bold());
+        QCOMPARE(window->font().pointSize(), 8);
+
+        // Focus starts on Merge and moves through the table's order.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QStringList order;
+        for (int i = 0; i < 8; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            while (focus != nullptr && focus->objectName().isEmpty()) {
+                focus = focus->parentWidget(); // the line edit inside the MPD list
+            }
+            order << (focus != nullptr ? focus->objectName() : QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, QStringList({"MergeMPDBtn", "SplitMPDBtn", "BrowseDATFileBtn", "BrowseMPDFileBtn",
+                                     "AuthorNameText", "DATFileCombo", "MPDFileCombo", "ExitBtn"}));
+        QDir().mkpath(SCREENSHOT_DIR);
+        QVERIFY(window->grab().save(SCREENSHOT_DIR "/brikmux_main.png"));
+        window->hide();
+    }
+
+    void firstStartUsesTheDefaults()
+    {
+        qunsetenv("LDRAWDIR");
+        auto window = makeWindow();
+        QCOMPARE(window->DATPath(), home());
+        QCOMPARE(window->MPDPath(), home());
+        QCOMPARE(window->LDrawPath(), home());
+        QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), QString("Brikmux"));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QRect frame = window->frameGeometry();
+        QCOMPARE(window->windowLeft(), float(centringOffset(float((screen.width() - frame.width()) * 15)) / 15 * 15));
+        QCOMPARE(frame.y(), centringOffset(float((screen.height() - frame.height()) * 15)) / 15);
+
+        qputenv("LDRAWDIR", (m_dir->path() / "ldraw").c_str());
+        QCOMPARE(makeWindow()->LDrawPath(), m_dir->field() + "ldraw/");
+        qunsetenv("LDRAWDIR");
+    }
+
+    void storedValuesComeBack()
+    {
+        store("Paths", "DATPath", m_dir->field() + "models/");
+        store("Paths", "MPDPath", m_dir->field() + "mpd/");
+        store("Paths", "LDrawPath", m_dir->field() + "ldraw"); // without its separator
+        store("Settings", "WindowLeft", "-150");
+        store("Settings", "WindowTop", "1500");
+        store("Settings", "AuthorName", "");
+        auto window = makeWindow();
+        QCOMPARE(window->DATPath(), m_dir->field() + "models/");
+        QCOMPARE(window->LDrawPath(), m_dir->field() + "ldraw/");
+        QCOMPARE(window->frameGeometry().topLeft(), QPoint(-10, 100));
+        QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), QString());
+        // Regular files matching regardless of case, in case-insensitive order.
+        QCOMPARE(entries(*window, "DATFileCombo"), QStringList({"Axle.DAT", "car.dat", "wheel.dat"}));
+        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"}));
+        QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentText(), QString("Axle.DAT"));
+        QCOMPARE(mpdText(*window), QString("Axle.mpd"));
+    }
+
+    void badStoredValuesSkipOnlyTheirOwnStep()
+    {
+        store("Paths", "DATPath", "Z:\\models\\");                     // a drive that is not there
+        store("Paths", "MPDPath", m_dir->field() + "no such folder/"); // a folder that is not there
+        store("Paths", "LDrawPath", m_dir->field() + "ldraw/");
+        store("Settings", "WindowLeft", "left");
+        store("Settings", "WindowTop", "300");
+        auto window = makeWindow();
+        QCOMPARE(window->DATPath(), home());
+        QCOMPARE(window->MPDPath(), m_dir->field() + "no such folder/");
+        QCOMPARE(window->LDrawPath(), m_dir->field() + "ldraw/");
+        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList());
+        QCOMPARE(window->frameGeometry().y(), 20);
+        QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), QString("Brikmux"));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("datPath");
+        QTest::addColumn<QString>("mpdPath");
+        QTest::addColumn<QString>("datText");
+        QTest::addColumn<QString>("mpdText");
+        // The folders of each row's own temporary folder.
+        const QString models = "@models/";
+        const QString mpd = "@mpd/";
+        QTest::newRow("mpd path") << "/x/y/Car.MPD" << models << "/x/y/"
+                                  << "Axle.DAT"
+                                  << "Car.MPD";
+        QTest::newRow("dat in list, other case") << "/other/CAR.DAT"
+                                                 << "/other/" << mpd << "car.dat"
+                                                 << "car.mpd";
+        QTest::newRow("dat not in list") << "/other/boat.dat"
+                                         << "/other/" << mpd << "Axle.DAT"
+                                         << "Axle.mpd";
+        QTest::newRow("bare name") << "car.dat"
+                                   << "" << mpd << "car.dat"
+                                   << "car.mpd";
+        QTest::newRow("ends in separator") << "/x/car.dat/" << models << mpd << "Axle.DAT"
+                                           << "Axle.mpd";
+        QTest::newRow("quoted") << "\"/x/car.dat\"" << models << mpd << "Axle.DAT"
+                                << "Axle.mpd";
+        QTest::newRow("mpd without dot") << "/x/campd" << models << "/x/"
+                                         << "Axle.DAT"
+                                         << "campd";
+        QTest::newRow("blanks kept") << "/my models/a b.mpd" << models << "/my models/"
+                                     << "Axle.DAT"
+                                     << "a b.mpd";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QString, argument);
+        store("Paths", "DATPath", m_dir->field() + "models/");
+        store("Paths", "MPDPath", m_dir->field() + "mpd/");
+        auto window = makeWindow(argument.toStdString());
+        const QString root = QString::fromStdString(m_dir->field());
+        QFETCH(QString, datPath);
+        QFETCH(QString, mpdPath);
+        QCOMPARE(QString::fromStdString(window->DATPath()), datPath.replace("@", root));
+        QCOMPARE(QString::fromStdString(window->MPDPath()), mpdPath.replace("@", root));
+        QTEST(control<QComboBox>(*window, "DATFileCombo")->currentText(), "datText");
+        QTEST(mpdText(*window), "mpdText");
+        QCOMPARE(entries(*window, "DATFileCombo"), QStringList({"Axle.DAT", "car.dat", "wheel.dat"}));
+    }
+
+    void browseButtonsMoveTheFolderAndPickTheFile()
+    {
+        auto window = makeWindow();
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
+        m_dialog.choices = {std::nullopt, FileOpenChoice{m_dir->field() + "models/wheel.dat", "wheel.dat"},
+                            std::nullopt, FileOpenChoice{m_dir->field() + "mpd/b.mpd", "b.mpd"},
+                            FileOpenChoice{m_dir->field() + "models/notes.txt", "notes.txt"}};
+
+        QTest::mouseClick(control<QPushButton>(*window, "BrowseDATFileBtn"), Qt::LeftButton);
+        QCOMPARE(window->DATPath(), home());
+        QCOMPARE(mpdText(*window), QString("typed.mpd"));
+        QTest::mouseClick(control<QPushButton>(*window, "BrowseDATFileBtn"), Qt::LeftButton);
+        QCOMPARE(window->DATPath(), m_dir->field() + "models/");
+        QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentText(), QString("wheel.dat"));
+        QCOMPARE(mpdText(*window), QString("wheel.mpd"));
+        QCOMPARE(window->MPDPath(), home());
+
+        QTest::mouseClick(control<QPushButton>(*window, "BrowseMPDFileBtn"), Qt::LeftButton);
+        QCOMPARE(mpdText(*window), QString("wheel.mpd"));
+        QTest::mouseClick(control<QPushButton>(*window, "BrowseMPDFileBtn"), Qt::LeftButton);
+        QCOMPARE(window->MPDPath(), m_dir->field() + "mpd/");
+        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"}));
+        QCOMPARE(mpdText(*window), QString("b.mpd"));
+        QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentText(), QString("wheel.dat"));
+
+        // A file chosen through "All Files" that the DAT list does not hold: no selection.
+        QTest::mouseClick(control<QPushButton>(*window, "BrowseDATFileBtn"), Qt::LeftButton);
+        QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentIndex(), -1);
+        QCOMPARE(mpdText(*window), QString("b.mpd"));
+
+        QCOMPARE(m_dialog.requests.size(), std::size_t(5));
+        const FileOpenRequest& dat = m_dialog.requests[0];
+        QCOMPARE(dat.title, QString("Select .DAT file"));
+        QCOMPARE(dat.initialFolder, home());
+        QCOMPARE(dat.filters, QStringList({"LDraw DAT (*.dat)", "All Files (*)"}));
+        QCOMPARE(dat.selectedFilter, 0);
+        QCOMPARE(m_dialog.requests[2].title, QString("Select .MPD file"));
+        QCOMPARE(m_dialog.requests[2].filters, QStringList({"LDraw MPD (*.mpd)", "All Files (*)"}));
+    }
+
+    void mergeAndSplitFromTheButtons()
+    {
+        store("Paths", "DATPath", m_dir->field() + "models/");
+        store("Paths", "MPDPath", m_dir->field() + "mpd/");
+        store("Paths", "LDrawPath", m_dir->field() + "ldraw/");
+        store("Settings", "AuthorName", "A. Builder");
+        auto window = makeWindow(m_dir->field() + "models/car.dat");
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("garage");
+
+        QTest::mouseClick(control<QPushButton>(*window, "MergeMPDBtn"), Qt::LeftButton);
+        QCOMPARE(mpdText(*window), QString("garage.mpd"));
+        QCOMPARE(window->DATFiles(), (std::vector<std::string>{"car.dat", "wheel.dat"}));
+        QVERIFY(m_dir->read("mpd/garage.mpd").find("0 MPD Author: A. Builder\r\n") != std::string::npos);
+        QCOMPARE(m_prompter.informations().at(0).text,
+                 std::string("garage.mpd has been successfully created. 1 .DAT file(s) merged."));
+        QCOMPARE(m_prompter.informations().at(0).details, std::string("car.dat\nwheel.dat\n"));
+        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"})); // not refreshed
+
+        m_prompter.answers = {true, false};
+        QTest::mouseClick(control<QPushButton>(*window, "SplitMPDBtn"), Qt::LeftButton);
+        QCOMPARE(m_prompter.questions().size(), std::size_t(2));
+        QCOMPARE(m_prompter.informations().at(1).text,
+                 std::string("garage.mpd has been successfully split. 2 .DAT file(s) created."));
+    }
+
+    void exitAndClosingSaveAllButTheLDrawFolder()
+    {
+        for (const char* how : {"exit", "close"}) {
+            store("Paths", "LDrawPath", m_dir->field() + "ldraw/");
+            auto window = makeWindow();
+            window->show();
+            window->DATPath() = m_dir->field() + "models/";
+            window->MPDPath() = "";
+            window->LDrawPath() = "/elsewhere/";
+            window->move(30, 40);
+            control<QLineEdit>(*window, "AuthorNameText")->setText("Closer");
+            if (QByteArray(how) == "exit") {
+                QTest::mouseClick(control<QPushButton>(*window, "ExitBtn"), Qt::LeftButton);
+            } else {
+                window->close();
+            }
+            QVERIFY(!window->isVisible());
+            QCOMPARE(stored("Paths", "DATPath"), m_dir->field() + "models/");
+            QCOMPARE(stored("Paths", "MPDPath"), std::string());
+            QCOMPARE(stored("Paths", "LDrawPath"), m_dir->field() + "ldraw/");
+            QCOMPARE(stored("Settings", "WindowLeft"), std::to_string(window->frameGeometry().x() * 15));
+            QCOMPARE(stored("Settings", "WindowTop"), std::to_string(window->frameGeometry().y() * 15));
+            QCOMPARE(stored("Settings", "AuthorName"), std::string("Closer"));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Settings and home folder of the tests' own.
+    QTemporaryDir sandbox;
+    qputenv("XDG_CONFIG_HOME", (sandbox.path() + "/config").toLocal8Bit());
+    qputenv("HOME", (sandbox.path() + "/home").toLocal8Bit());
+    QDir().mkpath(sandbox.path() + "/home");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    BrikmuxMainTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "brikmux_main_test.moc"
