@@ -2,12 +2,15 @@
 #include "settings/window_geometry.h"
 #include "test_support.h"
 #include "ui/brikmux_main.h"
+#include "ui/message_box_prompter.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -339,6 +342,49 @@ private slots:
         QCOMPARE(m_prompter.questions().size(), std::size_t(2));
         QCOMPARE(m_prompter.informations().at(1).text,
                  std::string("garage.mpd has been successfully split. 2 .DAT file(s) created."));
+    }
+
+    void messageBoxesShowTheMessageAsGiven()
+    {
+        QWidget owner;
+        MessageBoxPrompter prompter(&owner);
+        struct Seen {
+            QString title, text, details;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+            bool modal = false;
+        } seen;
+        auto answerWith = [&](QMessageBox::StandardButton button) {
+            QTimer::singleShot(0, [&seen, button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                seen = {box->windowTitle(), box->text(), box->detailedText(), box->icon(), box->standardButtons(),
+                        box->standardButton(box->defaultButton()), box->isModal()};
+                box->button(button)->click();
+            });
+        };
+        answerWith(QMessageBox::No);
+        QVERIFY(!prompter.askYesNo({"Output File Exists", "Overwrite?", MessageIcon::Warning, {}}));
+        QCOMPARE(seen.title, QString("Output File Exists"));
+        QCOMPARE(seen.text, QString("Overwrite?"));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(seen.defaultButton, QMessageBox::Yes);
+        QVERIFY(seen.modal);
+        answerWith(QMessageBox::Yes);
+        QVERIFY(prompter.askYesNo({"Output File Exists", "Overwrite?", MessageIcon::Warning, {}}));
+
+        answerWith(QMessageBox::Ok);
+        prompter.inform({".MPD File Created", "car.mpd has been successfully created. 1 .DAT file(s) merged.",
+                         MessageIcon::Information, "car.dat\nwheel.dat\n"});
+        QCOMPARE(seen.icon, QMessageBox::Information);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(seen.details, QString("car.dat\nwheel.dat\n"));
+        answerWith(QMessageBox::Ok);
+        prompter.reportFailure({"Merge Failed", "Cannot read x", MessageIcon::Critical, {}});
+        QCOMPARE(seen.title, QString("Merge Failed"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
     }
 
     void exitAndClosingSaveAllButTheLDrawFolder()
