@@ -1,4 +1,5 @@
 #include "ui/brikmux_main.h"
+#include "ui/window_placement.h"
 
 #include <QApplication>
 #include <QFile>
@@ -7,6 +8,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brikmux"));
+    // Message boxes and the file-open dialog carry the icon too.
+    QApplication::setWindowIcon(brikmux::programIcon());
 
     // The argument is one text: the program's arguments joined by single blanks.
     std::string commandLine;

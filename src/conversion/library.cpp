@@ -28,4 +28,26 @@ bool LibraryIndex::IsLibraryFile(std::string_view name)
     return answer;
 }
 
+bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)
+{
+    if (folder.empty() || !isNameSeparator(folder.back())) {
+        return false;
+    }
+    std::vector<DirectoryEntry> entries;
+    if (!fileSystem.list(folder, entries)) {
+        return false;
+    }
+    bool parts = false;
+    bool primitives = false;
+    for (const auto& entry : entries) {
+        const std::string name = foldCase(entry.name);
+        if (entry.kind == EntryKind::File && name == "ldraw.exe") {
+            return true;
+        }
+        parts = parts || (entry.kind == EntryKind::Folder && name == "parts");
+        primitives = primitives || (entry.kind == EntryKind::Folder && name == "p");
+    }
+    return parts && primitives;
+}
+
 } // namespace brikmux

@@ -27,4 +27,9 @@ private:
     StringMap<bool> m_answers;
 };
 
+// True when folder (ending in a separator) holds an LDraw installation: the program "ldraw.exe",
+// or the library itself, a "parts" and a "p" folder; letter case aside. A folder text without its
+// trailing separator holds nothing.
+bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder);
+
 } // namespace brikmux

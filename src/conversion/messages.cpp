@@ -115,4 +115,11 @@ Message splitCannotWrite(std::string_view sectionName, std::string_view path, st
                                      ": " + std::string(reason) + ".");
 }
 
+Message unableToRun()
+{
+    return failure("Brikmux Unable to Run",
+                   "In order to run Brikmux, you must have LDraw installed. If LDraw cannot be found then you must "
+                   "supply its location. The program will now exit.");
+}
+
 } // namespace brikmux::messages

@@ -33,4 +33,7 @@ Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpd
 Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
                          std::uint64_t line, std::string_view reason);
 
+// Shown when the user gives up looking for the LDraw installation.
+Message unableToRun();
+
 } // namespace brikmux::messages

@@ -1,10 +1,14 @@
 #include "brikmux_main.h"
 
+#include "brikmux_about.h"
+#include "conversion/library.h"
 #include "conversion/merge.h"
 #include "conversion/model_text.h"
 #include "conversion/split.h"
+#include "ldraw_locate.h"
 #include "message_box_prompter.h"
 #include "settings/window_geometry.h"
+#include "window_placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -93,6 +98,7 @@ void BrikmuxMain::buildControls()
 {
     setObjectName("BrikmuxMain");
     setWindowTitle("Brikmux");
+    setProgramIcon(*this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(windowFont());
@@ -147,6 +153,8 @@ void BrikmuxMain::buildControls()
     place(AuthorNameText, 60, 1620, 2415, 315);
 
     BrikmuxLogo = named(new QLabel(client), "BrikmuxLogo");
+    BrikmuxLogo->setPixmap(QPixmap(QStringLiteral(":/artwork/banner.png")));
+    BrikmuxLogo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(BrikmuxLogo, 60, 2100, 6075, 480);
     ExitBtn = named(new QPushButton(QStringLiteral("Exit"), client), "ExitBtn");
     place(ExitBtn, 4860, 2160, 1215, 375);
@@ -184,6 +192,41 @@ void BrikmuxMain::Form_Load(const std::string& commandLine)
 void BrikmuxMain::Form_Unload()
 {
     saveMainWindow(*this, m_store);
+}
+
+void BrikmuxMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        activateLater();
+    }
+}
+
+void BrikmuxMain::activateLater()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (!m_unloaded && isVisible()) {
+            Form_Activate();
+        }
+    });
+}
+
+void BrikmuxMain::Form_Activate()
+{
+    if (!holdsLDrawInstallation(m_fileSystem, m_ldrawPath)) {
+        LocateLDraw();
+    }
+}
+
+void BrikmuxMain::LocateLDraw()
+{
+    LDrawLocate dialog(*this, m_fileSystem, m_prompter, m_store);
+    dialog.preset(m_ldrawPath);
+    dialog.exec();
+    // The window is active again: the check runs anew, and so the dialog comes back until a
+    // folder is confirmed or the program ends.
+    activateLater();
 }
 
 void BrikmuxMain::closeEvent(QCloseEvent* event)
@@ -420,6 +463,11 @@ void BrikmuxMain::ExitBtn_Click()
     close();
 }
 
-void BrikmuxMain::MenuAbout_Click() {}
+void BrikmuxMain::MenuAbout_Click()
+{
+    BrikmuxAbout about(*this);
+    about.exec();
+    activateLater();
+}
 
 } // namespace brikmux

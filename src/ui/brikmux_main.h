@@ -45,6 +45,12 @@ public:
     void Form_Load(const std::string& commandLine);
     // Closes every other window and saves the settings; runs whenever the window closes.
     void Form_Unload();
+    // Runs whenever the window becomes the program's active window (first shown, or another
+    // window of the program in front of it closed): without an LDraw installation in the LDraw
+    // folder, asks for one.
+    void Form_Activate();
+    // Shows the Locate dialog over the window and waits until it closes.
+    void LocateLDraw();
 
     // Merges the DAT file mainName (with its custom sub-files) into the MPD file the MPD list names.
     void MergeToMPD(const std::string& mainName);
@@ -87,6 +93,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BrowseDATFileBtn_Click();
@@ -100,6 +107,8 @@ private:
 
     std::optional<FileOpenChoice> browse(const QString& title, const std::string& folder, const QString& filter);
     void buildControls();
+    // Runs Form_Activate once the event that activated the window has been handled.
+    void activateLater();
 
     std::unique_ptr<FileSystem> m_ownFileSystem;
     std::unique_ptr<FileOpenDialog> m_ownFileOpenDialog;
@@ -135,6 +144,7 @@ private:
     brikmux::HiddenFileList HiddenFileList;
     DirectoryHolder LDrawDirHolder;
     bool m_unloaded = false;
+    bool m_shown = false;
 };
 
 } // namespace brikmux

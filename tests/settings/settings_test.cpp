@@ -37,7 +37,8 @@ TEST(SettingsStore, CopiesWritingAtOnceLoseNothing)
         if (child == 0) {
             SettingsStore store;
             for (int key = 0; key < kKeys; ++key) {
-                store.SaveSetting("BrikmuxShared", "Paths", "k" + std::to_string(copy) + "_" + std::to_string(key), "v");
+                store.SaveSetting("BrikmuxShared", "Paths", "k" + std::to_string(copy) + "_" + std::to_string(key),
+                                  "v");
             }
             _exit(0);
         }
@@ -56,9 +57,9 @@ TEST(SettingsStore, CopiesWritingAtOnceLoseNothing)
 
 TEST(WindowGeometry, CentringRoundsHalvesToEvenThenTruncatesTowardZero)
 {
-    const std::pair<float, int> cases[] = {{435.0F, 217}, {-435.0F, -217}, {15.0F, 7},   {-15.0F, -7}, {101.0F, 50},
-                                           {-101.0F, -50}, {14.5F, 7},     {15.5F, 8},   {16.5F, 8},   {-16.5F, -8},
-                                           {0.0F, 0},      {1.0F, 0},      {-1.0F, 0},   {2.5F, 1}};
+    const std::pair<float, int> cases[] = {{435.0F, 217},  {-435.0F, -217}, {15.0F, 7}, {-15.0F, -7}, {101.0F, 50},
+                                           {-101.0F, -50}, {14.5F, 7},      {15.5F, 8}, {16.5F, 8},   {-16.5F, -8},
+                                           {0.0F, 0},      {1.0F, 0},       {-1.0F, 0}, {2.5F, 1}};
     for (const auto& [difference, offset] : cases) {
         EXPECT_EQ(centringOffset(difference), offset) << difference;
     }

@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"
+#include "window_test_support.h"
 #include "ui/brikmux_main.h"
 #include "ui/message_box_prompter.h"
 
@@ -24,43 +25,7 @@ using namespace brikmux;
 using brikmux::testing::crlf;
 using brikmux::testing::ScriptedPrompter;
 using brikmux::testing::TempDir;
-
-namespace {
-
-// Answers file-open dialogs from a script and records what each was shown with.
-class ScriptedFileDialog final : public FileOpenDialog {
-public:
-    std::deque<std::optional<FileOpenChoice>> choices;
-    std::vector<FileOpenRequest> requests;
-
-    std::optional<FileOpenChoice> open(QWidget*, const FileOpenRequest& request) override
-    {
-        requests.push_back(request);
-        if (choices.empty()) {
-            return std::nullopt;
-        }
-        auto choice = choices.front();
-        choices.pop_front();
-        return choice;
-    }
-};
-
-std::string stored(const char* section, const char* key)
-{
-    return SettingsStore().GetSetting(kAppName, section, key, "<absent>");
-}
-
-void store(const char* section, const char* key, const std::string& value)
-{
-    SettingsStore().SaveSetting(kAppName, section, key, value);
-}
-
-std::string home()
-{
-    return QDir::homePath().toStdString() + "/";
-}
-
-} // namespace
+using namespace brikmux::testing;
 
 class BrikmuxMainTest : public QObject {
     Q_OBJECT
@@ -71,14 +36,6 @@ private:
         auto window = std::make_unique<BrikmuxMain>(MainWindowServices{&m_prompter, &m_dialog, nullptr});
         window->Form_Load(commandLine);
         return window;
-    }
-    template <typename T> static T* control(BrikmuxMain& window, const char* name)
-    {
-        T* found = window.findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
     }
     static QString mpdText(BrikmuxMain& window) { return control<QComboBox>(window, "MPDFileCombo")->currentText(); }
     static QStringList entries(BrikmuxMain& window, const char* list)
@@ -111,6 +68,9 @@ private slots:
         m_dir->write("mpd/b.mpd", "");
         m_dir->write("mpd/A.MPD", "");
         m_dir->write("ldraw/parts/3001.dat", "");
+        m_dir->write("ldraw/p/box.dat", "");
+        // A library that the installation check accepts, so that no Locate dialog comes up.
+        store("Paths", "LDrawPath", m_dir->field() + "ldraw/");
     }
 
     void cleanup()
@@ -170,13 +130,14 @@ private slots:
         }
         QCOMPARE(order, QStringList({"MergeMPDBtn", "SplitMPDBtn", "BrowseDATFileBtn", "BrowseMPDFileBtn",
                                      "AuthorNameText", "DATFileCombo", "MPDFileCombo", "ExitBtn"}));
-        QDir().mkpath(SCREENSHOT_DIR);
-        QVERIFY(window->grab().save(SCREENSHOT_DIR "/brikmux_main.png"));
+        QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
+        QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main.png"));
         window->hide();
     }
 
     void firstStartUsesTheDefaults()
     {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
         qunsetenv("LDRAWDIR");
         auto window = makeWindow();
         QCOMPARE(window->DATPath(), home());
@@ -359,8 +320,10 @@ private slots:
             QTimer::singleShot(0, [&seen, button] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box != nullptr);
-                seen = {box->windowTitle(), box->text(), box->detailedText(), box->icon(), box->standardButtons(),
-                        box->standardButton(box->defaultButton()), box->isModal()};
+                seen = {box->windowTitle(),     box->text(),
+                        box->detailedText(),    box->icon(),
+                        box->standardButtons(), box->standardButton(box->defaultButton()),
+                        box->isModal()};
                 box->button(button)->click();
             });
         };
@@ -414,19 +377,9 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
+QObject* makeBrikmuxMainTest()
 {
-    // Settings and home folder of the tests' own.
-    QTemporaryDir sandbox;
-    qputenv("XDG_CONFIG_HOME", (sandbox.path() + "/config").toLocal8Bit());
-    qputenv("HOME", (sandbox.path() + "/home").toLocal8Bit());
-    QDir().mkpath(sandbox.path() + "/home");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    BrikmuxMainTest test;
-    return QTest::qExec(&test, argc, argv);
+    return new BrikmuxMainTest;
 }
 
 #include "brikmux_main_test.moc"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+class QLabel;
+
+namespace brikmux {
+
+// The About box: the program's name, what it does, its version and its makers. A click anywhere
+// on it closes it.
+class BrikmuxAbout final : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creates the box over owner, centred on it.
+    explicit BrikmuxAbout(QWidget& owner);
+
+    QLabel* text(int index) const { return AboutText.at(static_cast<std::size_t>(index)); }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Click();
+    void AboutText_Click(int index);
+    void ZELKLogo_Click();
+
+    QWidget& m_owner;
+    QLabel* ZELKLogo = nullptr;
+    std::array<QLabel*, 4> AboutText{};
+    QLabel* Image1 = nullptr;
+};
+
+// "Version " followed by the program's major, minor and patch numbers.
+QString versionLine();
+
+} // namespace brikmux

@@ -1,0 +1,54 @@
+#include "drive_selector.h"
+
+#include <QFile>
+#include <QStorageInfo>
+
+#include <algorithm>
+
+namespace brikmux {
+
+DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent)
+{
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady()) {
+            m_roots.push_back(QFile::encodeName(volume.rootPath()).toStdString());
+        }
+    }
+    std::sort(m_roots.begin(), m_roots.end());
+    m_roots.erase(std::unique(m_roots.begin(), m_roots.end()), m_roots.end());
+    for (const auto& root : m_roots) {
+        addItem(QFile::decodeName(root.c_str()));
+    }
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (onChange) {
+            onChange();
+        }
+    });
+}
+
+std::string DriveSelector::Drive() const
+{
+    const int index = currentIndex();
+    return index >= 0 ? m_roots.at(static_cast<std::size_t>(index)) : std::string();
+}
+
+void DriveSelector::setDrive(const std::string& path)
+{
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (std::size_t i = 0; i < m_roots.size(); ++i) {
+        const std::string& root = m_roots[i];
+        const bool within = path.compare(0, root.size(), root) == 0 &&
+                            (path.size() == root.size() || root.back() == '/' || root.back() == '\\' ||
+                             path[root.size()] == '/' || path[root.size()] == '\\');
+        if (within && (best < 0 || root.size() > bestLength)) {
+            best = static_cast<int>(i);
+            bestLength = root.size();
+        }
+    }
+    if (best >= 0) {
+        setCurrentIndex(best);
+    }
+}
+
+} // namespace brikmux

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "settings/settings_store.h"
+#include "ui/file_open_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace brikmux::testing {
+
+// Answers file-open dialogs from a script and records what each was shown with.
+class ScriptedFileDialog final : public FileOpenDialog {
+public:
+    std::deque<std::optional<FileOpenChoice>> choices;
+    std::vector<FileOpenRequest> requests;
+
+    std::optional<FileOpenChoice> open(QWidget*, const FileOpenRequest& request) override
+    {
+        requests.push_back(request);
+        if (choices.empty()) {
+            return std::nullopt;
+        }
+        auto choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+};
+
+inline std::string stored(const char* section, const char* key)
+{
+    return SettingsStore().GetSetting(kAppName, section, key, "<absent>");
+}
+
+inline void store(const char* section, const char* key, const std::string& value)
+{
+    SettingsStore().SaveSetting(kAppName, section, key, value);
+}
+
+inline std::string home()
+{
+    return QDir::homePath().toStdString() + "/";
+}
+
+// The child of window with that object name; the test stops when there is none.
+template <typename T> T* control(const QWidget& window, const char* name)
+{
+    T* found = window.findChild<T*>(name);
+    if (found == nullptr) {
+        qFatal("no control %s", name);
+    }
+    return found;
+}
+
+// Hands every modal window that opens while it lives to answer, one at a time, from the event
+// loop, and closes it if answer did not (a failed check inside answer returns early). Counts the
+// windows it answered.
+class ModalAnswerer {
+public:
+    explicit ModalAnswerer(std::function<void(QWidget&)> answer) : m_answer(std::move(answer))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != m_last) {
+                // A window opened later may take the same address once this one is gone.
+                m_last = modal;
+                QObject::connect(modal, &QObject::destroyed, &m_timer, [this] { m_last = nullptr; });
+                ++count;
+                m_answer(*modal);
+                if (QApplication::activeModalWidget() == modal) {
+                    modal->close();
+                }
+            }
+        });
+        m_timer.start(5);
+    }
+    int count = 0;
+
+private:
+    std::function<void(QWidget&)> m_answer;
+    QTimer m_timer;
+    QWidget* m_last = nullptr;
+};
+
+} // namespace brikmux::testing
