@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <filesystem>
 
@@ -23,6 +24,41 @@ DirectoryBrowser::DirectoryBrowser(QWidget* parent) : QTreeView(parent), m_model
     setIndentation(12);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { follow(current); });
+    // Rows come in as folders are read in the background: keep the folder shown in view while
+    // they do, once the view has laid them out.
+    connect(
+        verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { reveal(); }, Qt::QueuedConnection);
+}
+
+void DirectoryBrowser::reveal()
+{
+    if (m_revealing) {
+        scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void DirectoryBrowser::showEvent(QShowEvent* event)
+{
+    QTreeView::showEvent(event);
+    reveal();
+}
+
+void DirectoryBrowser::mousePressEvent(QMouseEvent* event)
+{
+    m_revealing = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void DirectoryBrowser::wheelEvent(QWheelEvent* event)
+{
+    m_revealing = false;
+    QTreeView::wheelEvent(event);
+}
+
+void DirectoryBrowser::keyPressEvent(QKeyEvent* event)
+{
+    m_revealing = false;
+    QTreeView::keyPressEvent(event);
 }
 
 void DirectoryBrowser::follow(const QModelIndex& index)
@@ -53,8 +89,11 @@ bool DirectoryBrowser::setPath(const std::string& folder)
     m_moving = true;
     setCurrentIndex(index);
     m_moving = false;
-    expand(index);
-    scrollTo(index);
+    for (QModelIndex above = index; above.isValid(); above = above.parent()) {
+        expand(above);
+    }
+    m_revealing = true;
+    reveal();
     if (canonical != m_path) {
         m_path = canonical;
         if (onChange) {

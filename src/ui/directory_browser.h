@@ -24,12 +24,22 @@ public:
 
     std::function<void()> onChange;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void follow(const QModelIndex& index);
+    // Brings the folder shown into view once the view has laid out its rows, as folders are read
+    // in the background, until the user takes over.
+    void reveal();
 
     QFileSystemModel* m_model;
     std::string m_path;
-    bool m_moving = false; // setPath is moving the selection
+    bool m_moving = false;    // setPath is moving the selection
+    bool m_revealing = false; // the folder shown is to be kept in view
 };
 
 } // namespace brikmux
