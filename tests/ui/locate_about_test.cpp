@@ -8,6 +8,7 @@
 #include "ui/ldraw_locate.h"
 #include "window_test_support.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -65,6 +66,10 @@ private slots:
         m_dir->write("files/parts", "");
         m_dir->write("files/p", "");
         QVERIFY(!holdsLDrawInstallation(fileSystem, root + "files/"));
+        const std::string shared = BRIKMUX_SHARED_DIR "/ldraw/";
+        if (QFileInfo(QString::fromStdString(shared)).isDir()) {
+            QVERIFY(holdsLDrawInstallation(fileSystem, shared)); // a real library: parts and p, no ldraw.exe
+        }
         QCOMPARE(folderFromHolder("/"), std::string("/"));
         QCOMPARE(folderFromHolder("/a/b"), std::string("/a/b/"));
     }
