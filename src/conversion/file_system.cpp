@@ -6,6 +6,10 @@
 #include <random>
 #include <system_error>
 
+#ifndef _WIN32
+#include <dirent.h>
+#endif
+
 namespace brikmux {
 
 namespace fs = std::filesystem;
@@ -153,6 +157,7 @@ EntryKind NativeFileSystem::kindOf(const std::string& path) const
 Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEntry>& entries) const
 {
     entries.clear();
+#ifdef _WIN32
     std::error_code error;
     fs::directory_iterator it(toPath(folder), error);
     if (error) {
@@ -163,14 +168,52 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
             return Status::failure(error.message());
         }
         std::error_code typeError;
-        // The entry's type comes from the listing itself unless it is a link; links are followed.
-        const auto type = it->status(typeError).type();
-        entries.push_back({it->path().filename().string(), kindFromType(type)});
+        EntryKind kind = EntryKind::Missing;
+        if (it->is_regular_file(typeError)) {
+            kind = EntryKind::File;
+        } else if (it->is_directory(typeError)) {
+            kind = EntryKind::Folder;
+        } else if (it->exists(typeError)) {
+            kind = EntryKind::Other;
+        }
+        entries.push_back({it->path().filename().string(), kind});
     }
-    if (error) {
-        return Status::failure(error.message());
+    return error ? Status::failure(error.message()) : Status::ok();
+#else
+    // readdir tells each entry's type itself: one call per folder, not one per entry, which
+    // matters for a parts folder of tens of thousands of files. Links are followed.
+    DIR* handle = opendir(folder.empty() ? "." : folder.c_str());
+    if (handle == nullptr) {
+        return Status::failure(systemReason(errno));
     }
-    return Status::ok();
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    errno = 0;
+    while (const dirent* entry = readdir(handle)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        EntryKind kind = EntryKind::Other;
+        switch (entry->d_type) {
+        case DT_REG:
+            kind = EntryKind::File;
+            break;
+        case DT_DIR:
+            kind = EntryKind::Folder;
+            break;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            kind = kindOf(prefix + entry->d_name);
+            break;
+        default:
+            break;
+        }
+        entries.push_back({std::string(name), kind});
+    }
+    const int error = errno;
+    closedir(handle);
+    return error != 0 ? Status::failure(systemReason(error)) : Status::ok();
+#endif
 }
 
 Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr<InputFile>& file)

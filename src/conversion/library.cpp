@@ -5,27 +5,54 @@
 namespace brikmux {
 
 LibraryIndex::LibraryIndex(const FileSystem& fileSystem, std::string ldrawPath)
-    : m_ldrawPath(std::move(ldrawPath)), m_resolver(fileSystem)
+    : m_fileSystem(fileSystem), m_ldrawPath(std::move(ldrawPath)), m_resolver(fileSystem)
 {
 }
 
-bool LibraryIndex::holds(std::string_view folder, std::string_view name)
+void LibraryIndex::listFolder(Folder& folder)
 {
-    std::string relative(folder);
-    relative += kSeparator;
-    relative += name;
-    return m_resolver.resolve(m_ldrawPath, relative).fileExists;
+    // The folder itself may be spelt in any letter case: "Parts" finds "parts".
+    std::vector<DirectoryEntry> entries;
+    if (!m_fileSystem.list(m_ldrawPath, entries)) {
+        return;
+    }
+    std::string found;
+    for (const auto& entry : entries) {
+        if (entry.kind == EntryKind::Folder && equalsIgnoringCase(entry.name, folder.name) &&
+            (found.empty() || entry.name == folder.name || entry.name < found)) {
+            found = entry.name;
+        }
+    }
+    if (found.empty() || !m_fileSystem.list(joinPath(m_ldrawPath, found), entries)) {
+        return;
+    }
+    for (const auto& entry : entries) {
+        if (entry.kind == EntryKind::File) {
+            folder.files.insert(foldCase(entry.name));
+        }
+    }
+}
+
+bool LibraryIndex::holds(Folder& folder, std::string_view name, const std::string& folded)
+{
+    if (name.find_first_of("\\/") != std::string_view::npos) {
+        // A name in a sub-folder (s\3001s01.dat): resolved component by component.
+        std::string relative(folder.name);
+        relative += kSeparator;
+        relative += name;
+        return m_resolver.resolve(m_ldrawPath, relative).fileExists;
+    }
+    if (!folder.listed) {
+        folder.listed = true;
+        listFolder(folder);
+    }
+    return folder.files.contains(folded);
 }
 
 bool LibraryIndex::IsLibraryFile(std::string_view name)
 {
-    const auto known = m_answers.find(name);
-    if (known != m_answers.end()) {
-        return known->second;
-    }
-    const bool answer = holds("P", name) || holds("Parts", name);
-    m_answers.emplace(name, answer);
-    return answer;
+    const std::string folded = foldCase(name);
+    return holds(m_primitives, name, folded) || holds(m_parts, name, folded);
 }
 
 bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)

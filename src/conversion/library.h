@@ -20,11 +20,21 @@ public:
     bool IsLibraryFile(std::string_view name);
 
 private:
-    bool holds(std::string_view folder, std::string_view name);
+    // One of the library's folders, listed on first use: the folded names of its files.
+    struct Folder {
+        const char* name;
+        bool listed = false;
+        StringSet files;
+    };
 
+    bool holds(Folder& folder, std::string_view name, const std::string& folded);
+    void listFolder(Folder& folder);
+
+    const FileSystem& m_fileSystem;
     std::string m_ldrawPath;
     CaseResolver m_resolver;
-    StringMap<bool> m_answers;
+    Folder m_primitives{"P", false, {}};
+    Folder m_parts{"Parts", false, {}};
 };
 
 // True when folder (ending in a separator) holds an LDraw installation: the program "ldraw.exe",

@@ -20,27 +20,33 @@ constexpr bool isDigit(char c)
 
 double detail::leadingNumber(std::string_view text)
 {
-    std::string compact;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') {
-            compact.push_back(c);
-        }
-    }
     std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) {
+            ++i;
+        }
+    };
+    skipBlanks();
     double sign = 1.0;
-    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
-        sign = compact[i] == '-' ? -1.0 : 1.0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        sign = text[i] == '-' ? -1.0 : 1.0;
         ++i;
     }
     double value = 0.0;
-    for (; i < compact.size() && isDigit(compact[i]); ++i) {
-        value = value * 10.0 + (compact[i] - '0');
-    }
-    if (i < compact.size() && compact[i] == '.') {
-        double scale = 0.1;
-        for (++i; i < compact.size() && isDigit(compact[i]); ++i) {
-            value += (compact[i] - '0') * scale;
-            scale /= 10.0;
+    double scale = 0.0; // after the decimal point: the weight of the next digit
+    for (skipBlanks(); i < text.size(); ++i, skipBlanks()) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            if (scale == 0.0) {
+                value = value * 10.0 + (c - '0');
+            } else {
+                value += (c - '0') * scale;
+                scale /= 10.0;
+            }
+        } else if (c == '.' && scale == 0.0) {
+            scale = 0.1;
+        } else {
+            break;
         }
     }
     return sign * value;
