@@ -81,11 +81,13 @@ ResolvedName CaseResolver::resolveFresh(std::string_view folder, std::string_vie
 {
     const std::string exact = joinPath(folder, name);
     const auto separator = exact.find_last_of(kSeparator);
-    if (separator != std::string::npos && separator + 1 < exact.size() &&
-        m_fileSystem.kindOf(exact) == EntryKind::File) {
-        return {exact.substr(0, separator + 1), exact.substr(separator + 1), true, true};
+    const EntryKind kind = m_fileSystem.kindOf(exact);
+    if (separator != std::string::npos && separator + 1 < exact.size() && kind == EntryKind::File) {
+        return {exact.substr(0, separator + 1), exact.substr(separator + 1), true, true, EntryKind::Missing};
     }
-    return resolve(folder, name);
+    ResolvedName resolved = resolve(folder, name);
+    resolved.occupant = kind == EntryKind::File ? EntryKind::Missing : kind;
+    return resolved;
 }
 
 void CaseResolver::noteFileCreated(const std::string& folder, const std::string& fileName)

@@ -15,6 +15,9 @@ struct ResolvedName {
     std::string fileName; // the file's name in that folder
     bool folderExists = false;
     bool fileExists = false; // a regular file (or a link to one) is there
+    // With resolveFresh: what stands at the name's exact path when it is not a file (a folder,
+    // a pipe...); Missing otherwise.
+    EntryKind occupant = EntryKind::Missing;
     std::string path() const { return folder + fileName; }
 };
 

@@ -88,7 +88,7 @@ public:
         return Status::ok();
     }
 
-    Status commit(const std::string& target) override
+    Status commit(const std::string& target, bool replacing) override
     {
         if (m_file == nullptr) {
             return Status::failure("the file is already closed");
@@ -106,6 +106,13 @@ public:
             return Status::failure(systemReason(closeError));
         }
         std::error_code error;
+        // A replaced file keeps its permissions.
+        if (replacing) {
+            const fs::file_status replaced = fs::status(toPath(target), error);
+            if (!error && fs::is_regular_file(replaced)) {
+                fs::permissions(toPath(m_path), replaced.permissions(), error);
+            }
+        }
         fs::rename(toPath(m_path), toPath(target), error);
         if (error) {
             return Status::failure(error.message());
@@ -223,6 +230,8 @@ Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr
     if (handle == nullptr) {
         return Status::failure(systemReason(errno != 0 ? errno : ENOENT));
     }
+    // The line reader reads in large blocks of its own: a second buffer would only copy.
+    std::setvbuf(handle, nullptr, _IONBF, 0);
     file = std::make_unique<NativeInputFile>(handle);
     return Status::ok();
 }
@@ -236,6 +245,8 @@ Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr
         // "x": fail rather than open a file that someone else created under the same name.
         std::FILE* handle = std::fopen(path.c_str(), "wbx");
         if (handle != nullptr) {
+            // The line writer hands over large blocks of its own.
+            std::setvbuf(handle, nullptr, _IONBF, 0);
             file = std::make_unique<NativeOutputFile>(handle, path);
             return Status::ok();
         }

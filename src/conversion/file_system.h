@@ -35,9 +35,9 @@ public:
     virtual ~OutputFile() = default;
     // Appends size bytes of data.
     virtual Status write(const char* data, std::size_t size) = 0;
-    // Closes the file and renames it to target, which must lie in the same folder; an existing
-    // target is replaced as a whole.
-    virtual Status commit(const std::string& target) = 0;
+    // Closes the file and renames it to target, which must lie in the same folder. replacing says
+    // that target exists: it is replaced as a whole, and its permissions carry over.
+    virtual Status commit(const std::string& target, bool replacing) = 0;
 };
 
 // The calls that the conversion core makes on the file system. Paths are byte strings in the

@@ -4,8 +4,11 @@
 
 namespace brikmux {
 
-LineReader::LineReader(InputFile& file, std::size_t blockSize) : m_file(file), m_buffer(blockSize == 0 ? 1 : blockSize)
+LineReader::LineReader(InputFile& file, std::size_t blockSize)
+    : m_file(file), m_capacity(blockSize == 0 ? 1 : blockSize)
 {
+    // Not zero-filled: a merge makes a reader for every file it reads.
+    m_buffer = std::make_unique_for_overwrite<char[]>(m_capacity);
 }
 
 bool LineReader::refill()
@@ -14,7 +17,7 @@ bool LineReader::refill()
         return false;
     }
     std::size_t count = 0;
-    m_status = m_file.read(m_buffer.data(), m_buffer.size(), count);
+    m_status = m_file.read(m_buffer.get(), m_capacity, count);
     if (!m_status || count == 0) {
         m_atEnd = true;
         return false;
@@ -28,7 +31,7 @@ bool LineReader::refill()
 
 std::size_t LineReader::nextLineEnd()
 {
-    const char* data = m_buffer.data();
+    const char* data = m_buffer.get();
     auto find = [&](std::size_t& cached, char wanted) {
         if (cached == kUnknown || cached < m_begin) {
             const void* hit = std::memchr(data + m_begin, wanted, m_end - m_begin);
@@ -64,16 +67,16 @@ bool LineReader::next(std::string_view& line)
         }
         const std::size_t end = nextLineEnd();
         if (end == m_end) {
-            m_carry.append(m_buffer.data() + m_begin, end - m_begin);
+            m_carry.append(m_buffer.get() + m_begin, end - m_begin);
             carrying = true;
             m_begin = m_end;
             continue;
         }
         if (carrying) {
-            m_carry.append(m_buffer.data() + m_begin, end - m_begin);
+            m_carry.append(m_buffer.get() + m_begin, end - m_begin);
             line = m_carry;
         } else {
-            line = std::string_view(m_buffer.data() + m_begin, end - m_begin);
+            line = std::string_view(m_buffer.get() + m_begin, end - m_begin);
         }
         m_begin = end + 1;
         if (m_buffer[end] == '\r') {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 namespace brikmux {
 
@@ -34,7 +34,8 @@ private:
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
 
     InputFile& m_file;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity;
     std::size_t m_begin = 0;
     std::size_t m_end = 0;
     // Positions of the next carriage return and line feed at or after m_begin (m_end when there is

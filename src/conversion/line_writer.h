@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
-#include <vector>
+#include <memory>
 
 namespace brikmux {
 
@@ -25,7 +25,8 @@ private:
     void append(const char* data, std::size_t size);
 
     OutputFile& m_file;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity;
     std::size_t m_used = 0;
     Status m_status = Status::ok();
 };

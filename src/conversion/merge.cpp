@@ -45,16 +45,17 @@ private:
     CaseResolver m_datFolder;
     std::vector<std::string> m_datFiles;
     std::vector<std::size_t> m_referrers; // index of the file that queued each entry
-    StringSet m_queued;
+    StringSet m_decided;                  // the work list's names and the library files met so far
     std::vector<messages::UnreadableFile> m_unreadable;
     LineWriter* m_output = nullptr;
+    bool m_replacing = false; // the output exists and the user agreed to replace it
 };
 
 MergeResult Merge::run(std::string_view mainName)
 {
     m_datFiles.assign(1, std::string(mainName));
     m_referrers.assign(1, 0);
-    m_queued.insert(std::string(mainName));
+    m_decided.insert(std::string(mainName));
 
     MergeResult result;
     result.mpdName = m_job.mpdName;
@@ -62,7 +63,8 @@ MergeResult Merge::run(std::string_view mainName)
         result.mpdName += ".mpd";
     }
     const std::string target = joinPath(m_job.mpdPath, result.mpdName);
-    if (m_fileSystem.kindOf(target) == EntryKind::File && !m_prompter.askYesNo(messages::mergeOutputExists())) {
+    m_replacing = m_fileSystem.kindOf(target) == EntryKind::File;
+    if (m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists())) {
         result.status = MergeResult::Status::Declined;
         result.datFiles = m_datFiles;
         return result;
@@ -108,7 +110,7 @@ bool Merge::writeAll(const std::string& target)
     if (!m_unreadable.empty()) {
         return fail(messages::mergeCannotRead(m_unreadable));
     }
-    if (const Status committed = file->commit(target); !committed) {
+    if (const Status committed = file->commit(target, m_replacing); !committed) {
         return fail(messages::mergeCannotWrite(target, committed.reason()));
     }
     return true;
@@ -138,11 +140,15 @@ void Merge::AppendDATFile(std::size_t index)
     std::string_view line;
     while (reader.next(line)) {
         if (IsSubFileReference(line, m_job.referenceKinds)) {
+            // A name is decided once: queued, or left to the library. Neither answer changes
+            // within one merge, and most lines name parts met before.
             const std::string_view subName = SubFileName(line);
-            if (!m_queued.contains(subName) && !m_library.IsLibraryFile(subName)) {
-                m_queued.emplace(subName);
-                m_datFiles.emplace_back(subName);
-                m_referrers.push_back(index);
+            if (!m_decided.contains(subName)) {
+                m_decided.emplace(subName);
+                if (!m_library.IsLibraryFile(subName)) {
+                    m_datFiles.emplace_back(subName);
+                    m_referrers.push_back(index);
+                }
             }
         }
         if (!IsFileMarker(line)) {

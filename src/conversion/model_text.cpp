@@ -54,7 +54,9 @@ double detail::leadingNumber(std::string_view text)
 
 bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
 {
-    const bool typeOne = detail::leadingNumber(line.substr(0, 2)) == 1.0;
+    // "1 " is by far the most common start; anything else takes the lenient reading.
+    const bool typeOne =
+        (line.size() >= 2 && line[0] == '1' && line[1] == ' ') || detail::leadingNumber(line.substr(0, 2)) == 1.0;
     const bool named =
         endsWithIgnoringCase(line, "dat") || (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
     return typeOne && named;
@@ -63,20 +65,21 @@ bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
 std::string_view SubFileName(std::string_view line)
 {
     constexpr int kFieldsBeforeName = 14;
-    std::size_t pos = 0;
+    const char* pos = line.data();
+    const char* const end = pos + line.size();
     for (int field = 0; field < kFieldsBeforeName; ++field) {
-        while (pos < line.size() && isBlank(line[pos])) {
+        while (pos != end && isBlank(*pos)) {
             ++pos;
         }
-        while (pos < line.size() && !isBlank(line[pos])) {
+        while (pos != end && !isBlank(*pos)) {
             ++pos;
         }
     }
-    while (pos < line.size() && isBlank(line[pos])) {
+    while (pos != end && isBlank(*pos)) {
         ++pos;
     }
-    if (pos < line.size()) {
-        return line.substr(pos);
+    if (pos != end) {
+        return line.substr(static_cast<std::size_t>(pos - line.data()));
     }
     // Too few fields for a full reference: the name is what follows the last blank.
     const auto lastBlank = line.find_last_of(" \t");

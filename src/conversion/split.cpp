@@ -122,9 +122,9 @@ bool Split::startSection(std::string_view marker, std::uint64_t line)
             return cannotWrite(name, target.path(), line, created.reason());
         }
         m_datFolder.forget();
-    } else if (const EntryKind kind = m_fileSystem.kindOf(target.path()); kind != EntryKind::Missing) {
+    } else if (target.occupant != EntryKind::Missing) {
         // A folder, a pipe or a device of that name: nothing can be written there.
-        return cannotWrite(name, target.path(), line, whyNotAFile(kind));
+        return cannotWrite(name, target.path(), line, whyNotAFile(target.occupant));
     }
     std::unique_ptr<OutputFile> file;
     if (const Status created = m_fileSystem.createOutput(target.folder, file); !created) {
@@ -145,7 +145,7 @@ bool Split::finishSection()
     }
     Status done = m_section.writer->flush();
     if (done) {
-        done = m_section.file->commit(m_section.target.path());
+        done = m_section.file->commit(m_section.target.path(), m_section.target.fileExists);
     }
     m_section.writer.reset();
     m_section.file.reset();

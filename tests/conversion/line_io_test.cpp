@@ -38,7 +38,7 @@ public:
         bytes.append(data, size);
         return Status::ok();
     }
-    Status commit(const std::string&) override { return Status::ok(); }
+    Status commit(const std::string&, bool) override { return Status::ok(); }
 };
 
 std::vector<std::string> readAll(const std::string& bytes, std::size_t blockSize)

@@ -63,6 +63,8 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
         {"1 x.dat", "x.dat"},
         {"1 16 0 0 0 1 0 0 0 1 0 0 0\tshort.dat", "short.dat"},
         {"01x.dat", "01x.dat"},
+        {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 name ", "name "},
+        {"1 2 3 ", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SubFileName(c.line), c.name) << '"' << c.line << '"';

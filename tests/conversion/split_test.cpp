@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace brikmux {
 namespace {
 
@@ -71,6 +73,18 @@ TEST_F(Split, AsksOnceForEachExistingFileAndCountsDeclinedSections)
     EXPECT_EQ(questions[1].text, "The .DAT file: b.dat already exists. Do you wish to overwrite this file?");
     EXPECT_EQ(questions[1].icon, MessageIcon::Warning);
     EXPECT_EQ(prompter.informations().at(0).text, "house.mpd has been successfully split. 3 .DAT file(s) created.");
+}
+
+TEST_F(Split, AReplacedFileKeepsItsPermissions)
+{
+    namespace fs = std::filesystem;
+    out.write("private.dat", "old");
+    fs::permissions(out.path() / "private.dat", fs::perms::owner_read | fs::perms::owner_write);
+    prompter.answers = {true};
+    split(crlf({"0 FILE private.dat", "new", "0 FILE fresh.dat", "x"}));
+    EXPECT_EQ(out.read("private.dat"), "new\r\n");
+    EXPECT_EQ(fs::status(out.path() / "private.dat").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(fs::status(out.path() / "fresh.dat").permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 TEST_F(Split, ASecondSectionOfTheSameNameFindsTheFirst)

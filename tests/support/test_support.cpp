@@ -118,12 +118,12 @@ public:
         }
         return m_file->write(data, size);
     }
-    Status commit(const std::string& target) override
+    Status commit(const std::string& target, bool replacing) override
     {
         if (++m_owner.m_commits == m_owner.failCommit) {
             return Status::failure(m_owner.reason);
         }
-        return m_file->commit(target);
+        return m_file->commit(target, replacing);
     }
 
 private:
