@@ -4,6 +4,7 @@
 #include "conversion/library.h"
 #include "conversion/merge.h"
 #include "conversion/model_text.h"
+#include "conversion/paths.h"
 #include "conversion/split.h"
 #include "ldraw_locate.h"
 #include "message_box_prompter.h"
@@ -12,6 +13,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QShortcut>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
@@ -179,6 +185,25 @@ void BrikmuxMain::buildControls()
     // The user's choice of an entry, also of the one already chosen; the program's own
     // selections call the handler themselves.
     connect(DATFileCombo, &QComboBox::activated, this, [this] { DATFileCombo_Click(); });
+
+    // A .dat or .mpd file dropped anywhere on the window, the text boxes included, is chosen as
+    // the "..." buttons choose one.
+    setAcceptDrops(true);
+    MPDFileCombo->lineEdit()->setAcceptDrops(false);
+    AuthorNameText->setAcceptDrops(false);
+
+    // Alt shortcuts that leave the captions as they are.
+    const std::pair<QKeyCombination, std::function<void()>> shortcuts[] = {
+        {Qt::ALT | Qt::Key_M, [this] { MergeMPDBtn->click(); }},
+        {Qt::ALT | Qt::Key_S, [this] { SplitMPDBtn->click(); }},
+        {Qt::ALT | Qt::Key_X, [this] { ExitBtn->click(); }},
+        {Qt::ALT | Qt::Key_D, [this] { DATFileCombo->setFocus(Qt::ShortcutFocusReason); }},
+        {Qt::ALT | Qt::Key_P, [this] { MPDFileCombo->setFocus(Qt::ShortcutFocusReason); }},
+        {Qt::ALT | Qt::Key_A, [this] { AuthorNameText->setFocus(Qt::ShortcutFocusReason); }},
+    };
+    for (const auto& [keys, action] : shortcuts) {
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, action);
+    }
 
     adjustSize();
     setFixedSize(client->width(), menuBar()->sizeHint().height() + client->height());
@@ -406,31 +431,81 @@ std::optional<FileOpenChoice> BrikmuxMain::browse(const QString& title, const st
     return choice;
 }
 
-void BrikmuxMain::BrowseDATFileBtn_Click()
+void BrikmuxMain::chooseDatFile(const FileOpenChoice& choice)
 {
-    const auto choice = browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"));
-    if (!choice) {
-        return;
-    }
-    m_datPath = choice->fullPath.substr(0, choice->fullPath.size() - choice->title.size());
+    m_datPath = choice.fullPath.substr(0, choice.fullPath.size() - choice.title.size());
     RefreshDATList();
     for (std::size_t i = 0; i < m_datNames.size(); ++i) {
-        if (m_datNames[i] == choice->title) {
+        if (m_datNames[i] == choice.title) {
             selectDatEntry(static_cast<int>(i));
             break;
         }
     }
 }
 
+void BrikmuxMain::chooseMpdFile(const FileOpenChoice& choice)
+{
+    m_mpdPath = choice.fullPath.substr(0, choice.fullPath.size() - choice.title.size());
+    RefreshMPDList();
+    setMpdText(choice.title);
+}
+
+void BrikmuxMain::BrowseDATFileBtn_Click()
+{
+    if (const auto choice =
+            browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"))) {
+        chooseDatFile(*choice);
+    }
+}
+
 void BrikmuxMain::BrowseMPDFileBtn_Click()
 {
-    const auto choice = browse(QStringLiteral("Select .MPD file"), m_mpdPath, QStringLiteral("LDraw MPD (*.mpd)"));
-    if (!choice) {
+    if (const auto choice =
+            browse(QStringLiteral("Select .MPD file"), m_mpdPath, QStringLiteral("LDraw MPD (*.mpd)"))) {
+        chooseMpdFile(*choice);
+    }
+}
+
+namespace {
+
+// The model file a drag carries: exactly one local .dat or .mpd file.
+std::optional<FileOpenChoice> draggedModel(const QMimeData* data)
+{
+    if (data == nullptr || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QFileInfo file(data->urls().constFirst().toLocalFile());
+    const std::string title = raw(file.fileName());
+    if (!file.isFile() || !(endsWithIgnoringCase(title, ".dat") || endsWithIgnoringCase(title, ".mpd"))) {
+        return std::nullopt;
+    }
+    return FileOpenChoice{raw(file.absoluteFilePath()), title};
+}
+
+} // namespace
+
+void BrikmuxMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (draggedModel(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void BrikmuxMain::dropEvent(QDropEvent* event)
+{
+    const auto model = draggedModel(event->mimeData());
+    if (!model) {
+        event->ignore();
         return;
     }
-    m_mpdPath = choice->fullPath.substr(0, choice->fullPath.size() - choice->title.size());
-    RefreshMPDList();
-    setMpdText(choice->title);
+    event->acceptProposedAction();
+    if (endsWithIgnoringCase(model->title, ".dat")) {
+        chooseDatFile(*model);
+    } else {
+        chooseMpdFile(*model);
+    }
 }
 
 void BrikmuxMain::MergeToMPD(const std::string& mainName)

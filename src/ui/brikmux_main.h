@@ -94,6 +94,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BrowseDATFileBtn_Click();
@@ -106,6 +108,10 @@ private:
     void LDrawDirHolder_Change();
 
     std::optional<FileOpenChoice> browse(const QString& title, const std::string& folder, const QString& filter);
+    // Moves the DAT folder to the chosen file's, refreshes the list and selects the file.
+    void chooseDatFile(const FileOpenChoice& choice);
+    // Moves the MPD folder to the chosen file's, refreshes the list and shows the file's name.
+    void chooseMpdFile(const FileOpenChoice& choice);
     void buildControls();
     // Runs Form_Activate once the event that activated the window has been handled.
     void activateLater();

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QTimer>
 #include <QPushButton>
 #include <QScreen>
@@ -287,6 +289,61 @@ private slots:
         QCOMPARE(m_prompter.questions().size(), std::size_t(2));
         QCOMPARE(m_prompter.informations().at(1).text,
                  std::string("garage.mpd has been successfully split. 2 .DAT file(s) created."));
+    }
+
+    void droppedModelFilesAreChosenAndOthersRefused()
+    {
+        auto window = makeWindow();
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
+        auto drag = [&](const std::vector<std::string>& files) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const auto& file : files) {
+                urls << QUrl::fromLocalFile(QString::fromStdString(m_dir->field() + file));
+            }
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &drop);
+            return enter.isAccepted();
+        };
+        for (const auto& refused : std::vector<std::vector<std::string>>{
+                 {"models/notes.txt"}, {"models/folder.dat"}, {"models/car.dat", "models/wheel.dat"}, {"gone.dat"}}) {
+            QVERIFY(!drag(refused));
+            QCOMPARE(window->DATPath(), home());
+            QCOMPARE(mpdText(*window), QString("typed.mpd"));
+        }
+        QVERIFY(drag({"models/Axle.DAT"}));
+        QCOMPARE(window->DATPath(), m_dir->field() + "models/");
+        QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentText(), QString("Axle.DAT"));
+        QCOMPARE(mpdText(*window), QString("Axle.mpd"));
+        QVERIFY(drag({"mpd/A.MPD"}));
+        QCOMPARE(window->MPDPath(), m_dir->field() + "mpd/");
+        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"}));
+        QCOMPARE(mpdText(*window), QString("A.MPD"));
+    }
+
+    void keyboardShortcutsAndEnter()
+    {
+        store("Paths", "DATPath", m_dir->field() + "models/");
+        store("Paths", "MPDPath", m_dir->field() + "mpd/");
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto* mpd = control<QComboBox>(*window, "MPDFileCombo");
+        QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
+        QVERIFY(mpd->hasFocus());
+        mpd->lineEdit()->setText("typed");
+        QTest::keyClick(mpd->lineEdit(), Qt::Key_Return);
+        QCOMPARE(mpd->currentText(), QString("typed"));
+        QCOMPARE(mpd->count(), 2);
+        QVERIFY(m_prompter.calls.empty());
+        QTest::keyClick(window.get(), Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(m_prompter.informations().size(), std::size_t(1)); // Axle.DAT merged into typed.mpd
+        QVERIFY(m_dir->exists("mpd/typed.mpd"));
+        QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
+        QVERIFY(!window->isVisible());
     }
 
     void messageBoxesShowTheMessageAsGiven()
