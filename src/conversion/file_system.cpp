@@ -93,6 +93,9 @@ public:
         if (m_file == nullptr) {
             return Status::failure("the file is already closed");
         }
+        if (!isValidPath(target)) {
+            return Status::failure(systemReason(EINVAL));
+        }
         // fclose flushes the stream; a full disk often shows only here.
         const bool flushed = std::fflush(m_file) == 0 && std::ferror(m_file) == 0;
         const int flushError = errno;
@@ -142,6 +145,13 @@ std::string temporaryName()
 
 } // namespace
 
+// A NUL byte ends a path for the system: a name from model text with one inside would name
+// another file than it says.
+bool isValidPath(const std::string& path)
+{
+    return path.find('\0') == std::string::npos;
+}
+
 std::string whyNotAFile(EntryKind kind)
 {
     switch (kind) {
@@ -156,6 +166,9 @@ std::string whyNotAFile(EntryKind kind)
 
 EntryKind NativeFileSystem::kindOf(const std::string& path) const
 {
+    if (!isValidPath(path)) {
+        return EntryKind::Missing;
+    }
     std::error_code error;
     const auto status = fs::status(toPath(path), error);
     return kindFromType(status.type());
@@ -164,6 +177,9 @@ EntryKind NativeFileSystem::kindOf(const std::string& path) const
 Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEntry>& entries) const
 {
     entries.clear();
+    if (!isValidPath(folder)) {
+        return Status::failure(systemReason(EINVAL));
+    }
 #ifdef _WIN32
     std::error_code error;
     fs::directory_iterator it(toPath(folder), error);
@@ -225,6 +241,9 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
 
 Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr<InputFile>& file)
 {
+    if (!isValidPath(path)) {
+        return Status::failure(systemReason(EINVAL));
+    }
     errno = 0;
     std::FILE* handle = std::fopen(path.c_str(), "rb");
     if (handle == nullptr) {
@@ -238,6 +257,9 @@ Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr
 
 Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file)
 {
+    if (!isValidPath(folder)) {
+        return Status::failure(systemReason(EINVAL));
+    }
     const fs::path base = toPath(folder.empty() ? std::string(".") : folder);
     for (int attempt = 0; attempt < 64; ++attempt) {
         const std::string path = (base / temporaryName()).string();
@@ -259,6 +281,9 @@ Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr
 
 Status NativeFileSystem::createFolders(const std::string& folder)
 {
+    if (!isValidPath(folder)) {
+        return Status::failure(systemReason(EINVAL));
+    }
     std::error_code error;
     fs::create_directories(toPath(folder), error);
     if (error) {

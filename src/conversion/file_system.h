@@ -17,6 +17,9 @@ struct DirectoryEntry {
     EntryKind kind = EntryKind::Other;
 };
 
+// False for a path the system would read as another: one with a NUL byte inside.
+bool isValidPath(const std::string& path);
+
 // The reason a path of that kind cannot be read or written as a file ("Is a directory").
 std::string whyNotAFile(EntryKind kind);
 

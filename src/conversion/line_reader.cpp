@@ -52,8 +52,7 @@ bool LineReader::next(std::string_view& line)
         if (m_begin == m_end && !refill()) {
             if (carrying && m_status) {
                 line = m_carry;
-                ++m_lineNumber;
-                return true;
+                return deliver(line);
             }
             return false;
         }
@@ -88,9 +87,16 @@ bool LineReader::next(std::string_view& line)
                 m_skipLineFeed = true;
             }
         }
-        ++m_lineNumber;
-        return true;
+        return deliver(line);
     }
+}
+
+bool LineReader::deliver(std::string_view& line)
+{
+    if (m_lineNumber++ == 0 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+        line.remove_prefix(3);
+    }
+    return true;
 }
 
 } // namespace brikmux

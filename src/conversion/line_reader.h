@@ -13,7 +13,9 @@ namespace brikmux {
 // Cuts a file into lines. A line ends at a carriage return followed by a line feed, at a bare
 // carriage return or at a bare line feed; the line end is not part of the line. The last line
 // needs no line end, an empty file has no lines, and a final line end adds no empty line.
-// The file is read in large blocks; bytes pass through unchanged.
+// A UTF-8 byte-order mark at the very start of the file is an encoding mark, not model text: it is
+// left out, so that a first line such as "0 FILE main.dat" is still recognised. Every other byte
+// passes through unchanged. The file is read in large blocks.
 class LineReader {
 public:
     explicit LineReader(InputFile& file, std::size_t blockSize = std::size_t{1} << 17);
@@ -29,6 +31,8 @@ public:
 
 private:
     bool refill();
+    // Counts line as read and returns true; the first line loses its byte-order mark.
+    bool deliver(std::string_view& line);
     std::size_t nextLineEnd();
 
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);

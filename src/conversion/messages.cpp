@@ -7,9 +7,9 @@ namespace {
 constexpr const char* kMergeFailed = "Merge Failed";
 constexpr const char* kSplitFailed = "Split Failed";
 
-Message failure(const char* title, std::string text)
+Message failure(std::string title, std::string text)
 {
-    return {title, std::move(text), MessageIcon::Critical, {}};
+    return {std::move(title), std::move(text), MessageIcon::Critical, {}};
 }
 
 std::string quoted(std::string_view name)
@@ -113,6 +113,11 @@ Message splitCannotWrite(std::string_view sectionName, std::string_view path, st
 {
     return failure(kSplitFailed, sectionAt(sectionName, mpdName, line) + " cannot be written to " + std::string(path) +
                                      ": " + std::string(reason) + ".");
+}
+
+Message unexpectedFailure(std::string_view title, std::string_view subject, std::string_view reason)
+{
+    return failure(std::string(title), std::string(subject) + ": " + std::string(reason) + ".");
 }
 
 Message unableToRun()

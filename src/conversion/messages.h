@@ -33,6 +33,9 @@ Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpd
 Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
                          std::uint64_t line, std::string_view reason);
 
+// A failure that the operation did not foresee (out of memory, say): what it was working on and why.
+Message unexpectedFailure(std::string_view title, std::string_view subject, std::string_view reason);
+
 // Shown when the user gives up looking for the LDraw installation.
 Message unableToRun();
 

@@ -3,6 +3,7 @@
 #include "brikmux_about.h"
 #include "conversion/library.h"
 #include "conversion/merge.h"
+#include "conversion/messages.h"
 #include "conversion/model_text.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
@@ -452,18 +453,22 @@ void BrikmuxMain::chooseMpdFile(const FileOpenChoice& choice)
 
 void BrikmuxMain::BrowseDATFileBtn_Click()
 {
-    if (const auto choice =
-            browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"))) {
-        chooseDatFile(*choice);
-    }
+    guarded("Brikmux", m_datPath, [this] {
+        if (const auto choice =
+                browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"))) {
+            chooseDatFile(*choice);
+        }
+    });
 }
 
 void BrikmuxMain::BrowseMPDFileBtn_Click()
 {
-    if (const auto choice =
-            browse(QStringLiteral("Select .MPD file"), m_mpdPath, QStringLiteral("LDraw MPD (*.mpd)"))) {
-        chooseMpdFile(*choice);
-    }
+    guarded("Brikmux", m_mpdPath, [this] {
+        if (const auto choice =
+                browse(QStringLiteral("Select .MPD file"), m_mpdPath, QStringLiteral("LDraw MPD (*.mpd)"))) {
+            chooseMpdFile(*choice);
+        }
+    });
 }
 
 namespace {
@@ -501,11 +506,13 @@ void BrikmuxMain::dropEvent(QDropEvent* event)
         return;
     }
     event->acceptProposedAction();
-    if (endsWithIgnoringCase(model->title, ".dat")) {
-        chooseDatFile(*model);
-    } else {
-        chooseMpdFile(*model);
-    }
+    guarded("Brikmux", model->fullPath, [&] {
+        if (endsWithIgnoringCase(model->title, ".dat")) {
+            chooseDatFile(*model);
+        } else {
+            chooseMpdFile(*model);
+        }
+    });
 }
 
 void BrikmuxMain::MergeToMPD(const std::string& mainName)
@@ -523,14 +530,27 @@ void BrikmuxMain::SplitMPD(const std::string& name)
     brikmux::SplitMPD(name, SplitJob{m_mpdPath, m_datPath}, m_fileSystem, m_prompter);
 }
 
+void BrikmuxMain::guarded(const std::string& title, const std::string& subject, const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        m_prompter.reportFailure(messages::unexpectedFailure(title, subject, error.what()));
+    } catch (...) {
+        m_prompter.reportFailure(messages::unexpectedFailure(title, subject, "unknown failure"));
+    }
+}
+
 void BrikmuxMain::MergeMPDBtn_Click()
 {
-    MergeToMPD(datText());
+    const std::string name = datText();
+    guarded("Merge Failed", joinPath(m_datPath, name), [&] { MergeToMPD(name); });
 }
 
 void BrikmuxMain::SplitMPDBtn_Click()
 {
-    SplitMPD(mpdText());
+    const std::string name = mpdText();
+    guarded("Split Failed", joinPath(m_mpdPath, name), [&] { SplitMPD(name); });
 }
 
 void BrikmuxMain::ExitBtn_Click()

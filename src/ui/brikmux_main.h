@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,6 +114,9 @@ private:
     // Moves the MPD folder to the chosen file's, refreshes the list and shows the file's name.
     void chooseMpdFile(const FileOpenChoice& choice);
     void buildControls();
+    // Runs a handler's work; a failure that escapes it becomes one critical message naming
+    // subject and the reason, and the window stays usable.
+    void guarded(const std::string& title, const std::string& subject, const std::function<void()>& work);
     // Runs Form_Activate once the event that activated the window has been handled.
     void activateLater();
 

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 namespace brikmux::testing {
 
@@ -135,6 +136,9 @@ Status FaultyFileSystem::openForReading(const std::string& path, std::unique_ptr
 {
     if (++m_opens == failOpenForReading) {
         return Status::failure(reason);
+    }
+    if (m_opens == throwOnOpenForReading) {
+        throw std::runtime_error(reason);
     }
     return m_native.openForReading(path, file);
 }

@@ -69,6 +69,7 @@ public:
     int failCreateOutput = 0;
     int failWrite = 0;
     int failCommit = 0;
+    int throwOnOpenForReading = 0; // throws, as a broken invariant or exhausted memory would
     std::string reason = "No space left on device";
 
     EntryKind kindOf(const std::string& path) const override { return m_native.kindOf(path); }

@@ -25,6 +25,7 @@
 
 using namespace brikmux;
 using brikmux::testing::crlf;
+using brikmux::testing::FaultyFileSystem;
 using brikmux::testing::ScriptedPrompter;
 using brikmux::testing::TempDir;
 using namespace brikmux::testing;
@@ -344,6 +345,26 @@ private slots:
         QVERIFY(m_dir->exists("mpd/typed.mpd"));
         QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
         QVERIFY(!window->isVisible());
+    }
+
+    void failuresNeverEscapeAButton()
+    {
+        store("Paths", "DATPath", m_dir->field() + "models/");
+        store("Paths", "MPDPath", m_dir->field() + "mpd/");
+        FaultyFileSystem fileSystem;
+        fileSystem.throwOnOpenForReading = 1;
+        fileSystem.reason = "device lost";
+        BrikmuxMain window(MainWindowServices{&m_prompter, &m_dialog, &fileSystem});
+        window.Form_Load(m_dir->field() + "models/car.dat");
+        QTest::mouseClick(control<QPushButton>(window, "MergeMPDBtn"), Qt::LeftButton);
+        const auto failures = m_prompter.failures();
+        QCOMPARE(failures.size(), std::size_t(1));
+        QCOMPARE(failures[0].title, std::string("Merge Failed"));
+        QCOMPARE(failures[0].text, m_dir->field() + "models/car.dat: device lost.");
+        QCOMPARE(failures[0].icon, MessageIcon::Critical);
+        // Still usable: the next press merges.
+        QTest::mouseClick(control<QPushButton>(window, "MergeMPDBtn"), Qt::LeftButton);
+        QCOMPARE(m_prompter.informations().size(), std::size_t(1));
     }
 
     void messageBoxesShowTheMessageAsGiven()

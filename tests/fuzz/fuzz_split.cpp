@@ -1,0 +1,80 @@
+// Fuzzes the split as a whole on a temporary folder: whatever the MPD holds, the split ends, writes
+// nothing outside the DAT folder and leaves no temporary file behind.
+
+#include "conversion/file_system.h"
+#include "conversion/paths.h"
+#include "conversion/split.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using namespace brikmux;
+namespace fs = std::filesystem;
+
+// Answers Yes and No in turn.
+class AlternatingPrompter final : public Prompter {
+public:
+    bool askYesNo(const Message&) override { return (m_questions++ % 2) == 0; }
+    void inform(const Message&) override {}
+    void reportFailure(const Message&) override {}
+
+private:
+    int m_questions = 0;
+};
+
+const fs::path& root()
+{
+    static const fs::path folder = [] {
+        auto path = fs::temp_directory_path() / ("brikmux-fuzz-split-" + std::to_string(getpid()));
+        fs::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+void check(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const fs::path& folder = root();
+    fs::remove_all(folder);
+    fs::create_directories(folder / "dat");
+    {
+        std::ofstream mpd(folder / "in.mpd", std::ios::binary);
+        mpd.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    NativeFileSystem fileSystem;
+    AlternatingPrompter prompter;
+    const std::string dat = (folder / "dat").string() + "/";
+    const SplitResult result = SplitMPD("in.mpd", SplitJob{folder.string() + "/", dat}, fileSystem, prompter);
+
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const auto name = entry.path().filename().string();
+        check(name == "in.mpd" || name == "dat");
+    }
+    // Every file in the DAT folder is a section that was written: no temporary file is left.
+    std::set<std::string> written;
+    for (const auto& name : result.written) {
+        written.insert(foldCase(fs::path(joinPath(dat, name)).lexically_normal().string()));
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder / "dat")) {
+        if (entry.is_regular_file()) {
+            check(written.count(foldCase(entry.path().lexically_normal().string())) == 1);
+        }
+    }
+    return 0;
+}
