@@ -69,7 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every file in the DAT folder is a section that was written: no temporary file is left.
     std::set<std::string> written;
     for (const auto& name : result.written) {
-        written.insert(foldCase(fs::path(joinPath(dat, name)).lexically_normal().string()));
+        // "s/x.dat/" names the file s/x.dat, as the file system reads it.
+        fs::path path = fs::path(joinPath(dat, name)).lexically_normal();
+        if (path.filename().empty()) {
+            path = path.parent_path();
+        }
+        written.insert(foldCase(path.string()));
     }
     for (const auto& entry : fs::recursive_directory_iterator(folder / "dat")) {
         if (entry.is_regular_file()) {

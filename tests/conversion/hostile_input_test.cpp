@@ -1,0 +1,166 @@
+// Model files from strangers, and folders that misbehave: whatever comes, the operations end,
+// say what went wrong, and lose nothing.
+
+#include "conversion/merge.h"
+#include "conversion/split.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace brikmux {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::crlf;
+using testing::FaultyFileSystem;
+using testing::ScriptedPrompter;
+using testing::TempDir;
+
+std::string ref(const std::string& name)
+{
+    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
+}
+
+class Hostile : public ::testing::Test {
+protected:
+    Hostile()
+    {
+        library.write("parts/3001.dat", "");
+        library.write("p/box.dat", "");
+    }
+
+    MergeResult merge(const std::string& main, const std::string& mpd = "out.mpd")
+    {
+        return MergeToMPD(main, MergeJob{dat.field(), dat.field(), library.field(), mpd, "x", ReferenceKinds::DatOnly},
+                          fileSystem, prompter);
+    }
+    SplitResult split(const std::string& mpd, const std::string& into)
+    {
+        return SplitMPD(mpd, SplitJob{dat.field(), into}, fileSystem, prompter);
+    }
+    std::string failure() const { return prompter.failures().empty() ? "" : prompter.failures().back().text; }
+
+    TempDir dat;
+    TempDir out;
+    TempDir library;
+    FaultyFileSystem fileSystem;
+    ScriptedPrompter prompter;
+};
+
+TEST_F(Hostile, EveryByteButTheLineEndsPassesThroughAndNamesMayHoldAnyByte)
+{
+    std::string bytes;
+    for (int c = 0; c < 256; ++c) {
+        if (c != '\r' && c != '\n') {
+            bytes += static_cast<char>(c);
+        }
+    }
+    const std::string latin1 = "caf\xe9.dat";
+    const std::string invalid = "\xff\xfe sub.dat";
+    dat.write("main.dat", crlf({bytes, ref(latin1), ref(invalid), "\t0 tab"}));
+    dat.write(latin1, "0 \xe9\r\n");
+    dat.write(invalid, bytes);
+    ASSERT_EQ(merge("main.dat").datFiles, (std::vector<std::string>{"main.dat", latin1, invalid}));
+    ASSERT_EQ(split("out.mpd", out.field()).status, SplitResult::Status::Split);
+    EXPECT_EQ(out.read("main.dat").substr(out.read("main.dat").find(bytes)),
+              crlf({bytes, ref(latin1), ref(invalid), "\t0 tab"}));
+    EXPECT_EQ(out.read(latin1), "0 \xe9\r\n");
+    EXPECT_EQ(out.read(invalid), bytes + "\r\n");
+}
+
+TEST_F(Hostile, AHundredMegabyteLineIsCarriedWhole)
+{
+    const std::string line(100'000'000, 'x');
+    dat.write("main.dat", "0 before\n" + line + "\n0 after");
+    ASSERT_EQ(merge("main.dat").status, MergeResult::Status::Created);
+    ASSERT_EQ(split("out.mpd", out.field()).status, SplitResult::Status::Split);
+    const std::string back = out.read("main.dat");
+    EXPECT_EQ(back.size(), back.find("0 before") + 10 + line.size() + 2 + 9);
+    EXPECT_NE(back.find("0 before\r\n" + line + "\r\n0 after\r\n"), std::string::npos);
+}
+
+TEST_F(Hostile, AByteOrderMarkHidesNoLine)
+{
+    dat.write("main.dat", "\xEF\xBB\xBF" + crlf({ref("sub.dat")}));
+    dat.write("sub.dat", "\xEF\xBB\xBF"
+                         "0 sub\r\n");
+    EXPECT_EQ(merge("main.dat").datFiles, (std::vector<std::string>{"main.dat", "sub.dat"}));
+    dat.write("marked.mpd", "\xEF\xBB\xBF"
+                            "0 FILE first.dat\r\n0 first\r\n");
+    EXPECT_EQ(split("marked.mpd", out.field()).sectionCount, 1U);
+    EXPECT_EQ(out.read("first.dat"), "0 first\r\n");
+}
+
+TEST_F(Hostile, AHundredThousandSectionsAreCounted)
+{
+    std::string mpd;
+    for (int i = 0; i < 100'000; ++i) {
+        mpd += "0 FILE same.dat\r\n" + std::to_string(i) + "\r\n";
+    }
+    dat.write("many.mpd", mpd);
+    prompter.answers.assign(99'999, false);
+    const SplitResult result = split("many.mpd", out.field());
+    EXPECT_EQ(result.sectionCount, 100'000U);
+    EXPECT_EQ(prompter.informations().at(0).text, "many.mpd has been successfully split. 100000 .DAT file(s) created.");
+    EXPECT_EQ(out.read("same.dat"), "0\r\n");
+}
+
+TEST_F(Hostile, PipesDevicesFoldersAndLinkLoopsAreNotModelFiles)
+{
+    ASSERT_EQ(mkfifo((dat.path() / "pipe.dat").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dat.path() / "pipe.mpd").c_str(), 0600), 0);
+    fs::create_symlink("loop.dat", dat.path() / "loop.dat");
+    fs::create_symlink(".", dat.path() / "self");
+    dat.write("folder.dat/x", "");
+    dat.write("main.dat", crlf({ref("pipe.dat"), ref("loop.dat"), ref("folder.dat"), ref("self\\self\\ok.dat")}));
+    dat.write("ok.dat", "0 ok\r\n");
+
+    EXPECT_EQ(merge("pipe.dat").status, MergeResult::Status::Failed); // would block if opened
+    EXPECT_EQ(failure(), "Cannot read " + dat.field() + "pipe.dat: Not a regular file.");
+    EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Failed);
+    EXPECT_EQ(failure(), "Cannot read 3 .DAT files:\n" + dat.field() +
+                             "pipe.dat (referenced by main.dat): Not a regular file.\n" + dat.field() +
+                             "loop.dat (referenced by main.dat): No such file or directory.\n" + dat.field() +
+                             "folder.dat (referenced by main.dat): Is a directory.");
+    EXPECT_EQ(split("pipe.mpd", out.field()).status, SplitResult::Status::Failed);
+    EXPECT_EQ(SplitMPD("null", SplitJob{"/dev/", out.field()}, fileSystem, prompter).status,
+              SplitResult::Status::Failed);
+    EXPECT_EQ(failure(), "Cannot read /dev/null: Not a regular file.");
+    EXPECT_FALSE(dat.exists("out.mpd"));
+}
+
+TEST_F(Hostile, ASubFileThatVanishesMidMergeIsNamedWithItsReferrer)
+{
+    dat.write("main.dat", crlf({ref("sub.dat")}));
+    dat.write("sub.dat", "0 sub\r\n");
+    fileSystem.failOpenForReading = 2;
+    fileSystem.reason = "No such file or directory";
+    EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Failed);
+    EXPECT_EQ(failure(), "Cannot read " + dat.field() + "sub.dat (referenced by main.dat): No such file or directory.");
+    EXPECT_FALSE(dat.exists("out.mpd"));
+}
+
+TEST_F(Hostile, AnOutputNamedLikeItsInputIsReplacedOnlyWhenComplete)
+{
+    // The merge reads car.mpd (a model saved under that name) while it writes its replacement.
+    dat.write("car.mpd", crlf({"0 car", ref("sub.dat")}));
+    dat.write("sub.dat", "0 sub\r\n");
+    prompter.answers = {true};
+    ASSERT_EQ(merge("car.mpd", "car.mpd").status, MergeResult::Status::Created);
+    EXPECT_NE(dat.read("car.mpd").find("0 FILE car.mpd\r\n"), std::string::npos);
+    EXPECT_NE(dat.read("car.mpd").find("0 car\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat\r\n0 FILE sub.dat\r\n0 sub\r\n"),
+              std::string::npos);
+
+    // The split replaces the MPD it is reading with its own first section, and reads on.
+    dat.write("house.mpd", crlf({"0 FILE house.mpd", "0 first", "0 FILE next.dat", "0 next"}));
+    prompter.answers = {true};
+    ASSERT_EQ(split("house.mpd", dat.field()).sectionCount, 2U);
+    EXPECT_EQ(dat.read("house.mpd"), "0 first\r\n");
+    EXPECT_EQ(dat.read("next.dat"), "0 next\r\n");
+}
+
+} // namespace
+} // namespace brikmux
