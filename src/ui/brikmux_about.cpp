@@ -9,15 +9,6 @@
 
 namespace brikmux {
 
-namespace {
-
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
-}
-
-} // namespace
-
 QString versionLine()
 {
     return QStringLiteral("Version %1.%2.%3").arg(version::kMajor).arg(version::kMinor).arg(version::kPatch);

@@ -46,12 +46,6 @@ std::string raw(const QString& text)
     return QFile::encodeName(text).toStdString();
 }
 
-// Places a control at a position and size given in twips.
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
-}
-
 int toPixels(float twips)
 {
     return static_cast<int>(std::lround(twips / static_cast<float>(kTwipsPerPixel)));

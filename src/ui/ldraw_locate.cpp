@@ -22,11 +22,6 @@ namespace brikmux {
 
 namespace {
 
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
-}
-
 // The nearest existing folder at or above folder, else the home folder.
 std::string existingFolder(const std::string& folder)
 {

@@ -18,6 +18,11 @@ void centreOn(QWidget& window, const QWidget& owner)
     window.move(outer.x() + dx / kTwipsPerPixel, outer.y() + dy / kTwipsPerPixel);
 }
 
+void place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
+}
+
 QIcon programIcon()
 {
     QIcon icon;

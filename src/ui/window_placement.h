@@ -13,6 +13,9 @@ void centreOn(QWidget& window, const QWidget& owner);
 // The program icon, at every size it is drawn in.
 QIcon programIcon();
 
+// Places a control at a position and size given in twips.
+void place(QWidget* control, int left, int top, int width, int height);
+
 // Puts the program icon on window.
 void setProgramIcon(QWidget& window);
 
