@@ -58,7 +58,7 @@ private:
 private slots:
     void init()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
+        clearStore();
         m_prompter = {};
         m_dialog = {};
         m_dir = std::make_unique<TempDir>();
@@ -76,12 +76,7 @@ private slots:
         store("Paths", "LDrawPath", m_dir->field() + "ldraw/");
     }
 
-    void cleanup()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            QVERIFY2(!widget->isVisible(), qPrintable("left open: " + widget->objectName()));
-        }
-    }
+    void cleanup() { QCOMPARE(windowsLeftOpen(), QStringList()); }
 
     void windowIsFixedAndEveryCaptionFits()
     {
@@ -124,7 +119,7 @@ private slots:
 
     void firstStartUsesTheDefaults()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
+        clearStore();
         qunsetenv("LDRAWDIR");
         auto window = makeWindow();
         QCOMPARE(window->DATPath(), home());

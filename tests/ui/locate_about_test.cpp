@@ -37,7 +37,7 @@ private:
 private slots:
     void init()
     {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
+        clearStore();
         m_prompter = {};
         m_dir = std::make_unique<TempDir>();
         m_dir->write("library/PARTS/3001.dat", "");
@@ -47,12 +47,7 @@ private slots:
         store("Paths", "LDrawPath", m_dir->field() + "nowhere/");
     }
 
-    void cleanup()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            QVERIFY2(!widget->isVisible(), qPrintable("left open: " + widget->objectName()));
-        }
-    }
+    void cleanup() { QCOMPARE(windowsLeftOpen(), QStringList()); }
 
     void installationCheck()
     {

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -33,6 +35,24 @@ public:
         return choice;
     }
 };
+
+// Forgets every stored setting.
+inline void clearStore()
+{
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
+}
+
+// The names of the program's windows that are still shown; a test must leave none.
+inline QStringList windowsLeftOpen()
+{
+    QStringList open;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) {
+            open << widget->objectName();
+        }
+    }
+    return open;
+}
 
 inline std::string stored(const char* section, const char* key)
 {
