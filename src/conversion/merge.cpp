@@ -128,7 +128,7 @@ void Merge::AppendDATFile(std::size_t index)
 
     const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
     if (!resolved.fileExists) {
-        unreadable(whyNotAFile(m_fileSystem.kindOf(shownPath)));
+        unreadable(whyNotAFile(resolved.occupant));
         return;
     }
     std::unique_ptr<InputFile> file;

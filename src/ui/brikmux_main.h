@@ -90,7 +90,6 @@ public:
     void selectDatEntry(int index) override;
     void unloadOtherWindows() override;
 
-    DirectoryHolder& ldrawDirHolder() { return LDrawDirHolder; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
