@@ -3,6 +3,7 @@
 #include "brikmux/version.h"
 #include "conversion/file_system.h"
 #include "conversion/merge.h"
+#include "conversion/messages.h"
 #include "conversion/model_text.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
@@ -41,6 +42,9 @@ constexpr std::string_view kHelpText =
     "  --author TEXT   author name for the header (default: the window's author name, or Brikmux)\n"
     "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
     "  --ldr           also follow references to .ldr files\n"
+    "A referenced sub-file that is neither in the DAT folder nor in the library is not found:\n"
+    "the merge asks once whether to create the .mpd file without those files (their references\n"
+    "stay in the model) and names each on standard error. Yes exits with 0, No with 1.\n"
     "\n"
     "split: MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path,\n"
     "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder.\n"
@@ -48,12 +52,12 @@ constexpr std::string_view kHelpText =
     "  --dat-dir DIR   folder the .dat files are written to (default: the MPD folder)\n"
     "\n"
     "Both:\n"
-    "  --yes, --no     answer every overwrite question Yes or No (default: ask on the\n"
+    "  --yes, --no     answer every question Yes or No (default: ask on the\n"
     "                  terminal; with no terminal, No)\n"
     "  --verbose       list the files written after the completion message\n"
     "\n"
     "Exit status: 0 when the operation ran to its end (declined overwrites included), 1 on a\n"
-    "failure, 2 on a usage error.\n";
+    "failure or when a merge without the files not found was declined, 2 on a usage error.\n";
 
 struct Options {
     std::string command;
@@ -190,7 +194,12 @@ int merge(const Options& options, CliEnvironment& environment, Prompter& prompte
 
     NativeFileSystem fileSystem;
     const MergeResult result = MergeToMPD(mainName, job, fileSystem, prompter);
-    return result.status == MergeResult::Status::Failed ? kFailure : kSuccess;
+    for (const auto& missing : result.notFound) {
+        environment.errors << "Not found: " << messages::missingFileLine(missing) << "\n";
+    }
+    const bool ranToItsEnd =
+        result.status == MergeResult::Status::Created || result.status == MergeResult::Status::Declined;
+    return ranToItsEnd ? kSuccess : kFailure;
 }
 
 int split(const Options& options, Prompter& prompter)

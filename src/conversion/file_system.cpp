@@ -30,13 +30,13 @@ EntryKind kindFromType(fs::file_type type)
 {
     switch (type) {
     case fs::file_type::not_found:
-    case fs::file_type::none:
         return EntryKind::Missing;
     case fs::file_type::regular:
         return EntryKind::File;
     case fs::file_type::directory:
         return EntryKind::Folder;
     default:
+        // Also an entry that is there but cannot be followed (a link loop): not nothing.
         return EntryKind::Other;
     }
 }

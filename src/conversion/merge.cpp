@@ -30,13 +30,15 @@ public:
     MergeResult run(std::string_view mainName);
 
 private:
-    void AppendDATFile(std::size_t index);
-    bool fail(const Message& message)
+    // Copies the entry at index into the output as one section and queues its custom sub-files;
+    // false when it wrote no section (not found, or unreadable).
+    bool AppendDATFile(std::size_t index);
+    MergeResult::Status fail(const Message& message)
     {
         m_prompter.reportFailure(message);
-        return false;
+        return MergeResult::Status::Failed;
     }
-    bool writeAll(const std::string& target);
+    MergeResult::Status writeAll(const std::string& target);
 
     const MergeJob& m_job;
     FileSystem& m_fileSystem;
@@ -47,6 +49,8 @@ private:
     std::vector<std::size_t> m_referrers; // index of the file that queued each entry
     StringSet m_decided;                  // the work list's names and the library files met so far
     std::vector<messages::UnreadableFile> m_unreadable;
+    std::vector<messages::MissingFile> m_notFound;
+    std::vector<bool> m_sectionWritten; // for each entry of the work list walked
     LineWriter* m_output = nullptr;
     bool m_replacing = false; // the output exists and the user agreed to replace it
 };
@@ -58,10 +62,7 @@ MergeResult Merge::run(std::string_view mainName)
     m_decided.insert(std::string(mainName));
 
     MergeResult result;
-    result.mpdName = m_job.mpdName;
-    if (!endsWithIgnoringCase(result.mpdName, ".mpd")) {
-        result.mpdName += ".mpd";
-    }
+    result.mpdName = withMpdSuffix(m_job.mpdName);
     const std::string target = joinPath(m_job.mpdPath, result.mpdName);
     m_replacing = m_fileSystem.kindOf(target) == EntryKind::File;
     if (m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists())) {
@@ -69,20 +70,26 @@ MergeResult Merge::run(std::string_view mainName)
         result.datFiles = m_datFiles;
         return result;
     }
-    const bool created = writeAll(target);
+    result.status = writeAll(target);
     result.datFiles = std::move(m_datFiles);
-    if (created) {
+    result.notFound = std::move(m_notFound);
+    if (result.status == MergeResult::Status::Created) {
         std::string details;
-        for (const auto& name : result.datFiles) {
-            details += name + "\n";
+        for (std::size_t index = 0; index < result.datFiles.size(); ++index) {
+            if (m_sectionWritten[index]) {
+                details += result.datFiles[index] + "\n";
+            }
         }
-        m_prompter.inform(messages::mergeCreated(result.mpdName, result.datFiles.size() - 1, std::move(details)));
+        for (const auto& missing : result.notFound) {
+            details += missing.name + " (not found)\n";
+        }
+        const std::size_t sections = result.datFiles.size() - result.notFound.size();
+        m_prompter.inform(messages::mergeCreated(result.mpdName, sections - 1, std::move(details)));
     }
-    result.status = created ? MergeResult::Status::Created : MergeResult::Status::Failed;
     return result;
 }
 
-bool Merge::writeAll(const std::string& target)
+MergeResult::Status Merge::writeAll(const std::string& target)
 {
     if (m_datFiles.front().empty()) {
         return fail(messages::mergeWithoutMainFile());
@@ -95,13 +102,7 @@ bool Merge::writeAll(const std::string& target)
     m_output = &output;
     // The list grows while it is walked: names queued by one file are merged in the same run.
     for (std::size_t index = 0; index < m_datFiles.size() && output.status(); ++index) {
-        output.write(fileMarkerLine(m_datFiles[index]));
-        if (index == 0) {
-            for (const auto& line : mpdHeader(m_job.authorName)) {
-                output.write(line);
-            }
-        }
-        AppendDATFile(index);
+        m_sectionWritten.push_back(AppendDATFile(index));
     }
     m_output = nullptr;
     if (const Status flushed = output.flush(); !flushed) {
@@ -110,31 +111,45 @@ bool Merge::writeAll(const std::string& target)
     if (!m_unreadable.empty()) {
         return fail(messages::mergeCannotRead(m_unreadable));
     }
+    if (!m_notFound.empty() && !m_prompter.askYesNo(messages::mergeFilesNotFound(m_notFound))) {
+        return MergeResult::Status::NotFoundDeclined; // the uncommitted output goes with file
+    }
     if (const Status committed = file->commit(target, m_replacing); !committed) {
         return fail(messages::mergeCannotWrite(target, committed.reason()));
     }
-    return true;
+    return MergeResult::Status::Created;
 }
 
-void Merge::AppendDATFile(std::size_t index)
+bool Merge::AppendDATFile(std::size_t index)
 {
     // A copy: queuing below may move the list's entries.
     const std::string name = m_datFiles[index];
     const std::string shownPath = joinPath(m_job.datPath, name);
+    const std::string referrer = index == 0 ? std::string() : m_datFiles[m_referrers[index]];
     auto unreadable = [&](std::string reason) {
-        m_unreadable.push_back(
-            {shownPath, std::move(reason), index == 0 ? std::string() : m_datFiles[m_referrers[index]]});
+        m_unreadable.push_back({shownPath, std::move(reason), referrer});
+        return false;
     };
 
     const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
     if (!resolved.fileExists) {
-        unreadable(whyNotAFile(resolved.occupant));
-        return;
+        // Nothing of that name, in any letter case: a sub-file the user may do without. A folder,
+        // a pipe or a main file that is not there stays a failure.
+        if (index > 0 && resolved.occupant == EntryKind::Missing) {
+            m_notFound.push_back({name, referrer});
+            return false;
+        }
+        return unreadable(whyNotAFile(resolved.occupant));
     }
     std::unique_ptr<InputFile> file;
     if (const Status opened = m_fileSystem.openForReading(resolved.path(), file); !opened) {
-        unreadable(opened.reason());
-        return;
+        return unreadable(opened.reason());
+    }
+    m_output->write(fileMarkerLine(name));
+    if (index == 0) {
+        for (const auto& line : mpdHeader(m_job.authorName)) {
+            m_output->write(line);
+        }
     }
     LineReader reader(*file);
     std::string_view line;
@@ -156,8 +171,9 @@ void Merge::AppendDATFile(std::size_t index)
         }
     }
     if (!reader.status()) {
-        unreadable(reader.status().reason());
+        return unreadable(reader.status().reason());
     }
+    return true;
 }
 
 } // namespace

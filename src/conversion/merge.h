@@ -1,6 +1,7 @@
 #pragma once
 
 #include "file_system.h"
+#include "messages.h"
 #include "model_text.h"
 #include "prompter.h"
 
@@ -21,17 +22,26 @@ struct MergeJob {
 };
 
 struct MergeResult {
-    enum class Status { Created, Declined, Failed };
+    enum class Status {
+        Created,
+        Declined,         // the user kept the existing output
+        NotFoundDeclined, // the user would not create the MPD without the files not found
+        Failed,
+    };
     Status status = Status::Failed;
     // The MPD list's text after the merge: mpdName, with ".mpd" appended where it lacked it.
     std::string mpdName;
     // The work list: the main name, then every custom sub-file in the order it was queued.
     std::vector<std::string> datFiles;
+    // Queued sub-files that neither the DAT folder nor the library holds, in the order queued.
+    std::vector<messages::MissingFile> notFound;
 };
 
 // Writes the main file and every custom sub-file it reaches into one MPD file, asking before an
-// existing output is replaced. The output is written under a temporary name and takes the
-// place of the target only when complete; on any failure it is removed and the failure reported.
+// existing output is replaced. A sub-file that does not exist gets no section: the user is asked
+// once, at the end, whether to create the MPD without them. The output is written under a
+// temporary name and takes the place of the target only when complete; on any failure, or a No,
+// it is removed.
 MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Prompter& prompter);
 
 } // namespace brikmux

@@ -72,6 +72,31 @@ Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason)
     return failure(kMergeFailed, "Cannot write " + std::string(mpdPath) + ": " + std::string(reason) + ".");
 }
 
+std::string missingFileLine(const MissingFile& file)
+{
+    return file.name + " (referenced by " + file.referencedBy + ")";
+}
+
+Message mergeFilesNotFound(const std::vector<MissingFile>& files)
+{
+    std::string text = "These files are referenced but were found neither in the .DAT folder nor in the LDraw library:";
+    std::string details;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string line = missingFileLine(files[i]);
+        details += line + "\n";
+        if (i < kMissingFilesShown) {
+            text += "\n" + line;
+        }
+    }
+    if (files.size() > kMissingFilesShown) {
+        text += "\n... and " + std::to_string(files.size() - kMissingFilesShown) + " more";
+    } else {
+        details.clear();
+    }
+    text += "\nCreate the .MPD without them? Their references stay in the model.";
+    return {"Files Not Found", std::move(text), MessageIcon::Warning, std::move(details)};
+}
+
 Message splitOutputExists(std::string_view sectionName)
 {
     return {"Output File Exists",

@@ -19,11 +19,25 @@ struct UnreadableFile {
     std::string referencedBy; // the file whose reference queued it; empty for the main file
 };
 
+// A sub-file that a merge found neither in the DAT folder nor in the library.
+struct MissingFile {
+    std::string name;         // as the reference spells it
+    std::string referencedBy; // the file whose reference queued it
+};
+
+// The most files that the "Files Not Found" question names in its text; the rest are counted.
+inline constexpr std::size_t kMissingFilesShown = 10;
+
 Message mergeOutputExists();
 Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details);
 Message mergeWithoutMainFile();
 Message mergeCannotRead(const std::vector<UnreadableFile>& files);
 Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason);
+// Asks whether to write the MPD without files; the whole list is the details when the text
+// shortens it.
+Message mergeFilesNotFound(const std::vector<MissingFile>& files);
+// "NAME (referenced by REFERRER)".
+std::string missingFileLine(const MissingFile& file);
 
 Message splitOutputExists(std::string_view sectionName);
 Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details);

@@ -124,4 +124,13 @@ std::vector<std::string> mpdHeader(std::string_view authorName)
     };
 }
 
+std::string withMpdSuffix(std::string_view name)
+{
+    std::string result(name);
+    if (!endsWithIgnoringCase(result, ".mpd")) {
+        result += ".mpd";
+    }
+    return result;
+}
+
 } // namespace brikmux

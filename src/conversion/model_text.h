@@ -41,6 +41,10 @@ std::vector<std::string> mpdHeader(std::string_view authorName);
 // by ".mpd" ("car.v2.dat" gives "car.mpd"), or ".mpd" appended when it holds no ".".
 std::string mpdNameFor(std::string_view datName);
 
+// The MPD list's text as the merge uses it: name, with ".mpd" appended unless it ends in ".mpd"
+// (letter case aside).
+std::string withMpdSuffix(std::string_view name);
+
 // The program's home page, as header lines name it.
 inline constexpr std::string_view kHomePage = "http://www.brikmux.org/~zelk/Brikmux/Brikmux.html";
 

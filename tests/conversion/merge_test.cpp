@@ -168,27 +168,58 @@ TEST_F(Merge, AsksBeforeReplacingAnExistingOutput)
               crlf({"0 FILE main.dat", kHeader[0], kHeader[1], kHeader[2], kHeader[3], kHeader[4], "0 main"}));
 }
 
-TEST_F(Merge, ListsEveryUnreadableFileAndLeavesTheOldOutputAlone)
+TEST_F(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
 {
     dat.write("main.dat", crlf({ref("gone.dat"), ref("sub.dat"), ref("s\\deep.dat")}));
-    dat.write("sub.dat", crlf({ref("also gone.dat")}));
+    dat.write("sub.dat", crlf({ref("also gone.dat"), ref("GONE.DAT")}));
     dat.write("s/deep.dat", "0 deep\r\n");
     dat.write("out.mpd", "precious\r\n");
-    prompter.answers = {true};
 
-    const MergeResult result = merge("main.dat");
-
-    EXPECT_EQ(result.status, MergeResult::Status::Failed);
-    ASSERT_EQ(prompter.failures().size(), 1U);
-    const Message failure = prompter.failures()[0];
-    EXPECT_EQ(failure.title, "Merge Failed");
-    EXPECT_EQ(failure.icon, MessageIcon::Critical);
-    EXPECT_EQ(failure.text, "Cannot read 2 .DAT files:\n" + dat.field() +
-                                "gone.dat (referenced by main.dat): No such file or directory.\n" + dat.field() +
-                                "also gone.dat (referenced by sub.dat): No such file or directory.");
-    EXPECT_TRUE(prompter.informations().empty());
+    prompter.answers = {true, false};
+    EXPECT_EQ(merge("main.dat").status, MergeResult::Status::NotFoundDeclined);
     EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
     EXPECT_EQ(dat.list(), (std::vector<std::string>{"main.dat", "out.mpd", "s", "sub.dat"}));
+    EXPECT_TRUE(prompter.informations().empty());
+    EXPECT_TRUE(prompter.failures().empty());
+    const Message question = prompter.questions().at(1);
+    EXPECT_EQ(question.title, "Files Not Found");
+    EXPECT_EQ(question.icon, MessageIcon::Warning);
+    EXPECT_EQ(question.text, "These files are referenced but were found neither in the .DAT folder nor in the LDraw "
+                             "library:\ngone.dat (referenced by main.dat)\nalso gone.dat (referenced by sub.dat)\n"
+                             "GONE.DAT (referenced by sub.dat)\n"
+                             "Create the .MPD without them? Their references stay in the model.");
+    EXPECT_TRUE(question.details.empty());
+
+    prompter = {};
+    prompter.answers = {true, true};
+    const MergeResult result = merge("main.dat");
+    EXPECT_EQ(result.status, MergeResult::Status::Created);
+    EXPECT_EQ(sections(), (std::vector<std::string>{"0 FILE main.dat", ref("gone.dat"), ref("sub.dat"),
+                                                    ref("s\\deep.dat"), "0 FILE sub.dat", ref("also gone.dat"),
+                                                    ref("GONE.DAT"), "0 FILE s\\deep.dat", "0 deep"}));
+    const Message done = prompter.informations().at(0);
+    EXPECT_EQ(done.text, "out.mpd has been successfully created. 2 .DAT file(s) merged.");
+    EXPECT_EQ(done.details, "main.dat\nsub.dat\ns\\deep.dat\ngone.dat (not found)\nalso gone.dat (not found)\n"
+                            "GONE.DAT (not found)\n");
+}
+
+TEST_F(Merge, ALongListOfFilesNotFoundIsShortenedAndGivenWholeAsDetails)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 12; ++i) {
+        lines.push_back("1 16 0 0 0 1 0 0 0 1 0 0 0 1 m" + std::to_string(i) + ".dat");
+    }
+    dat.write("main.dat", crlf(lines));
+    prompter.answers = {true};
+    EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Created);
+    const Message question = prompter.questions().at(0);
+    EXPECT_NE(question.text.find("\nm9.dat (referenced by main.dat)\n... and 2 more\nCreate the .MPD"),
+              std::string::npos);
+    EXPECT_EQ(question.text.find("m10.dat"), std::string::npos);
+    EXPECT_NE(question.details.find("m9.dat (referenced by main.dat)\nm10.dat (referenced by main.dat)\n"
+                                    "m11.dat (referenced by main.dat)\n"),
+              std::string::npos);
+    EXPECT_EQ(prompter.informations().at(0).text, "out.mpd has been successfully created. 0 .DAT file(s) merged.");
 }
 
 TEST_F(Merge, ReportsAMissingOrUnnamedMainFile)

@@ -105,6 +105,7 @@ TEST(RealModels, SplitThenMergeGivesEverySectionBack)
         GTEST_SKIP() << "no real models at " << kShared;
     }
     int models = 0;
+    int withMissingFile = 0;
     for (const auto& entry : fs::directory_iterator(kShared / "models")) {
         if (entry.path().extension() != ".mpd") {
             continue;
@@ -149,8 +150,35 @@ TEST(RealModels, SplitThenMergeGivesEverySectionBack)
             EXPECT_EQ(section.lines, found->second->lines) << section.name;
         }
         EXPECT_EQ(mergedNames, reachable(original));
+
+        // A sub-model the author never shipped: No leaves nothing behind; Yes merges the rest.
+        if (merged.size() < 2) {
+            continue;
+        }
+        const std::string dropped = merged.back().name;
+        fs::remove(dat.path() / joinPath("", dropped));
+        job.mpdName = "without.mpd";
+        ScriptedPrompter no;
+        no.answers = {false};
+        const MergeResult declined = MergeToMPD(mainName, job, fileSystem, no);
+        ASSERT_EQ(declined.status, MergeResult::Status::NotFoundDeclined);
+        ASSERT_EQ(declined.notFound.size(), 1U);
+        EXPECT_EQ(declined.notFound[0].name, dropped);
+        EXPECT_FALSE(out.exists("without.mpd"));
+        ScriptedPrompter yes;
+        yes.answers = {true};
+        ASSERT_EQ(MergeToMPD(mainName, job, fileSystem, yes).status, MergeResult::Status::Created);
+        std::set<std::string> without;
+        for (const auto& section : sectionsOf(out.read("without.mpd"))) {
+            without.insert(foldCase(section.name));
+        }
+        auto shipped = original;
+        std::erase_if(shipped, [&](const Section& section) { return equalsIgnoringCase(section.name, dropped); });
+        EXPECT_EQ(without, reachable(shipped));
+        ++withMissingFile;
     }
     EXPECT_GT(models, 0);
+    EXPECT_GT(withMissingFile, 0);
 }
 
 TEST(RealModels, MergesADatMainFileWithAnLdrSubModel)
