@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdlib>
 #include <exception>
@@ -37,11 +38,15 @@ void restoreFolder(MainWindowState& window, const SettingsStore& store, std::str
     }
 }
 
-void restoreCoordinate(const SettingsStore& store, std::string_view key, float screenSize, float windowSize,
+int centred(float screenSize, float windowSize)
+{
+    return centringOffset(screenSize - windowSize);
+}
+
+void restoreCoordinate(const SettingsStore& store, std::string_view key, int centredValue,
                        const std::function<void(float)>& apply)
 {
-    const int centred = centringOffset(screenSize - windowSize);
-    if (const auto value = coordinateFromText(store.GetSetting(kAppName, kSettings, key, centred))) {
+    if (const auto value = coordinateFromText(store.GetSetting(kAppName, kSettings, key, centredValue))) {
         apply(*value);
     }
 }
@@ -51,26 +56,55 @@ bool endsWithThree(std::string_view name, std::string_view extension)
     return name.size() >= 3 && equalsIgnoringCase(name.substr(name.size() - 3), extension);
 }
 
+bool isAbsolute(std::string_view path)
+{
+#ifdef _WIN32
+    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && isNameSeparator(path.front()));
+#else
+    return !path.empty() && path.front() == '/';
+#endif
+}
+
+// The file the program was opened with: its folder moves the DAT or MPD folder, whose list is
+// refilled from it, and the file is selected there. An argument whose folder does not exist is
+// left alone.
 void applyCommandLine(MainWindowState& window, std::string_view argument)
 {
     if (argument.empty()) {
         return;
     }
-    const auto separator = argument.find_last_of(kSeparator);
-    const std::string_view name = separator == std::string_view::npos ? argument : argument.substr(separator + 1);
-    const std::string folder(separator == std::string_view::npos ? std::string_view()
-                                                                 : argument.substr(0, separator + 1));
-    if (endsWithThree(name, "mpd")) {
-        window.setMpdText(std::string(name));
+    std::string path(argument);
+    if (!isAbsolute(path)) {
+        path = withTrailingSeparator(QFile::encodeName(QDir::currentPath()).toStdString()) + path;
+    }
+#ifdef _WIN32
+    const auto separator = path.find_last_of("\\/");
+#else
+    const auto separator = path.find_last_of(kSeparator);
+#endif
+    const std::string name = path.substr(separator + 1);
+    const std::string folder = path.substr(0, separator + 1);
+    const bool isMpd = endsWithThree(name, "mpd");
+    if ((!isMpd && !endsWithThree(name, "dat")) || !QFileInfo(QFile::decodeName(folder.c_str())).isDir()) {
+        return;
+    }
+    if (isMpd) {
+        window.setMpdText(name);
         window.MPDPath() = folder;
-    } else if (endsWithThree(name, "dat")) {
-        const int count = window.datListCount();
-        for (int i = 0; i < count; ++i) {
-            if (equalsIgnoringCase(window.datListEntry(i), name)) {
-                window.selectDatEntry(i);
-            }
+        window.RefreshMPDList();
+        return;
+    }
+    window.DATPath() = folder;
+    window.RefreshDATList();
+    const int count = window.datListCount();
+    int chosen = count > 0 ? 0 : -1;
+    for (int i = 0; i < count; ++i) {
+        if (equalsIgnoringCase(window.datListEntry(i), name)) {
+            chosen = i; // the last match, as a walk through the whole list finds it
         }
-        window.DATPath() = folder;
+    }
+    if (chosen >= 0) {
+        window.selectDatEntry(chosen);
     }
 }
 
@@ -109,12 +143,20 @@ void loadMainWindow(MainWindowState& window, const SettingsStore& store, std::st
     step([&] { restoreFolder(window, store, "MPDPath", &MainWindowState::MPDPath); });
     step([&] { restoreFolder(window, store, "LDrawPath", &MainWindowState::LDrawPath); });
     step([&] {
-        restoreCoordinate(store, "WindowLeft", window.screenWidth(), window.windowWidth(),
+        restoreCoordinate(store, "WindowLeft", centred(window.screenWidth(), window.windowWidth()),
                           [&](float left) { window.setWindowLeft(left); });
     });
     step([&] {
-        restoreCoordinate(store, "WindowTop", window.screenHeight(), window.windowHeight(),
+        restoreCoordinate(store, "WindowTop", centred(window.screenHeight(), window.windowHeight()),
                           [&](float top) { window.setWindowTop(top); });
+    });
+    step([&] {
+        // A position stored on a screen that has gone would open the window where nobody can
+        // reach it, and keep it there.
+        if (!window.titleBarOnAScreen()) {
+            window.setWindowLeft(static_cast<float>(centred(window.screenWidth(), window.windowWidth())));
+            window.setWindowTop(static_cast<float>(centred(window.screenHeight(), window.windowHeight())));
+        }
     });
     step([&] { window.setAuthorName(store.GetSetting(kAppName, kSettings, "AuthorName", "Brikmux")); });
     step([&] {

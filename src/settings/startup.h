@@ -34,6 +34,8 @@ public:
     virtual void setWindowTop(float twips) = 0;
     virtual float screenWidth() const = 0;
     virtual float screenHeight() const = 0;
+    // False when the window's title bar lies on no screen (one that has been unplugged, say).
+    virtual bool titleBarOnAScreen() const = 0;
 
     virtual std::string authorName() const = 0;
     virtual void setAuthorName(const std::string& name) = 0;

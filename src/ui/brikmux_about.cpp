@@ -62,6 +62,7 @@ BrikmuxAbout::BrikmuxAbout(QWidget& owner) : QDialog(&owner), m_owner(owner)
     ZELKLogo->installEventFilter(this);
     Image1->installEventFilter(this);
 
+    winId(); // the native window, which knows its frame on most platforms
     Form_Load();
 }
 
@@ -71,17 +72,40 @@ void BrikmuxAbout::Form_Load()
     AboutText[2]->setText(versionLine());
 }
 
+bool BrikmuxAbout::completesClick(QWidget& target, QMouseEvent& event)
+{
+    if (event.button() != Qt::LeftButton) {
+        return false;
+    }
+    if (event.type() == QEvent::MouseButtonPress) {
+        m_pressedOn = &target;
+        return false;
+    }
+    const bool click = m_pressedOn == &target && target.rect().contains(event.position().toPoint());
+    m_pressedOn = nullptr;
+    return click;
+}
+
 void BrikmuxAbout::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
+    completesClick(*this, *event);
+}
+
+void BrikmuxAbout::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (completesClick(*this, *event)) {
         Form_Click();
     }
 }
 
 bool BrikmuxAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease) {
         return QDialog::eventFilter(watched, event);
+    }
+    auto& part = static_cast<QWidget&>(*watched);
+    if (!completesClick(part, static_cast<QMouseEvent&>(*event))) {
+        return true;
     }
     for (int i = 0; i < 4; ++i) {
         if (watched == AboutText.at(static_cast<std::size_t>(i))) {

@@ -21,9 +21,14 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Follows the left button on target; true when event ends a click on it: released over the
+    // part it was pressed on.
+    bool completesClick(QWidget& target, QMouseEvent& event);
+
     void Form_Load();
     void Form_Click();
     void AboutText_Click(int index);
@@ -33,6 +38,7 @@ private:
     QLabel* ZELKLogo = nullptr;
     std::array<QLabel*, 4> AboutText{};
     QLabel* Image1 = nullptr;
+    QWidget* m_pressedOn = nullptr;
 };
 
 // "Version " followed by the program's major, minor and patch numbers.

@@ -90,6 +90,7 @@ BrikmuxMain::BrikmuxMain(MainWindowServices services, QWidget* parent)
       HiddenFileList(m_fileSystem)
 {
     buildControls();
+    winId(); // the native window, which knows its frame on most platforms
     LDrawDirHolder.onChange = [this] { LDrawDirHolder_Change(); };
 }
 
@@ -161,8 +162,9 @@ void BrikmuxMain::buildControls()
     place(ExitBtn, 4860, 2160, 1215, 375);
     ExitBtn->raise(); // over the banner's right end
 
+    // Enter presses the focused button, as Space does.
     for (QPushButton* button : {BrowseDATFileBtn, BrowseMPDFileBtn, MergeMPDBtn, SplitMPDBtn, ExitBtn}) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     }
     // Focus order: Merge, Split, the two "..." buttons, the author name, the two lists, Exit.
     QWidget* order[] = {MergeMPDBtn,    SplitMPDBtn,  BrowseDATFileBtn, BrowseMPDFileBtn,
@@ -280,12 +282,17 @@ float BrikmuxMain::windowTop() const
 
 float BrikmuxMain::windowWidth() const
 {
-    return toTwips(frameGeometry().width());
+    return toTwips(outerSize(*this).width());
 }
 
 float BrikmuxMain::windowHeight() const
 {
-    return toTwips(frameGeometry().height());
+    return toTwips(outerSize(*this).height());
+}
+
+bool BrikmuxMain::titleBarOnAScreen() const
+{
+    return brikmux::titleBarOnAScreen(*this);
 }
 
 void BrikmuxMain::setWindowLeft(float twips)
@@ -511,12 +518,13 @@ void BrikmuxMain::dropEvent(QDropEvent* event)
 
 void BrikmuxMain::MergeToMPD(const std::string& mainName)
 {
-    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly};
-    MergeResult result = brikmux::MergeToMPD(mainName, job, m_fileSystem, m_prompter);
-    if (result.mpdName != job.mpdName) {
-        setMpdText(result.mpdName);
+    // The ".mpd" suffix shows before the overwrite question, and stays whatever the answer.
+    const std::string mpdName = mpdText();
+    if (const std::string suffixed = withMpdSuffix(mpdName); suffixed != mpdName) {
+        setMpdText(suffixed);
     }
-    m_datFiles = std::move(result.datFiles);
+    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly};
+    m_datFiles = brikmux::MergeToMPD(mainName, job, m_fileSystem, m_prompter).datFiles;
 }
 
 void BrikmuxMain::SplitMPD(const std::string& name)

@@ -78,6 +78,7 @@ public:
     void setWindowTop(float twips) override;
     float screenWidth() const override;
     float screenHeight() const override;
+    bool titleBarOnAScreen() const override;
     std::string authorName() const override;
     void setAuthorName(const std::string& name) override;
     bool RefreshMPDList() override;

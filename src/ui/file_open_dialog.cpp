@@ -9,7 +9,8 @@ namespace brikmux {
 std::optional<FileOpenChoice> QtFileOpenDialog::open(QWidget* parent, const FileOpenRequest& request)
 {
     QFileDialog dialog(parent, request.title, QFile::decodeName(request.initialFolder.c_str()));
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The chosen file need not exist: a new .mpd name in another folder can be typed.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(request.filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {

@@ -78,10 +78,11 @@ LDrawLocate::LDrawLocate(BrikmuxMain& owner, FileSystem& fileSystem, Prompter& p
     OKBtn->setObjectName("OKBtn");
     place(OKBtn, 3660, 2640, 1155, 375);
     OKBtn->setEnabled(false);
-    OKBtn->setAutoDefault(false);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn->setObjectName("CancelBtn");
     place(CancelBtn, 2400, 2640, 1155, 375);
+    // Cancel is the default: Enter presses it unless another button has the focus, which Enter
+    // then presses (both buttons are auto-default).
     CancelBtn->setDefault(true);
 
     setTabOrder(DirectoryList, OKBtn);
@@ -98,6 +99,7 @@ LDrawLocate::LDrawLocate(BrikmuxMain& owner, FileSystem& fileSystem, Prompter& p
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtn_Click(); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtn_Click(); });
 
+    winId(); // the native window, which knows its frame on most platforms
     Form_Load();
 }
 

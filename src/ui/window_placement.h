@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QSize>
 
 class QWidget;
 
@@ -9,6 +10,15 @@ namespace brikmux {
 // Moves window so that it is centred on owner's outer rectangle, by the centring rule on the two
 // outer sizes in twips; its size does not change.
 void centreOn(QWidget& window, const QWidget& owner);
+
+// The outer size of a top-level window, frame and title bar included. Platforms that know a frame
+// before the window is mapped report it once the native window exists (create it first); where
+// none does (X11), the frame of a shown window of the program stands in.
+QSize outerSize(const QWidget& window);
+
+// True when enough of the top edge of window's outer rectangle (its title bar) lies on a screen
+// for the user to take hold of it.
+bool titleBarOnAScreen(const QWidget& window);
 
 // The program icon, at every size it is drawn in.
 QIcon programIcon();

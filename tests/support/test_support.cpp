@@ -73,6 +73,9 @@ std::string crlf(const std::vector<std::string>& lines)
 bool ScriptedPrompter::askYesNo(const Message& question)
 {
     calls.push_back({Call::Kind::Question, question});
+    if (whileAsking) {
+        whileAsking();
+    }
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << question.text;
         return false;

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,7 @@ public:
 
     std::deque<bool> answers; // answers to the next questions, in order
     std::vector<Call> calls;
+    std::function<void()> whileAsking; // runs while a question is shown
 
     bool askYesNo(const Message& question) override;
     void inform(const Message& message) override;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -126,10 +127,16 @@ private slots:
         QCOMPARE(window->MPDPath(), home());
         QCOMPARE(window->LDrawPath(), home());
         QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), QString("Brikmux"));
+        // Centred by the outer size, frame included, as the shown window has it.
+        window->LDrawPath() = m_dir->field() + "ldraw/"; // no Locate dialog
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QRect frame = window->frameGeometry();
-        QCOMPARE(window->windowLeft(), float(centringOffset(float((screen.width() - frame.width()) * 15)) / 15 * 15));
+        QVERIFY(frame.width() > window->width());
+        QCOMPARE(frame.x(), centringOffset(float((screen.width() - frame.width()) * 15)) / 15);
         QCOMPARE(frame.y(), centringOffset(float((screen.height() - frame.height()) * 15)) / 15);
+        window->close();
 
         qputenv("LDRAWDIR", (m_dir->path() / "ldraw").c_str());
         QCOMPARE(makeWindow()->LDrawPath(), m_dir->field() + "ldraw/");
@@ -156,6 +163,22 @@ private slots:
         QCOMPARE(mpdText(*window), QString("Axle.mpd"));
     }
 
+    void aPositionOffEveryScreenGivesWayToTheCentredDefault()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const auto twips = [](int pixels) { return std::to_string(pixels * 15); };
+        const std::pair<std::string, std::string> gone[] = {
+            {twips(screen.right() + 100), "1500"}, {"1500", twips(-200)}, {twips(-2000), "1500"}};
+        for (const auto& [left, top] : gone) {
+            store("Settings", "WindowLeft", left);
+            store("Settings", "WindowTop", top);
+            auto window = makeWindow();
+            const QRect frame = window->frameGeometry();
+            QCOMPARE(frame.x(), centringOffset(float((screen.width() - frame.width()) * 15)) / 15);
+            QCOMPARE(frame.y(), centringOffset(float((screen.height() - frame.height()) * 15)) / 15);
+        }
+    }
+
     void badStoredValuesSkipOnlyTheirOwnStep()
     {
         store("Paths", "DATPath", "Z:\\models\\");                     // a drive that is not there
@@ -179,47 +202,55 @@ private slots:
         QTest::addColumn<QString>("mpdPath");
         QTest::addColumn<QString>("datText");
         QTest::addColumn<QString>("mpdText");
-        // The folders of each row's own temporary folder.
+        QTest::addColumn<QStringList>("datEntries");
+        QTest::addColumn<QStringList>("mpdEntries");
+        // "@" is each row's own temporary folder; the current folder is its models/.
         const QString models = "@models/";
         const QString mpd = "@mpd/";
-        QTest::newRow("mpd path") << "/x/y/Car.MPD" << models << "/x/y/"
-                                  << "Axle.DAT"
-                                  << "Car.MPD";
-        QTest::newRow("dat in list, other case") << "/other/CAR.DAT"
-                                                 << "/other/" << mpd << "car.dat"
-                                                 << "car.mpd";
-        QTest::newRow("dat not in list") << "/other/boat.dat"
-                                         << "/other/" << mpd << "Axle.DAT"
-                                         << "Axle.mpd";
-        QTest::newRow("bare name") << "car.dat"
-                                   << "" << mpd << "car.dat"
-                                   << "car.mpd";
-        QTest::newRow("ends in separator") << "/x/car.dat/" << models << mpd << "Axle.DAT"
-                                           << "Axle.mpd";
-        QTest::newRow("quoted") << "\"/x/car.dat\"" << models << mpd << "Axle.DAT"
-                                << "Axle.mpd";
-        QTest::newRow("mpd without dot") << "/x/campd" << models << "/x/"
-                                         << "Axle.DAT"
-                                         << "campd";
-        QTest::newRow("blanks kept") << "/my models/a b.mpd" << models << "/my models/"
-                                     << "Axle.DAT"
-                                     << "a b.mpd";
+        const QStringList modelFiles = {"Axle.DAT", "car.dat", "wheel.dat"};
+        const QStringList mpdFiles = {"A.MPD", "b.mpd"};
+        QTest::newRow("dat elsewhere, other case") << "@other/car.dat"
+                                                   << "@other/" << mpd << "CAR.dat"
+                                                   << "CAR.mpd" << QStringList{"CAR.dat", "garage.dat"} << mpdFiles;
+        QTest::newRow("dat not in its folder") << "@other/boat.dat"
+                                               << "@other/" << mpd << "CAR.dat"
+                                               << "CAR.mpd" << QStringList{"CAR.dat", "garage.dat"} << mpdFiles;
+        QTest::newRow("new mpd elsewhere") << "@other/New.MPD" << models << "@other/"
+                                           << "Axle.DAT"
+                                           << "New.MPD" << modelFiles << QStringList{"x.mpd"};
+        QTest::newRow("mpd without dot, blanks kept") << "@my models/a b campd" << models << "@my models/"
+                                                      << "Axle.DAT"
+                                                      << "a b campd" << modelFiles << QStringList{};
+        QTest::newRow("bare name") << "wheel.dat" << models << mpd << "wheel.dat"
+                                   << "wheel.mpd" << modelFiles << mpdFiles;
+        for (const char* ignored : {"@nowhere/car.dat", "@other/car.dat/", "\"@other/car.dat\""}) {
+            QTest::newRow(ignored) << ignored << models << mpd << "Axle.DAT"
+                                   << "Axle.mpd" << modelFiles << mpdFiles;
+        }
     }
 
     void commandLine()
     {
         QFETCH(QString, argument);
+        m_dir->write("other/CAR.dat", "");
+        m_dir->write("other/garage.dat", "");
+        m_dir->write("other/x.mpd", "");
+        m_dir->write("my models/notes.txt", "");
         store("Paths", "DATPath", m_dir->field() + "models/");
         store("Paths", "MPDPath", m_dir->field() + "mpd/");
-        auto window = makeWindow(argument.toStdString());
         const QString root = QString::fromStdString(m_dir->field());
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(root + "models");
+        auto window = makeWindow(argument.replace("@", root).toStdString());
+        QDir::setCurrent(current);
         QFETCH(QString, datPath);
         QFETCH(QString, mpdPath);
         QCOMPARE(QString::fromStdString(window->DATPath()), datPath.replace("@", root));
         QCOMPARE(QString::fromStdString(window->MPDPath()), mpdPath.replace("@", root));
         QTEST(control<QComboBox>(*window, "DATFileCombo")->currentText(), "datText");
         QTEST(mpdText(*window), "mpdText");
-        QCOMPARE(entries(*window, "DATFileCombo"), QStringList({"Axle.DAT", "car.dat", "wheel.dat"}));
+        QTEST(entries(*window, "DATFileCombo"), "datEntries");
+        QTEST(entries(*window, "MPDFileCombo"), "mpdEntries");
     }
 
     void browseButtonsMoveTheFolderAndPickTheFile()
@@ -262,6 +293,29 @@ private slots:
         QCOMPARE(m_dialog.requests[2].filters, QStringList({"LDraw MPD (*.mpd)", "All Files (*)"}));
     }
 
+    void theFileDialogTakesANewFileName()
+    {
+        const std::string chosen = m_dir->field() + "mpd/new.mpd";
+        ModalAnswerer answerer([&](QWidget& modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(&modal);
+            QVERIFY(dialog != nullptr);
+            dialog->selectFile(QString::fromStdString(chosen));
+            // A dialog that wants an existing file refuses with a message box of its own.
+            QTimer::singleShot(100, dialog, [dialog] {
+                if (QApplication::activeModalWidget() != dialog) {
+                    QApplication::activeModalWidget()->close();
+                }
+            });
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto choice = QtFileOpenDialog().open(
+            nullptr, {"Select .MPD file", m_dir->field() + "mpd/", {"LDraw MPD (*.mpd)", "All Files (*)"}, 0});
+        QVERIFY(choice.has_value());
+        QCOMPARE(choice->fullPath, chosen);
+        QCOMPARE(choice->title, std::string("new.mpd"));
+        QCOMPARE(answerer.count, 1);
+    }
+
     void mergeAndSplitFromTheButtons()
     {
         store("Paths", "DATPath", m_dir->field() + "models/");
@@ -279,10 +333,19 @@ private slots:
                  std::string("garage.mpd has been successfully created. 1 .DAT file(s) merged."));
         QCOMPARE(m_prompter.informations().at(0).details, std::string("car.dat\nwheel.dat\n"));
         QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"})); // not refreshed
+        // The suffix shows while the overwrite question is asked, and stays after No.
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("garage");
+        QString shownWhileAsking;
+        m_prompter.whileAsking = [&] { shownWhileAsking = mpdText(*window); };
+        m_prompter.answers = {false};
+        QTest::mouseClick(control<QPushButton>(*window, "MergeMPDBtn"), Qt::LeftButton);
+        QCOMPARE(shownWhileAsking, QString("garage.mpd"));
+        QCOMPARE(mpdText(*window), QString("garage.mpd"));
+        m_prompter.whileAsking = nullptr;
 
         m_prompter.answers = {true, false};
         QTest::mouseClick(control<QPushButton>(*window, "SplitMPDBtn"), Qt::LeftButton);
-        QCOMPARE(m_prompter.questions().size(), std::size_t(2));
+        QCOMPARE(m_prompter.questions().size(), std::size_t(3)); // the overwrite, then one per existing file
         QCOMPARE(m_prompter.informations().at(1).text,
                  std::string("garage.mpd has been successfully split. 2 .DAT file(s) created."));
     }
@@ -338,6 +401,12 @@ private slots:
         QTest::keyClick(window.get(), Qt::Key_M, Qt::AltModifier);
         QCOMPARE(m_prompter.informations().size(), std::size_t(1)); // Axle.DAT merged into typed.mpd
         QVERIFY(m_dir->exists("mpd/typed.mpd"));
+        // Enter presses the button that has the focus.
+        m_prompter.answers = {true};
+        auto* merge = control<QPushButton>(*window, "MergeMPDBtn");
+        merge->setFocus();
+        QTest::keyClick(merge, Qt::Key_Return);
+        QCOMPARE(m_prompter.informations().size(), std::size_t(2));
         QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
         QVERIFY(!window->isVisible());
     }

@@ -93,6 +93,7 @@ private slots:
     {
         auto window = makeWindow();
         window->move(101, 57);
+        window->show();
         NativeFileSystem fileSystem;
         SettingsStore settings;
         LDrawLocate locate(*window, fileSystem, m_prompter, settings);
@@ -106,11 +107,16 @@ private slots:
                 QVERIFY2(label->wordWrap() || metrics.horizontalAdvance(label->text()) <= label->width(),
                          qPrintable(label->objectName()));
             }
+            // Outer rectangles, frames included, as the shown windows have them.
+            const_cast<QWidget*>(dialog)->show();
             const QRect main = window->frameGeometry();
             const QRect own = dialog->frameGeometry();
+            QVERIFY(own.width() > dialog->width());
             QCOMPARE(own.x(), main.x() + centringOffset(float((main.width() - own.width()) * 15)) / 15);
             QCOMPARE(own.y(), main.y() + centringOffset(float((main.height() - own.height()) * 15)) / 15);
+            const_cast<QWidget*>(dialog)->hide();
         }
+        window->close();
     }
 
     void okStoresTheFolderAndTheDialogDoesNotComeBack()
@@ -123,7 +129,10 @@ private slots:
             dialog.directoryList().setPath(m_dir->field() + "library/");
             QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
             dialog.grab().save(BRIKMUX_SCREENSHOT_DIR "/ldraw_locate.png");
-            click(dialog.okButton());
+            // Tab from the browser to OK, then Enter: OK, not the default Cancel.
+            QTest::keyClick(&dialog.directoryList(), Qt::Key_Tab);
+            QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.okButton()));
+            QTest::keyClick(dialog.okButton(), Qt::Key_Return);
         });
         window->show();
         QTRY_COMPARE(answerer.count, 1);
@@ -157,7 +166,10 @@ private slots:
     {
         store("Paths", "DATPath", m_dir->field());
         auto window = makeWindow();
-        ModalAnswerer answerer([](QWidget& modal) { click(dynamic_cast<LDrawLocate&>(modal).cancelButton()); });
+        // Enter while the browser has the focus presses the default button, Cancel.
+        ModalAnswerer answerer([](QWidget& modal) {
+            QTest::keyClick(&dynamic_cast<LDrawLocate&>(modal).directoryList(), Qt::Key_Return);
+        });
         window->show();
         QTRY_VERIFY(!window->isVisible());
         const auto failures = m_prompter.failures();
@@ -190,7 +202,10 @@ private slots:
                 about.grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_about.png");
             }
             const QByteArray target = targets[opened++];
-            click(target == "background" ? static_cast<QWidget*>(&about) : control<QWidget>(about, target));
+            QWidget* part = target == "background" ? static_cast<QWidget*>(&about) : control<QWidget>(about, target);
+            QTest::mousePress(part, Qt::LeftButton, {}, QPoint(2, 2));
+            QVERIFY(about.isVisible()); // a click closes it, not a press
+            QTest::mouseRelease(part, Qt::LeftButton, {}, QPoint(2, 2));
         });
         for (std::size_t i = 0; i < std::size(targets); ++i) {
             window->findChild<QAction*>("MenuAbout")->trigger();
