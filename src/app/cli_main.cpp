@@ -1,5 +1,5 @@
 #include "cli.h"
-#include "settings/settings_store.h"
+#include "remembered_settings.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -8,28 +8,69 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <io.h>
-#define BRIKMUX_ISATTY(fd) _isatty(fd)
+#include "conversion/wide_text.h"
+
+#include <windows.h>
+#include <shellapi.h>
 #else
 #include <unistd.h>
-#define BRIKMUX_ISATTY(fd) isatty(fd)
 #endif
+
+namespace {
+
+// The arguments as UTF-8: on Windows argv is in the ANSI code page, which cannot hold every name.
+std::vector<std::string> arguments(int argc, char** argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        args.push_back(brikmux::fromWide(wide[i]));
+    }
+    LocalFree(wide);
+    return args;
+#else
+    return {argv + 1, argv + argc};
+#endif
+}
+
+std::optional<std::string> environmentVariable(const char* name)
+{
+#ifdef _WIN32
+    const wchar_t* value = _wgetenv(brikmux::toWide(name).c_str());
+    return value != nullptr ? std::optional<std::string>(brikmux::fromWide(value)) : std::nullopt;
+#else
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+#endif
+}
+
+// True when a person can answer on standard input.
+bool inputIsTerminal()
+{
+#ifdef _WIN32
+    // _isatty is true for every character device, NUL included; only a console has a mode.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+#else
+    return isatty(0) != 0;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::optional<std::string> ldrawDir;
-    if (const char* value = std::getenv("LDRAWDIR")) {
-        ldrawDir = value;
-    }
     // The LDraw folder and the author name that the window remembers stand in for missing options.
-    const brikmux::SettingsStore store;
-    std::optional<std::string> ldrawPath = store.GetSetting(brikmux::kAppName, "Paths", "LDrawPath", "");
+    std::optional<std::string> ldrawPath = brikmux::rememberedSetting("Paths", "LDrawPath", "");
     if (ldrawPath->empty()) {
         ldrawPath.reset();
     }
-    const std::string authorName = store.GetSetting(brikmux::kAppName, "Settings", "AuthorName", "Brikmux");
-    brikmux::CliEnvironment environment{std::cin, std::cout, std::cerr, BRIKMUX_ISATTY(0) != 0,
-                                        ldrawDir, ldrawPath, authorName};
-    return brikmux::runCli(args, environment);
+    const std::string authorName = brikmux::rememberedSetting("Settings", "AuthorName", "Brikmux");
+    brikmux::CliEnvironment environment{std::cin,          std::cout, std::cerr, inputIsTerminal(),
+                                        environmentVariable("LDRAWDIR"), ldrawPath, authorName};
+    return brikmux::runCli(arguments(argc, argv), environment);
 }

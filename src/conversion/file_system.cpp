@@ -6,7 +6,13 @@
 #include <random>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "wide_text.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <dirent.h>
 #endif
 
@@ -21,9 +27,44 @@ std::string systemReason(int error)
     return std::generic_category().message(error);
 }
 
+// Paths are UTF-8 text; the Windows API takes UTF-16, and its narrow calls would read them in the
+// ANSI code page instead.
 fs::path toPath(const std::string& text)
 {
+#ifdef _WIN32
+    return fs::path(toWide(text));
+#else
     return fs::path(text);
+#endif
+}
+
+std::string fromPath(const fs::path& path)
+{
+#ifdef _WIN32
+    return fromWide(path.native());
+#else
+    return path.native();
+#endif
+}
+
+std::FILE* openToRead(const std::string& path)
+{
+#ifdef _WIN32
+    return _wfopen(toPath(path).c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// Creates a new file for writing; fails with EEXIST rather than open one that exists.
+std::FILE* createNew(const std::string& path)
+{
+#ifdef _WIN32
+    const int handle = _wopen(toPath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return handle < 0 ? nullptr : _fdopen(handle, "wb");
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
 }
 
 EntryKind kindFromType(fs::file_type type)
@@ -199,7 +240,7 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
         } else if (it->exists(typeError)) {
             kind = EntryKind::Other;
         }
-        entries.push_back({it->path().filename().string(), kind});
+        entries.push_back({fromPath(it->path().filename()), kind});
     }
     return error ? Status::failure(error.message()) : Status::ok();
 #else
@@ -245,7 +286,7 @@ Status NativeFileSystem::openForReading(const std::string& path, std::unique_ptr
         return Status::failure(systemReason(EINVAL));
     }
     errno = 0;
-    std::FILE* handle = std::fopen(path.c_str(), "rb");
+    std::FILE* handle = openToRead(path);
     if (handle == nullptr) {
         return Status::failure(systemReason(errno != 0 ? errno : ENOENT));
     }
@@ -262,10 +303,10 @@ Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr
     }
     const fs::path base = toPath(folder.empty() ? std::string(".") : folder);
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const std::string path = (base / temporaryName()).string();
+        const std::string path = fromPath(base / temporaryName());
         errno = 0;
-        // "x": fail rather than open a file that someone else created under the same name.
-        std::FILE* handle = std::fopen(path.c_str(), "wbx");
+        // Fail rather than open a file that someone else created under the same name.
+        std::FILE* handle = createNew(path);
         if (handle != nullptr) {
             // The line writer hands over large blocks of its own.
             std::setvbuf(handle, nullptr, _IONBF, 0);

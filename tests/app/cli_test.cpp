@@ -4,8 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
+
+#ifdef _WIN32
+#include "conversion/wide_text.h"
+
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 namespace brikmux {
 namespace {
@@ -13,33 +21,82 @@ namespace {
 using testing::crlf;
 using testing::TempDir;
 
+namespace fs = std::filesystem;
+
 struct Outcome {
     int status;
     std::string out;
     std::string err;
 };
 
+// The bundled example, as an absolute path of this platform.
+const std::string kExamples = fs::absolute(BRIKMUX_EXAMPLES_DIR).make_preferred().string();
+constexpr char kSep = fs::path::preferred_separator == L'\\' ? '\\' : '/';
+
+std::string withoutCarriageReturns(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
 class Cli : public ::testing::Test {
 protected:
     Cli()
     {
         for (const char* name : {"buggy.dat", "chassis.dat", "wheel.dat", "axle.dat"}) {
-            std::filesystem::copy_file(std::filesystem::path(BRIKMUX_EXAMPLES_DIR) / "buggy" / name, dir.path() / name);
+            fs::copy_file(fs::path(kExamples) / "buggy" / name, dir.path() / name);
         }
     }
 
-    // Runs brikmux-cli in dir with standard input from /dev/null; environment is put in front.
-    Outcome cli(const std::string& args, const std::string& environment = "")
+    // Runs brikmux-cli in dir with nothing on standard input and LDRAWDIR set to ldrawDir (unset
+    // when empty). Arguments are quoted with double quotes, which both shells understand.
+    Outcome cli(const std::string& args, const std::string& ldrawDir = "")
     {
+        const std::string exe = fs::absolute(BRIKMUX_CLI).make_preferred().string();
+        const std::string out = (io.path() / "out").string();
+        const std::string err = (io.path() / "err").string();
+#ifdef _WIN32
+        const std::string command = "cd /d \"" + dir.path().string() + "\" && set \"LDRAWDIR=" + ldrawDir + "\" && \"" +
+                                    exe + "\" " + args + " >\"" + out + "\" 2>\"" + err + "\" <NUL";
+        const int status = _wsystem(toWide(command).c_str());
+#else
         const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" + dir.path().string() +
-                                    "' XDG_CONFIG_HOME='" + (io.path() / "config").string() + "' " + environment +
-                                    " '" BRIKMUX_CLI "' " + args + " >'" + (io.path() / "out").string() + "' 2>'" +
-                                    (io.path() / "err").string() + "' </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, io.read("out"), io.read("err")};
+                                    "' XDG_CONFIG_HOME='" + (io.path() / "config").string() + "' " +
+                                    (ldrawDir.empty() ? "" : "LDRAWDIR='" + ldrawDir + "' ") + "'" + exe + "' " +
+                                    args + " >'" + out + "' 2>'" + err + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+        // Windows' text streams end lines in CR LF.
+        return {status, withoutCarriageReturns(io.read("out")), withoutCarriageReturns(io.read("err"))};
     }
 
-    const std::string library = "--ldraw '" BRIKMUX_EXAMPLES_DIR "/ldraw'";
+    // What the window would remember.
+    void remember(const std::string& ldrawPath, const std::string& authorName)
+    {
+#ifdef _WIN32
+        const auto set = [](const wchar_t* section, const wchar_t* key, const std::string& value) {
+            const std::wstring wide = toWide(value);
+            const std::wstring subKey = std::wstring(L"Software\\Brikmux\\Brikmux\\") + section;
+            RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), key, REG_SZ, wide.c_str(),
+                            static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+        };
+        set(L"Paths", L"LDrawPath", ldrawPath);
+        set(L"Settings", L"AuthorName", authorName);
+#else
+        io.write("config/Brikmux/Brikmux.conf",
+                 "[Paths]\nLDrawPath=" + ldrawPath + "\n[Settings]\nAuthorName=" + authorName + "\n");
+#endif
+    }
+
+    ~Cli() override
+    {
+#ifdef _WIN32
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brikmux");
+#endif
+    }
+
+    const std::string library = "--ldraw \"" + kExamples + kSep + "ldraw\"";
     TempDir dir;
     TempDir io;
 };
@@ -70,7 +127,7 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     Outcome merged = cli("merge " + library + " --mpd-dir out/ buggy.dat", "");
     EXPECT_EQ(merged.status, 1) << "out/ does not exist yet";
     std::filesystem::create_directory(dir.path() / "out");
-    merged = cli("merge --author 'A. Builder' --mpd-dir out/ " + library + " ./buggy.dat");
+    merged = cli("merge --author \"A. Builder\" --mpd-dir out/ " + library + " ./buggy.dat");
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(merged.out, "buggy.mpd has been successfully created. 3 .DAT file(s) merged.\n");
     EXPECT_TRUE(merged.err.empty());
@@ -87,16 +144,19 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
         EXPECT_EQ(dir.read(std::string("back/") + name), dir.read(name)) << name;
     }
 
+    // Names outside ASCII pass the command line intact.
+    dir.write("b\xC3\xBCggy.dat", dir.read("buggy.dat"));
+    const Outcome unicode = cli("merge " + library + " b\xC3\xBCggy.dat");
+    EXPECT_EQ(unicode.out, "b\xC3\xBCggy.mpd has been successfully created. 3 .DAT file(s) merged.\n") << unicode.err;
+
     // LDRAWDIR stands in for --ldraw; the DAT folder may be given apart from the name.
-    const Outcome fromEnvironment =
-        cli("merge --dat-dir . --mpd other --yes wheel.dat", "LDRAWDIR='" BRIKMUX_EXAMPLES_DIR "/ldraw/'");
+    const Outcome fromEnvironment = cli("merge --dat-dir . --mpd other --yes wheel.dat", kExamples + kSep + "ldraw");
     EXPECT_EQ(fromEnvironment.out, "other.mpd has been successfully created. 0 .DAT file(s) merged.\n");
 }
 
 TEST_F(Cli, FallsBackOnTheWindowsLibraryAndAuthorName)
 {
-    io.write("config/Brikmux/Brikmux.conf", "[Paths]\nLDrawPath=" BRIKMUX_EXAMPLES_DIR "/ldraw/\n"
-                                            "[Settings]\nAuthorName=Remembered\n");
+    remember(kExamples + kSep + "ldraw" + kSep, "Remembered");
     EXPECT_EQ(cli("merge buggy.dat").status, 0);
     EXPECT_NE(dir.read("buggy.mpd").find("0 MPD Author: Remembered\r\n"), std::string::npos);
     // --ldraw comes first: without a library, the parts are sub-files that are not found.
@@ -142,7 +202,8 @@ TEST_F(Cli, FilesNotFoundAreNamedOnStandardErrorWhateverTheAnswer)
     dir.write("broken.dat", crlf({"1 16 0 0 0 1 0 0 0 1 0 0 0 1 folder.dat"}));
     const Outcome failed = cli("merge --yes " + library + " broken.dat");
     EXPECT_EQ(failed.status, 1);
-    EXPECT_EQ(failed.err, "Merge Failed: Cannot read ./folder.dat (referenced by broken.dat): Is a directory.\n");
+    EXPECT_EQ(failed.err, std::string("Merge Failed: Cannot read .") + kSep +
+                              "folder.dat (referenced by broken.dat): Is a directory.\n");
 }
 
 TEST(TerminalPrompter, AsksUntilItGetsAnAnswerAndTakesEnterAsYes)

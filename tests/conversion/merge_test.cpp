@@ -138,7 +138,7 @@ TEST_F(Merge, AppendsTheMpdSuffixOnlyWhereItIsMissing)
 {
     dat.write("main.dat", "0 main\r\n");
     const std::pair<std::string, std::string> cases[] = {
-        {"car", "car.mpd"}, {"CAR.MPD", "CAR.MPD"}, {"car.dat", "car.dat.mpd"}, {"", ".mpd"}};
+        {"car", "car.mpd"}, {"BOAT.MPD", "BOAT.MPD"}, {"car.dat", "car.dat.mpd"}, {"", ".mpd"}};
     for (const auto& [given, expected] : cases) {
         EXPECT_EQ(merge("main.dat", given).mpdName, expected);
         EXPECT_TRUE(dat.exists(expected)) << expected;

@@ -13,15 +13,29 @@ using testing::TempDir;
 
 TEST(Paths, JoinMapsBackslashesAndFoldsDoubledSeparators)
 {
-    EXPECT_EQ(joinPath("/m/", "car.dat"), "/m/car.dat");
-    EXPECT_EQ(joinPath("/m/", "s\\abc.dat"), "/m/s/abc.dat");
-    EXPECT_EQ(joinPath("/m//", "\\s\\\\abc.dat"), "/m/s/abc.dat");
-    EXPECT_EQ(joinPath("/", "x.dat"), "/x.dat");
-    EXPECT_EQ(withTrailingSeparator("/m"), "/m/");
-    EXPECT_EQ(withTrailingSeparator("/m//"), "/m/");
-    EXPECT_EQ(withTrailingSeparator("/"), "/");
+#ifdef _WIN32
+    const char* const joined[][3] = {{"C:\\Models\\", "car.dat", "C:\\Models\\car.dat"},
+                                     {"C:\\Models\\", "s/abc.dat", "C:\\Models\\s\\abc.dat"},
+                                     {"C:\\Models\\\\", "\\s\\\\abc.dat", "C:\\Models\\s\\abc.dat"},
+                                     {"C:\\", "x.dat", "C:\\x.dat"}};
+    const char* const ended[][2] = {{"C:\\Models", "C:\\Models\\"}, {"C:\\Models\\\\", "C:\\Models\\"}, {"C:\\", "C:\\"}};
+#else
+    const char* const joined[][3] = {{"/m/", "car.dat", "/m/car.dat"},
+                                     {"/m/", "s\\abc.dat", "/m/s/abc.dat"},
+                                     {"/m//", "\\s\\\\abc.dat", "/m/s/abc.dat"},
+                                     {"/", "x.dat", "/x.dat"}};
+    const char* const ended[][2] = {{"/m", "/m/"}, {"/m//", "/m/"}, {"/", "/"}};
+#endif
+    for (const auto& [folder, name, expected] : joined) {
+        EXPECT_EQ(joinPath(folder, name), expected) << folder << " + " << name;
+    }
+    for (const auto& [folder, expected] : ended) {
+        EXPECT_EQ(withTrailingSeparator(folder), expected) << folder;
+    }
 }
 
+#ifndef _WIN32
+// On a file system that tells letter case apart; Windows' own finds the other spelling itself.
 TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
 {
     TempDir dir;
@@ -51,6 +65,7 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
     EXPECT_FALSE(fresh.folderExists);
     EXPECT_EQ(fresh.path(), dir.field() + "new/x.dat");
 }
+#endif
 
 TEST(CaseResolver, SeesFilesItIsToldWereCreated)
 {
