@@ -40,8 +40,17 @@ std::size_t LineReader::nextLineEnd()
         return cached;
     };
     const std::size_t cr = find(m_nextCR, '\r');
-    const std::size_t lf = find(m_nextLF, '\n');
-    return cr < lf ? cr : lf;
+    if (m_nextLF != kUnknown && m_nextLF >= m_begin) {
+        return cr < m_nextLF ? cr : m_nextLF;
+    }
+    // Most files end their lines in CR LF: a line feed matters only before the carriage return,
+    // so the search for one stops there.
+    const void* lf = std::memchr(data + m_begin, '\n', cr - m_begin);
+    if (lf == nullptr) {
+        return cr;
+    }
+    m_nextLF = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+    return m_nextLF;
 }
 
 bool LineReader::next(std::string_view& line)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace brikmux {
 namespace {
 
@@ -68,6 +70,34 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SubFileName(c.line), c.name) << '"' << c.line << '"';
+    }
+
+    // Random lines, fields falling at every offset of the eight-byte steps, against a plain
+    // reading field by field; "!" after a blank, backspace after a tab and high bytes are what a
+    // careless bit trick would take for blanks.
+    const auto plain = [](std::string_view line) {
+        std::size_t i = 0;
+        for (int field = 0; field <= 14; ++field) {
+            while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+                ++i;
+            }
+            if (field == 14 || i == line.size()) {
+                break;
+            }
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+                ++i;
+            }
+        }
+        return i < line.size() ? line.substr(i) : line.substr(line.find_last_of(" \t") + 1);
+    };
+    std::mt19937 random(7);
+    const std::string alphabet = " \t !\x08\xa0\x89\xff" "1a";
+    for (int n = 0; n < 50000; ++n) {
+        std::string line(random() % 60, ' ');
+        for (char& c : line) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        ASSERT_EQ(SubFileName(line), plain(line)) << '"' << line << '"';
     }
 }
 
