@@ -27,30 +27,10 @@ std::string systemReason(int error)
     return std::generic_category().message(error);
 }
 
-// Paths are UTF-8 text; the Windows API takes UTF-16, and its narrow calls would read them in the
-// ANSI code page instead.
-fs::path toPath(const std::string& text)
-{
-#ifdef _WIN32
-    return fs::path(toWide(text));
-#else
-    return fs::path(text);
-#endif
-}
-
-std::string fromPath(const fs::path& path)
-{
-#ifdef _WIN32
-    return fromWide(path.native());
-#else
-    return path.native();
-#endif
-}
-
 std::FILE* openToRead(const std::string& path)
 {
 #ifdef _WIN32
-    return _wfopen(toPath(path).c_str(), L"rb");
+    return _wfopen(toNativePath(path).c_str(), L"rb");
 #else
     return std::fopen(path.c_str(), "rb");
 #endif
@@ -60,7 +40,7 @@ std::FILE* openToRead(const std::string& path)
 std::FILE* createNew(const std::string& path)
 {
 #ifdef _WIN32
-    const int handle = _wopen(toPath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int handle = _wopen(toNativePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     return handle < 0 ? nullptr : _fdopen(handle, "wb");
 #else
     return std::fopen(path.c_str(), "wbx");
@@ -112,7 +92,7 @@ public:
         }
         if (!m_committed) {
             std::error_code ignored;
-            fs::remove(toPath(m_path), ignored);
+            fs::remove(toNativePath(m_path), ignored);
         }
     }
     NativeOutputFile(const NativeOutputFile&) = delete;
@@ -152,12 +132,12 @@ public:
         std::error_code error;
         // A replaced file keeps its permissions.
         if (replacing) {
-            const fs::file_status replaced = fs::status(toPath(target), error);
+            const fs::file_status replaced = fs::status(toNativePath(target), error);
             if (!error && fs::is_regular_file(replaced)) {
-                fs::permissions(toPath(m_path), replaced.permissions(), error);
+                fs::permissions(toNativePath(m_path), replaced.permissions(), error);
             }
         }
-        fs::rename(toPath(m_path), toPath(target), error);
+        fs::rename(toNativePath(m_path), toNativePath(target), error);
         if (error) {
             return Status::failure(error.message());
         }
@@ -186,6 +166,25 @@ std::string temporaryName()
 
 } // namespace
 
+// The Windows API takes UTF-16; its narrow calls would read the text in the ANSI code page.
+fs::path toNativePath(const std::string& text)
+{
+#ifdef _WIN32
+    return fs::path(toWide(text));
+#else
+    return fs::path(text);
+#endif
+}
+
+std::string fromNativePath(const fs::path& path)
+{
+#ifdef _WIN32
+    return fromWide(path.native());
+#else
+    return path.native();
+#endif
+}
+
 // A NUL byte ends a path for the system: a name from model text with one inside would name
 // another file than it says.
 bool isValidPath(const std::string& path)
@@ -211,7 +210,7 @@ EntryKind NativeFileSystem::kindOf(const std::string& path) const
         return EntryKind::Missing;
     }
     std::error_code error;
-    const auto status = fs::status(toPath(path), error);
+    const auto status = fs::status(toNativePath(path), error);
     return kindFromType(status.type());
 }
 
@@ -223,7 +222,7 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
     }
 #ifdef _WIN32
     std::error_code error;
-    fs::directory_iterator it(toPath(folder), error);
+    fs::directory_iterator it(toNativePath(folder), error);
     if (error) {
         return Status::failure(error.message());
     }
@@ -240,7 +239,7 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
         } else if (it->exists(typeError)) {
             kind = EntryKind::Other;
         }
-        entries.push_back({fromPath(it->path().filename()), kind});
+        entries.push_back({fromNativePath(it->path().filename()), kind});
     }
     return error ? Status::failure(error.message()) : Status::ok();
 #else
@@ -301,9 +300,9 @@ Status NativeFileSystem::createOutput(const std::string& folder, std::unique_ptr
     if (!isValidPath(folder)) {
         return Status::failure(systemReason(EINVAL));
     }
-    const fs::path base = toPath(folder.empty() ? std::string(".") : folder);
+    const fs::path base = toNativePath(folder.empty() ? std::string(".") : folder);
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const std::string path = fromPath(base / temporaryName());
+        const std::string path = fromNativePath(base / temporaryName());
         errno = 0;
         // Fail rather than open a file that someone else created under the same name.
         std::FILE* handle = createNew(path);
@@ -326,7 +325,7 @@ Status NativeFileSystem::createFolders(const std::string& folder)
         return Status::failure(systemReason(EINVAL));
     }
     std::error_code error;
-    fs::create_directories(toPath(folder), error);
+    fs::create_directories(toNativePath(folder), error);
     if (error) {
         return Status::failure(error.message());
     }

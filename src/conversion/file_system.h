@@ -3,6 +3,7 @@
 #include "status.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ struct DirectoryEntry {
     std::string name;
     EntryKind kind = EntryKind::Other;
 };
+
+// The platform's path for text as the conversion core holds paths: bytes on POSIX; on Windows
+// UTF-8, or the ANSI code page where the text is not valid UTF-8.
+std::filesystem::path toNativePath(const std::string& text);
+
+// The text of a platform path, as the conversion core holds paths (UTF-8 on Windows).
+std::string fromNativePath(const std::filesystem::path& path);
 
 // False for a path the system would read as another: one with a NUL byte inside.
 bool isValidPath(const std::string& path);

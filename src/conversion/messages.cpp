@@ -14,13 +14,14 @@ Message failure(std::string title, std::string text)
 
 std::string quoted(std::string_view name)
 {
-    return "\"" + std::string(name) + "\"";
+    std::string text = "\"";
+    return text.append(name).append("\"");
 }
 
 std::string sectionAt(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
 {
-    return "The section " + quoted(sectionName) + " (line " + std::to_string(line) + " of " + std::string(mpdName) +
-           ")";
+    std::string text = "The section ";
+    return text.append(quoted(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
 }
 
 std::string describe(const UnreadableFile& file)
@@ -58,11 +59,12 @@ Message mergeWithoutMainFile()
 Message mergeCannotRead(const std::vector<UnreadableFile>& files)
 {
     if (files.size() == 1) {
-        return failure(kMergeFailed, "Cannot read " + describe(files.front()));
+        std::string text = "Cannot read ";
+        return failure(kMergeFailed, text.append(describe(files.front())));
     }
     std::string text = "Cannot read " + std::to_string(files.size()) + " .DAT files:";
     for (const auto& file : files) {
-        text += "\n" + describe(file);
+        text.append("\n").append(describe(file));
     }
     return failure(kMergeFailed, std::move(text));
 }

@@ -24,12 +24,12 @@ TEST(LineKinds, SubFileReferenceReadsTheLineTypeLeniently)
         {reference("sub.dat"), true},
         {reference("SUB.DAT"), true},
         {reference("sub.Dat"), true},
-        {" " + reference("sub.dat"), true},
-        {"0" + reference("sub.dat"), true}, // "01" reads as 1
+        {" 1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},
+        {"01 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true}, // "01" reads as 1
         {"1\t16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},
         {"+1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat", true},
         {"1 x.dat", true},
-        {"1" + std::string("dat"), true}, // "1d" reads as 1
+        {"1dat", true}, // "1d" reads as 1
         {"10 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
         {"11 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
         {"0 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},

@@ -1,7 +1,5 @@
 #include "test_support.h"
 
-#include "conversion/wide_text.h"
-
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -10,30 +8,6 @@
 namespace brikmux::testing {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Names in tests are bytes as model text holds them, mapped onto the file system as the
-// conversion core maps them.
-fs::path utf8(const std::string& text)
-{
-#ifdef _WIN32
-    return fs::path(toWide(text));
-#else
-    return fs::path(text);
-#endif
-}
-
-std::string utf8(const fs::path& path)
-{
-#ifdef _WIN32
-    return fromWide(path.native());
-#else
-    return path.native();
-#endif
-}
-
-} // namespace
 
 TempDir::TempDir()
 {
@@ -54,19 +28,19 @@ TempDir::~TempDir()
 
 std::string TempDir::field() const
 {
-    return utf8(m_path) + static_cast<char>(fs::path::preferred_separator);
+    return fromNativePath(m_path) + static_cast<char>(fs::path::preferred_separator);
 }
 
 void TempDir::write(const std::string& relative, const std::string& bytes) const
 {
-    const fs::path file = m_path / utf8(relative);
+    const fs::path file = m_path / toNativePath(relative);
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
 std::string TempDir::read(const std::string& relative) const
 {
-    std::ifstream in(m_path / utf8(relative), std::ios::binary);
+    std::ifstream in(m_path / toNativePath(relative), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
@@ -74,14 +48,14 @@ std::string TempDir::read(const std::string& relative) const
 
 bool TempDir::exists(const std::string& relative) const
 {
-    return fs::exists(m_path / utf8(relative));
+    return fs::exists(m_path / toNativePath(relative));
 }
 
 std::vector<std::string> TempDir::list(const std::string& relative) const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path / utf8(relative))) {
-        names.push_back(utf8(entry.path().filename()));
+    for (const auto& entry : fs::directory_iterator(m_path / toNativePath(relative))) {
+        names.push_back(fromNativePath(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
