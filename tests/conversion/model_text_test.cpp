@@ -7,69 +7,37 @@
 namespace brikmux {
 namespace {
 
-constexpr const char* kPrefix = "1 16 0 0 0 1 0 0 0 1 0 0 0 1 ";
-
-std::string reference(const std::string& name)
-{
-    return kPrefix + name;
-}
+const std::string kFields = "1 16 0 0 0 1 0 0 0 1 0 0 0 1 ";
 
 TEST(LineKinds, SubFileReferenceReadsTheLineTypeLeniently)
 {
-    struct Case {
-        std::string line;
-        bool expected;
-    };
-    const Case cases[] = {
-        {reference("sub.dat"), true},
-        {reference("SUB.DAT"), true},
-        {reference("sub.Dat"), true},
-        {" 1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},
-        {"01 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true}, // "01" reads as 1
-        {"1\t16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},
-        {"+1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat", true},
-        {"1 x.dat", true},
-        {"1dat", true}, // "1d" reads as 1
-        {"10 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {"11 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {"0 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {"-1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {reference("sub.dat "), false}, // trailing blank
-        {reference("sub.ldr"), false},
-        {"", false},
-        {"1", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsSubFileReference(c.line), c.expected) << '"' << c.line << '"';
+    const std::pair<std::string, bool> cases[] = {
+        {kFields + "sub.dat", true}, {kFields + "SUB.DAT", true}, {kFields + "sub.Dat", true},
+        {" " + kFields + "a.dat", true}, {"0" + kFields + "a.dat", true}, // "01" reads as 1
+        {"1\t16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true}, {"+1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat", true},
+        {"1 x.dat", true}, {"1dat", true}, // "1d" reads as 1
+        {"10 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}, {"11 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {"0 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}, {"-1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {kFields + "sub.dat ", false}, {kFields + "sub.ldr", false}, {"", false}, {"1", false}};
+    for (const auto& [line, expected] : cases) {
+        EXPECT_EQ(IsSubFileReference(line), expected) << '"' << line << '"';
     }
-    EXPECT_TRUE(IsSubFileReference(reference("4096 - QB Formula1.LDR"), ReferenceKinds::DatAndLdr));
-    EXPECT_TRUE(IsSubFileReference(reference("sub.dat"), ReferenceKinds::DatAndLdr));
+    EXPECT_TRUE(IsSubFileReference(kFields + "4096 - QB Formula1.LDR", ReferenceKinds::DatAndLdr));
+    EXPECT_TRUE(IsSubFileReference(kFields + "sub.dat", ReferenceKinds::DatAndLdr));
     EXPECT_FALSE(IsSubFileReference("0 FILE x.ldr", ReferenceKinds::DatAndLdr));
 }
 
 TEST(LineKinds, SubFileNameIsTheWholeFileField)
 {
-    struct Case {
-        std::string line;
-        std::string name;
-    };
-    const Case cases[] = {
-        {reference("sub.dat"), "sub.dat"},
-        {reference("SUB.DAT"), "SUB.DAT"},
-        {reference("mylongmodelname.dat"), "mylongmodelname.dat"},
-        {reference("my sub.dat"), "my sub.dat"},
-        {reference("s\\3001s01.dat"), "s\\3001s01.dat"},
-        {reference("4096 - QB Formula1.ldr"), "4096 - QB Formula1.ldr"},
+    const std::pair<std::string, std::string> cases[] = {
+        {kFields + "SUB.DAT", "SUB.DAT"}, {kFields + "mylongmodelname.dat", "mylongmodelname.dat"},
+        {kFields + "my sub.dat", "my sub.dat"}, {kFields + "s\\3001s01.dat", "s\\3001s01.dat"},
         {"1\t16  0 0 0\t1 0 0 0 1 0 0 0 1  \t two  spaces.dat", "two  spaces.dat"},
-        {"  1 16 0 0 0 1 0 0 0 1 0 0 0 1 lead.dat", "lead.dat"},
-        {"1 x.dat", "x.dat"},
-        {"1 16 0 0 0 1 0 0 0 1 0 0 0\tshort.dat", "short.dat"},
-        {"01x.dat", "01x.dat"},
-        {"1 16 0 0 0 1 0 0 0 1 0 0 0 1 name ", "name "},
-        {"1 2 3 ", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SubFileName(c.line), c.name) << '"' << c.line << '"';
+        {"  " + kFields + "lead.dat", "lead.dat"}, {"1 x.dat", "x.dat"},
+        {"1 16 0 0 0 1 0 0 0 1 0 0 0\tshort.dat", "short.dat"}, {"01x.dat", "01x.dat"},
+        {kFields + "name ", "name "}, {"1 2 3 ", ""}};
+    for (const auto& [line, name] : cases) {
+        EXPECT_EQ(SubFileName(line), name) << '"' << line << '"';
     }
 
     // Random lines, fields falling at every offset of the eight-byte steps, against a plain
@@ -101,31 +69,25 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
     }
 }
 
-TEST(LineKinds, FileMarkers)
+TEST(LineKinds, FileMarkersAndMpdNames)
 {
-    EXPECT_TRUE(IsFileMarker("0 FILE house.dat"));
-    EXPECT_EQ(FileMarkerName("0 FILE house.dat"), "house.dat");
-    EXPECT_TRUE(IsFileMarker("0 FILEX.dat"));
-    EXPECT_EQ(FileMarkerName("0 FILEX.dat"), ".dat");
-    EXPECT_EQ(FileMarkerName("0 FILE  two.dat"), " two.dat");
-    EXPECT_FALSE(IsFileMarker("0 file house.dat"));
-    EXPECT_FALSE(IsFileMarker(" 0 FILE house.dat"));
-    EXPECT_FALSE(IsFileMarker("0 FIL"));
-    EXPECT_FALSE(IsFileMarker("0 NOFILE"));
-
-    EXPECT_TRUE(IsFileMarker("0 FILE"));
-    EXPECT_FALSE(hasFileMarkerName("0 FILE"));
-    EXPECT_TRUE(hasFileMarkerName("0 FILE "));
-    EXPECT_EQ(FileMarkerName("0 FILE "), "");
-}
-
-TEST(LineKinds, MpdNameReplacesEverythingFromTheFirstDot)
-{
-    EXPECT_EQ(mpdNameFor("car.dat"), "car.mpd");
-    EXPECT_EQ(mpdNameFor("car.v2.dat"), "car.mpd");
-    EXPECT_EQ(mpdNameFor(".dat"), ".mpd");
-    EXPECT_EQ(mpdNameFor("model"), "model.mpd");
-    EXPECT_EQ(mpdNameFor(""), ".mpd");
+    const std::pair<std::string, const char*> markers[] = {
+        {"0 FILE house.dat", "house.dat"}, {"0 FILEX.dat", ".dat"}, {"0 FILE  two.dat", " two.dat"},
+        {"0 FILE ", ""}, {"0 FILE", nullptr}, {"0 file house.dat", "-"}, {" 0 FILE house.dat", "-"},
+        {"0 FIL", "-"}, {"0 NOFILE", "-"}};
+    for (const auto& [line, name] : markers) {
+        const bool marker = name == nullptr || std::string(name) != "-";
+        EXPECT_EQ(IsFileMarker(line), marker) << line;
+        EXPECT_EQ(marker && hasFileMarkerName(line), name != nullptr && marker) << line;
+        if (marker && name != nullptr) {
+            EXPECT_EQ(FileMarkerName(line), name);
+        }
+    }
+    const std::pair<const char*, const char*> mpdNames[] = {
+        {"car.dat", "car.mpd"}, {"car.v2.dat", "car.mpd"}, {".dat", ".mpd"}, {"model", "model.mpd"}, {"", ".mpd"}};
+    for (const auto& [dat, mpd] : mpdNames) {
+        EXPECT_EQ(mpdNameFor(dat), mpd);
+    }
 }
 
 } // namespace

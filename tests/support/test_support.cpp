@@ -38,9 +38,9 @@ void TempDir::write(const std::string& relative, const std::string& bytes) const
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-std::string TempDir::read(const std::string& relative) const
+std::string TempDir::readFile(const fs::path& path)
 {
-    std::ifstream in(m_path / toNativePath(relative), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();

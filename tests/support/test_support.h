@@ -27,7 +27,9 @@ public:
     // Writes bytes to the file at relative, creating folders as needed.
     void write(const std::string& relative, const std::string& bytes) const;
     // The bytes of the file at relative.
-    std::string read(const std::string& relative) const;
+    std::string read(const std::string& relative) const { return readFile(m_path / toNativePath(relative)); }
+    // The bytes of the file at path.
+    static std::string readFile(const std::filesystem::path& path);
     bool exists(const std::string& relative) const;
     // Names of the entries of the folder at relative, sorted.
     std::vector<std::string> list(const std::string& relative = "") const;
