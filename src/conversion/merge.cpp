@@ -31,8 +31,8 @@ public:
 
 private:
     // Copies the entry at index into the output as one section and queues its custom sub-files;
-    // false when it wrote no section (not found, or unreadable).
-    bool AppendDATFile(std::size_t index);
+    // a file not found gets no section and is noted, an unreadable one is noted as a failure.
+    void AppendDATFile(std::size_t index);
     MergeResult::Status fail(const Message& message)
     {
         m_prompter.reportFailure(message);
@@ -50,7 +50,6 @@ private:
     StringSet m_decided;                  // the work list's names and the library files met so far
     std::vector<messages::UnreadableFile> m_unreadable;
     std::vector<messages::MissingFile> m_notFound;
-    std::vector<bool> m_sectionWritten; // for each entry of the work list walked
     LineWriter* m_output = nullptr;
     bool m_replacing = false; // the output exists and the user agreed to replace it
 };
@@ -75,9 +74,14 @@ MergeResult Merge::run(std::string_view mainName)
     result.notFound = std::move(m_notFound);
     if (result.status == MergeResult::Status::Created) {
         std::string details;
-        for (std::size_t index = 0; index < result.datFiles.size(); ++index) {
-            if (m_sectionWritten[index]) {
-                details += result.datFiles[index] + "\n";
+        // Created, so every entry has its section but the files not found.
+        StringSet notFound;
+        for (const auto& missing : result.notFound) {
+            notFound.insert(missing.name);
+        }
+        for (const auto& name : result.datFiles) {
+            if (!notFound.contains(name)) {
+                details += name + "\n";
             }
         }
         for (const auto& missing : result.notFound) {
@@ -102,7 +106,7 @@ MergeResult::Status Merge::writeAll(const std::string& target)
     m_output = &output;
     // The list grows while it is walked: names queued by one file are merged in the same run.
     for (std::size_t index = 0; index < m_datFiles.size() && output.status(); ++index) {
-        m_sectionWritten.push_back(AppendDATFile(index));
+        AppendDATFile(index);
     }
     m_output = nullptr;
     if (const Status flushed = output.flush(); !flushed) {
@@ -120,7 +124,7 @@ MergeResult::Status Merge::writeAll(const std::string& target)
     return MergeResult::Status::Created;
 }
 
-bool Merge::AppendDATFile(std::size_t index)
+void Merge::AppendDATFile(std::size_t index)
 {
     // A copy: queuing below may move the list's entries.
     const std::string name = m_datFiles[index];
@@ -128,7 +132,6 @@ bool Merge::AppendDATFile(std::size_t index)
     const std::string referrer = index == 0 ? std::string() : m_datFiles[m_referrers[index]];
     auto unreadable = [&](std::string reason) {
         m_unreadable.push_back({shownPath, std::move(reason), referrer});
-        return false;
     };
 
     const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
@@ -137,13 +140,15 @@ bool Merge::AppendDATFile(std::size_t index)
         // a pipe or a main file that is not there stays a failure.
         if (index > 0 && resolved.occupant == EntryKind::Missing) {
             m_notFound.push_back({name, referrer});
-            return false;
+        } else {
+            unreadable(whyNotAFile(resolved.occupant));
         }
-        return unreadable(whyNotAFile(resolved.occupant));
+        return;
     }
     std::unique_ptr<InputFile> file;
     if (const Status opened = m_fileSystem.openForReading(resolved.path(), file); !opened) {
-        return unreadable(opened.reason());
+        unreadable(opened.reason());
+        return;
     }
     m_output->write(fileMarkerLine(name));
     if (index == 0) {
@@ -171,9 +176,8 @@ bool Merge::AppendDATFile(std::size_t index)
         }
     }
     if (!reader.status()) {
-        return unreadable(reader.status().reason());
+        unreadable(reader.status().reason());
     }
-    return true;
 }
 
 } // namespace
