@@ -31,7 +31,7 @@ private:
     {
         ModalAnswerer answerer([&](QWidget& modal) { answer(dynamic_cast<LDrawLocate&>(modal)); });
         window.show();
-        QTest::qWaitFor([&] { return answerer.count >= dialogs && !QApplication::activeModalWidget(); });
+        (void)QTest::qWaitFor([&] { return answerer.count >= dialogs && !QApplication::activeModalWidget(); });
         QTest::qWait(50);
         return answerer.count;
     }
