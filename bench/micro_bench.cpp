@@ -4,7 +4,7 @@
 #include "conversion/library.h"
 #include "conversion/line_reader.h"
 #include "conversion/model_text.h"
-#include "conversion/string_hash.h"
+#include "conversion/name_set.h"
 
 #include <benchmark/benchmark.h>
 
@@ -134,7 +134,7 @@ BENCHMARK(LibraryTest)->Unit(benchmark::kMillisecond);
 // The work list's duplicate test: constant time whatever the list's length.
 void DuplicateTest(benchmark::State& state)
 {
-    StringSet queued;
+    NameSet queued;
     for (int i = 0; i < state.range(0); ++i) {
         queued.insert("sub" + std::to_string(i) + ".dat");
     }

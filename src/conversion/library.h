@@ -1,7 +1,7 @@
 #pragma once
 
 #include "case_resolver.h"
-#include "string_hash.h"
+#include "name_set.h"
 
 #include <string>
 #include <string_view>
@@ -24,7 +24,7 @@ private:
     struct Folder {
         const char* name;
         bool listed = false;
-        StringSet files;
+        NameSet files;
     };
 
     bool holds(Folder& folder, std::string_view name, const std::string& folded);

@@ -6,7 +6,7 @@
 #include "line_writer.h"
 #include "messages.h"
 #include "paths.h"
-#include "string_hash.h"
+#include "name_set.h"
 
 namespace brikmux {
 
@@ -47,7 +47,7 @@ private:
     CaseResolver m_datFolder;
     std::vector<std::string> m_datFiles;
     std::vector<std::size_t> m_referrers; // index of the file that queued each entry
-    StringSet m_decided;                  // the work list's names and the library files met so far
+    NameSet m_decided;                    // the work list's names and the library files met so far
     std::vector<messages::UnreadableFile> m_unreadable;
     std::vector<messages::MissingFile> m_notFound;
     LineWriter* m_output = nullptr;
@@ -58,7 +58,7 @@ MergeResult Merge::run(std::string_view mainName)
 {
     m_datFiles.assign(1, std::string(mainName));
     m_referrers.assign(1, 0);
-    m_decided.insert(std::string(mainName));
+    m_decided.insert(mainName);
 
     MergeResult result;
     result.mpdName = withMpdSuffix(m_job.mpdName);
@@ -75,7 +75,7 @@ MergeResult Merge::run(std::string_view mainName)
     if (result.status == MergeResult::Status::Created) {
         std::string details;
         // Created, so every entry has its section but the files not found.
-        StringSet notFound;
+        NameSet notFound;
         for (const auto& missing : result.notFound) {
             notFound.insert(missing.name);
         }
@@ -163,8 +163,7 @@ void Merge::AppendDATFile(std::size_t index)
             // A name is decided once: queued, or left to the library. Neither answer changes
             // within one merge, and most lines name parts met before.
             const std::string_view subName = SubFileName(line);
-            if (!m_decided.contains(subName)) {
-                m_decided.emplace(subName);
+            if (m_decided.insert(subName)) {
                 if (!m_library.IsLibraryFile(subName)) {
                     m_datFiles.emplace_back(subName);
                     m_referrers.push_back(index);

@@ -1,0 +1,38 @@
+#include "name_set.h"
+
+#include <stdexcept>
+
+namespace brikmux {
+
+bool NameSet::insert(std::string_view name)
+{
+    const std::uint64_t hash = std::hash<std::string_view>{}(name);
+    std::size_t index = slotFor(name, hash);
+    if (m_slots[index] != kFree) {
+        return false;
+    }
+    const std::uint64_t position = m_names.size() + 1;
+    if (position + sizeof(std::uint64_t) + name.size() > kPositionMask) {
+        throw std::length_error("NameSet: names past 1 TB");
+    }
+    if (2 * (m_count + 1) > m_slots.size()) {
+        // Twice the slots; every name moves to its place in the larger table.
+        std::vector<std::uint64_t> old(2 * m_slots.size(), kFree);
+        old.swap(m_slots);
+        for (const std::uint64_t slot : old) {
+            if (slot != kFree) {
+                const std::string_view stored = nameAt(slot);
+                m_slots[slotFor(stored, std::hash<std::string_view>{}(stored))] = slot;
+            }
+        }
+        index = slotFor(name, hash);
+    }
+    const std::uint64_t size = name.size();
+    m_names.append(reinterpret_cast<const char*>(&size), sizeof size);
+    m_names.append(name);
+    m_slots[index] = tagOf(hash) | position;
+    ++m_count;
+    return true;
+}
+
+} // namespace brikmux
