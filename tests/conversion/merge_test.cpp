@@ -31,8 +31,8 @@ protected:
     MergeResult merge(const std::string& main, const std::string& mpd = "out.mpd",
                       ReferenceKinds kinds = ReferenceKinds::DatOnly)
     {
-        return MergeToMPD(main, MergeJob{dat.field(), dat.field(), library.field(), mpd, "Brikmux", kinds},
-                          fileSystem, prompter);
+        return MergeToMPD(main, MergeJob{dat.field(), dat.field(), library.field(), mpd, "Brikmux", kinds}, fileSystem,
+                          prompter);
     }
     std::string done(std::size_t i = 0) const { return prompter.informations().at(i).text; }
 
@@ -50,13 +50,10 @@ TEST_F(Merge, WorkedExampleComesOutByteForByte)
     EXPECT_EQ(merge("car.dat", "car").datFiles, (Names{"car.dat", "wheel.dat", "hub.dat"}));
     // Input markers are left out, "0 file" is not one; CR, LF and CR LF all end lines, written CR LF.
     EXPECT_EQ(dat.read("car.mpd"), "0 FILE car.dat\r\n" + kHeader +
-                                       crlf({"0 Car", ref("wheel.dat"), ref("3001.dat"), "0 FILE wheel.dat",
-                                             "0 Wheel", ref("hub.dat"), "0 file kept", "0 FILE hub.dat", "0 Hub"}));
-    ASSERT_EQ(prompter.calls.size(), 1U);
-    const Message created = prompter.informations().at(0);
-    EXPECT_EQ(created.title, ".MPD File Created");
-    EXPECT_EQ(created.text, "car.mpd has been successfully created. 2 .DAT file(s) merged.");
-    EXPECT_EQ(created.icon, MessageIcon::Information);
+                                       crlf({"0 Car", ref("wheel.dat"), ref("3001.dat"), "0 FILE wheel.dat", "0 Wheel",
+                                             ref("hub.dat"), "0 file kept", "0 FILE hub.dat", "0 Hub"}));
+    EXPECT_EQ(prompter.transcript(),
+              "inform I .MPD File Created: car.mpd has been successfully created. 2 .DAT file(s) merged.\n");
     EXPECT_EQ(dat.list(), (Names{"car.dat", "car.mpd", "hub.dat", "wheel.dat"}));
 }
 
@@ -72,7 +69,8 @@ TEST_F(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
     dat.write("f1.ldr", "");
     // Main.dat differs from the main name in case: a section of its own. SUB.DAT and sub.dat both
     // read sub.dat. .ldr files only when asked.
-    EXPECT_EQ(merge("main.dat").datFiles, (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "c.dat", "Main.dat", "sub.dat"}));
+    EXPECT_EQ(merge("main.dat").datFiles,
+              (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "c.dat", "Main.dat", "sub.dat"}));
     EXPECT_EQ(done(), "out.mpd has been successfully created. 6 .DAT file(s) merged.");
     prompter.answers = {true};
     EXPECT_EQ(merge("b.dat", "out", ReferenceKinds::DatAndLdr).datFiles,
@@ -98,11 +96,8 @@ TEST_F(Merge, AsksBeforeReplacingAnExistingOutput)
     EXPECT_EQ(declined.status, MergeResult::Status::Declined);
     EXPECT_EQ(declined.mpdName, "out.mpd"); // the suffix stays although nothing was written
     EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
-    EXPECT_TRUE(prompter.informations().empty());
-    const Message question = prompter.questions().at(0);
-    EXPECT_EQ(question.title, "Output File Exists");
-    EXPECT_EQ(question.text, "The output file you have chosen already exists. Do you wish to overwrite this file?");
-    EXPECT_EQ(question.icon, MessageIcon::Warning);
+    EXPECT_EQ(prompter.transcript(), "ask W Output File Exists: The output file you have chosen already exists. Do you "
+                                     "wish to overwrite this file?\n");
     EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Created);
     EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader + "0 main\r\n");
 }
@@ -118,14 +113,11 @@ TEST_F(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
     EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
     EXPECT_EQ(dat.list(), (Names{"main.dat", "out.mpd", "s", "sub.dat"}));
     EXPECT_EQ(prompter.calls.size(), 2U);
-    const Message question = prompter.questions().at(1);
-    EXPECT_EQ(question.title, "Files Not Found");
-    EXPECT_EQ(question.icon, MessageIcon::Warning);
-    EXPECT_EQ(question.text, "These files are referenced but were found neither in the .DAT folder nor in the LDraw "
-                             "library:\ngone.dat (referenced by main.dat)\nalso gone.dat (referenced by sub.dat)\n"
-                             "GONE.DAT (referenced by sub.dat)\n"
-                             "Create the .MPD without them? Their references stay in the model.");
-    EXPECT_TRUE(question.details.empty());
+    EXPECT_EQ(prompter.transcript().substr(prompter.transcript().find("ask W Files")),
+              "ask W Files Not Found: These files are referenced but were found neither in the .DAT folder nor in the "
+              "LDraw library:\ngone.dat (referenced by main.dat)\nalso gone.dat (referenced by sub.dat)\n"
+              "GONE.DAT (referenced by sub.dat)\nCreate the .MPD without them? Their references stay in the model.\n");
+    EXPECT_TRUE(prompter.questions().at(1).details.empty());
 
     prompter = {};
     prompter.answers = {true, true};
@@ -134,22 +126,23 @@ TEST_F(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
                                        crlf({ref("gone.dat"), ref("sub.dat"), ref("s\\deep.dat"), "0 FILE sub.dat",
                                              ref("also gone.dat"), ref("GONE.DAT"), "0 FILE s\\deep.dat", "0 deep"}));
     EXPECT_EQ(done(), "out.mpd has been successfully created. 2 .DAT file(s) merged.");
-    EXPECT_EQ(prompter.informations().at(0).details,
-              "main.dat\nsub.dat\ns\\deep.dat\ngone.dat (not found)\nalso gone.dat (not found)\nGONE.DAT (not found)\n");
+    EXPECT_EQ(
+        prompter.informations().at(0).details,
+        "main.dat\nsub.dat\ns\\deep.dat\ngone.dat (not found)\nalso gone.dat (not found)\nGONE.DAT (not found)\n");
 
     // A long list is shortened in the text and given whole as details.
-    std::vector<std::string> lines;
+    std::string many;
     for (int i = 0; i < 12; ++i) {
-        lines.push_back("1 16 0 0 0 1 0 0 0 1 0 0 0 1 m" + std::to_string(i) + ".dat");
+        many += "1 16 0 0 0 1 0 0 0 1 0 0 0 1 m" + std::to_string(i) + ".dat\n";
     }
-    dat.write("many.dat", crlf(lines));
+    dat.write("many.dat", many);
     prompter = {};
     prompter.answers = {true};
     EXPECT_EQ(merge("many.dat", "many").status, MergeResult::Status::Created);
-    const Message many = prompter.questions().at(0);
-    EXPECT_NE(many.text.find("\nm9.dat (referenced by many.dat)\n... and 2 more\nCreate"), std::string::npos);
-    EXPECT_EQ(many.text.find("m10.dat"), std::string::npos);
-    EXPECT_NE(many.details.find("m9.dat (referenced by many.dat)\nm10.dat (referenced by many.dat)\nm11.dat"),
+    const Message question = prompter.questions().at(0);
+    EXPECT_NE(question.text.find("\nm9.dat (referenced by many.dat)\n... and 2 more\nCreate"), std::string::npos);
+    EXPECT_EQ(question.text.find("m10.dat"), std::string::npos);
+    EXPECT_NE(question.details.find("m9.dat (referenced by many.dat)\nm10.dat (referenced by many.dat)\nm11.dat"),
               std::string::npos);
     EXPECT_EQ(done(), "many.mpd has been successfully created. 0 .DAT file(s) merged.");
 }
@@ -161,9 +154,9 @@ TEST_F(Merge, ReportsAMissingOrUnnamedMainFile)
              {"car.dat", "Cannot read " + dat.field() + "car.dat: No such file or directory."},
              {"", "No .DAT file was chosen to merge."},
              {"folder.dat", "Cannot read " + dat.field() + "folder.dat: Is a directory."}}) {
+        prompter = {};
         EXPECT_EQ(merge(main).status, MergeResult::Status::Failed);
-        EXPECT_EQ(prompter.failures().back().title, "Merge Failed");
-        EXPECT_EQ(prompter.failures().back().text, text);
+        EXPECT_EQ(prompter.transcript(), "fail C Merge Failed: " + text + "\n");
     }
     EXPECT_EQ(dat.list(), Names{"folder.dat"});
 }
@@ -175,14 +168,13 @@ TEST_F(Merge, WriteFaultsLeaveNoPartialOutput)
     dat.write("out.mpd", "precious\r\n");
     for (const auto fault : {&FaultyFileSystem::failCreateOutput, &FaultyFileSystem::failWrite,
                              &FaultyFileSystem::failCommit, &FaultyFileSystem::failOpenForReading}) {
-        FaultyFileSystem faulty;
-        faulty.*fault = 1;
-        ScriptedPrompter answers;
-        answers.answers = {true};
-        const MergeJob job{dat.field(), dat.field(), library.field(), "out.mpd", "Brikmux", ReferenceKinds::DatOnly};
-        EXPECT_EQ(MergeToMPD("main.dat", job, faulty, answers).status, MergeResult::Status::Failed);
-        ASSERT_EQ(answers.failures().size(), 1U);
-        EXPECT_NE(answers.failures()[0].text.find("No space left on device"), std::string::npos);
+        fileSystem = {};
+        fileSystem.*fault = 1;
+        prompter = {};
+        prompter.answers = {true};
+        EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Failed);
+        ASSERT_EQ(prompter.failures().size(), 1U);
+        EXPECT_NE(prompter.failures()[0].text.find("No space left on device"), std::string::npos);
         EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
         EXPECT_EQ(dat.list(), (Names{"main.dat", "out.mpd", "sub.dat"}));
     }

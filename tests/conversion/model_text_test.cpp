@@ -67,7 +67,10 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
         for (char& c : line) {
             c = alphabet[random() % alphabet.size()];
         }
+        line += n % 2 == 0 ? "dat" : "";
         ASSERT_EQ(SubFileName(line), plain(line)) << '"' << line << '"';
+        // A reference's name is never empty: it ends in "dat".
+        ASSERT_TRUE(!IsSubFileReference(line) || (!SubFileName(line).empty() && line.ends_with(SubFileName(line))));
     }
 }
 
@@ -98,7 +101,8 @@ TEST(NameSetTest, AgreesWithAStandardSet)
     NameSet names;
     std::set<std::string> expected;
     for (int i = 0; i < 5000; ++i) {
-        const std::string name = i % 7 == 0 ? std::string(static_cast<std::size_t>(i % 40), 'x') + std::to_string(i % 300) : "p" + std::to_string(i % 900);
+        std::string name = i % 7 == 0 ? std::string(static_cast<std::size_t>(i % 40), 'x') : "p";
+        name.append(std::to_string(i % 7 == 0 ? i % 300 : i % 900));
         ASSERT_EQ(names.contains(name), expected.count(name) == 1) << name;
         ASSERT_EQ(names.insert(name), expected.insert(name).second) << name;
     }

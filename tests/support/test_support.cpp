@@ -72,7 +72,7 @@ std::string crlf(const std::vector<std::string>& lines)
 
 bool ScriptedPrompter::askYesNo(const Message& question)
 {
-    calls.push_back({Call::Kind::Question, question});
+    calls.emplace_back(Kind::Question, question);
     if (whileAsking) {
         whileAsking();
     }
@@ -85,25 +85,26 @@ bool ScriptedPrompter::askYesNo(const Message& question)
     return answer;
 }
 
-void ScriptedPrompter::inform(const Message& message)
-{
-    calls.push_back({Call::Kind::Information, message});
-}
-
-void ScriptedPrompter::reportFailure(const Message& message)
-{
-    calls.push_back({Call::Kind::Failure, message});
-}
-
-std::vector<Message> ScriptedPrompter::only(Call::Kind kind) const
+std::vector<Message> ScriptedPrompter::only(Kind kind) const
 {
     std::vector<Message> messages;
-    for (const auto& call : calls) {
-        if (call.kind == kind) {
-            messages.push_back(call.message);
+    for (const auto& [callKind, message] : calls) {
+        if (callKind == kind) {
+            messages.push_back(message);
         }
     }
     return messages;
+}
+
+std::string ScriptedPrompter::transcript() const
+{
+    std::string text;
+    for (const auto& [kind, message] : calls) {
+        text += kind == Kind::Question ? "ask " : kind == Kind::Information ? "inform " : "fail ";
+        text += "IWC"[static_cast<int>(message.icon)];
+        text += " " + message.title + ": " + message.text + "\n";
+    }
+    return text;
 }
 
 class FaultyOutputFile final : public OutputFile {

@@ -44,25 +44,23 @@ std::string crlf(const std::vector<std::string>& lines);
 // A prompter that answers questions from a script and records every call.
 class ScriptedPrompter final : public Prompter {
 public:
-    struct Call {
-        enum class Kind { Question, Information, Failure } kind;
-        Message message;
-    };
-
+    enum class Kind { Question, Information, Failure };
     std::deque<bool> answers; // answers to the next questions, in order
-    std::vector<Call> calls;
+    std::vector<std::pair<Kind, Message>> calls;
     std::function<void()> whileAsking; // runs while a question is shown
 
     bool askYesNo(const Message& question) override;
-    void inform(const Message& message) override;
-    void reportFailure(const Message& message) override;
+    void inform(const Message& message) override { calls.emplace_back(Kind::Information, message); }
+    void reportFailure(const Message& message) override { calls.emplace_back(Kind::Failure, message); }
 
-    std::vector<Message> questions() const { return only(Call::Kind::Question); }
-    std::vector<Message> failures() const { return only(Call::Kind::Failure); }
-    std::vector<Message> informations() const { return only(Call::Kind::Information); }
+    std::vector<Message> questions() const { return only(Kind::Question); }
+    std::vector<Message> failures() const { return only(Kind::Failure); }
+    std::vector<Message> informations() const { return only(Kind::Information); }
+    // Every call, a line each: "ask", "inform" or "fail", the icon's initial, then "title: text".
+    std::string transcript() const;
 
 private:
-    std::vector<Message> only(Call::Kind kind) const;
+    std::vector<Message> only(Kind kind) const;
 };
 
 // The machine's file system, except that chosen calls fail: the N-th (counted from 1) opening

@@ -17,6 +17,10 @@
 using namespace brikmux;
 using namespace brikmux::testing;
 
+// The stored values in the order the tests list them.
+const char* const kKeys[][2] = {{"Paths", "DATPath"},       {"Paths", "MPDPath"},      {"Paths", "LDrawPath"},
+                                {"Settings", "WindowLeft"}, {"Settings", "WindowTop"}, {"Settings", "AuthorName"}};
+
 class BrikmuxMainTest : public QObject {
     Q_OBJECT
 
@@ -27,14 +31,17 @@ private:
         window->Form_Load(commandLine);
         return window;
     }
-    static QString text(BrikmuxMain& window, const char* list) { return control<QComboBox>(window, list)->currentText(); }
-    static QStringList entries(BrikmuxMain& window, const char* list)
+    static QString text(BrikmuxMain& window, const char* list)
+    {
+        return control<QComboBox>(window, list)->currentText();
+    }
+    static QString entries(BrikmuxMain& window, const char* list)
     {
         QStringList names;
         for (int i = 0; i < control<QComboBox>(window, list)->count(); ++i) {
             names << control<QComboBox>(window, list)->itemText(i);
         }
-        return names;
+        return names.join('|');
     }
     static void press(BrikmuxMain& window, const char* button)
     {
@@ -47,6 +54,7 @@ private:
         return {centringOffset(float((screen.width() - frame.width()) * 15)) / 15,
                 centringOffset(float((screen.height() - frame.height()) * 15)) / 15};
     }
+    QString withRoot(QString text) const { return text.replace("@", QString::fromStdString(m_root)); }
 
     ScriptedPrompter m_prompter;
     ScriptedFileDialog m_dialog;
@@ -69,21 +77,21 @@ private slots:
         m_dir->write("models/wheel.dat", crlf({"0 Wheel"}));
         // A library that the installation check accepts, so that no Locate dialog comes up.
         store("Paths", "LDrawPath", m_root + "ldraw/");
+        store("Paths", "DATPath", m_root + "models/");
+        store("Paths", "MPDPath", m_root + "mpd/");
     }
 
     void cleanup() { QCOMPARE(windowsLeftOpen(), QStringList()); }
 
     void windowIsFixedAndEveryCaptionFitsAndKeysWork()
     {
-        store("Paths", "DATPath", m_root + "models/");
-        store("Paths", "MPDPath", m_root + "mpd/");
         auto window = makeWindow();
-        QCOMPARE(window->centralWidget()->size(), QSize(414, 177));
         QCOMPARE(window->windowTitle(), QString("Brikmux"));
         QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(window->minimumSize(), window->maximumSize());
         for (const auto* label : window->findChildren<QLabel*>()) {
-            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(), qPrintable(label->text()));
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
         }
         for (const auto* button : window->findChildren<QPushButton*>()) {
             // The caption, with a few pixels of frame on either side.
@@ -103,8 +111,8 @@ private slots:
             order << (focus->objectName().isEmpty() ? focus->parentWidget() : focus)->objectName();
             QTest::keyClick(focus, Qt::Key_Tab);
         }
-        QCOMPARE(order, QStringList({"MergeMPDBtn", "SplitMPDBtn", "BrowseDATFileBtn", "BrowseMPDFileBtn",
-                                     "AuthorNameText", "DATFileCombo", "MPDFileCombo", "ExitBtn"}));
+        QCOMPARE(order.join(' '), QString("MergeMPDBtn SplitMPDBtn BrowseDATFileBtn BrowseMPDFileBtn AuthorNameText "
+                                          "DATFileCombo MPDFileCombo ExitBtn"));
         // Alt shortcuts; Enter presses the button that has the focus.
         QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
         control<QComboBox>(*window, "MPDFileCombo")->lineEdit()->setText("typed");
@@ -120,10 +128,10 @@ private slots:
 
     void storedValues_data()
     {
-        QTest::addColumn<QStringList>("stored"); // DATPath, MPDPath, LDrawPath, WindowLeft, WindowTop, AuthorName
-        // The same after start-up: a coordinate in pixels, "centred", or "" where it is left alone.
+        // Stored, in kKeys' order ("-": absent), then the same after start-up: a coordinate in pixels,
+        // "centred", or "" where it is left alone; "@" is the test's folder, "~" the home folder.
+        QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QStringList>("expected");
-        const QString root = QString::fromStdString(m_root);
         QTest::newRow("as stored") << QStringList{"@models/", "@mpd/", "@ldraw", "-150", "1500", ""}
                                    << QStringList{"@models/", "@mpd/", "@ldraw/", "-10", "100", ""};
         QTest::newRow("absent") << QStringList{"-", "-", "-", "-", "-", "-"}
@@ -143,27 +151,19 @@ private slots:
         QFETCH(QStringList, expected);
         clearStore();
         qunsetenv("LDRAWDIR");
-        const QString root = QString::fromStdString(m_root);
-        const QString home = QString::fromStdString(brikmux::testing::home());
-        const char* keys[][2] = {{"Paths", "DATPath"},      {"Paths", "MPDPath"},     {"Paths", "LDrawPath"},
-                                 {"Settings", "WindowLeft"}, {"Settings", "WindowTop"}, {"Settings", "AuthorName"}};
         for (int i = 0; i < 6; ++i) {
             if (stored[i] != "-") {
-                store(keys[i][0], keys[i][1], QString(stored[i]).replace("@", root).toStdString());
+                store(kKeys[i][0], kKeys[i][1], withRoot(stored[i]).toStdString());
             }
         }
         auto window = makeWindow();
-        for (QString& value : expected) {
-            value.replace("@", root).replace("~", home);
-        }
-        QCOMPARE(QString::fromStdString(window->DATPath()), expected[0]);
-        QCOMPARE(QString::fromStdString(window->MPDPath()), expected[1]);
-        QCOMPARE(QString::fromStdString(window->LDrawPath()), expected[2]);
+        const QString paths =
+            QString::fromStdString(window->DATPath() + "|" + window->MPDPath() + "|" + window->LDrawPath());
+        QCOMPARE(paths, withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(home())));
         QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), expected[5]);
-        for (int i : {3, 4}) {
-            const int position = i == 3 ? window->frameGeometry().x() : window->frameGeometry().y();
-            QVERIFY(expected[i] == "centred" || expected[i].isEmpty() || position == expected[i].toInt());
-        }
+        QVERIFY(expected[3] == "centred" || expected[3].isEmpty() ||
+                window->frameGeometry().x() == expected[3].toInt());
+        QVERIFY(expected[4] == "centred" || window->frameGeometry().y() == expected[4].toInt());
         // Centred by the outer size, frame included, as the shown window has it.
         window->LDrawPath() = m_root + "ldraw/";
         window->show();
@@ -177,30 +177,22 @@ private slots:
 
     void commandLine_data()
     {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<QString>("datPath");
-        QTest::addColumn<QString>("mpdPath");
-        QTest::addColumn<QString>("datText");
-        QTest::addColumn<QString>("mpdText");
-        QTest::addColumn<QStringList>("datEntries");
-        QTest::addColumn<QStringList>("mpdEntries");
-        // "@" is each row's own temporary folder; the current folder is its models/.
-        const QStringList modelFiles = {"Axle.DAT", "car.dat", "wheel.dat"};
-        const QStringList mpdFiles = {"A.MPD", "b.mpd"};
-        const QStringList otherFiles = {"CAR.dat", "garage.dat"};
+        // The argument, DAT and MPD folder, the lists' texts, then their entries. "@" is each row's
+        // own temporary folder; the current folder is its models/.
+        QTest::addColumn<QStringList>("row");
+        const QString models = "Axle.DAT|car.dat|wheel.dat", other = "CAR.dat|garage.dat", mpds = "A.MPD|b.mpd";
         QTest::newRow("dat elsewhere, other case")
-            << "@other/car.dat" << "@other/" << "@mpd/" << "CAR.dat" << "CAR.mpd" << otherFiles << mpdFiles;
+            << QStringList{"@other/car.dat", "@other/", "@mpd/", "CAR.dat", "CAR.mpd", other, mpds};
         QTest::newRow("dat not in its folder")
-            << "@other/boat.dat" << "@other/" << "@mpd/" << "CAR.dat" << "CAR.mpd" << otherFiles << mpdFiles;
-        QTest::newRow("new mpd elsewhere") << "@other/New.MPD" << "@models/" << "@other/" << "Axle.DAT" << "New.MPD"
-                                           << modelFiles << QStringList{"x.mpd"};
-        QTest::newRow("mpd without dot, blanks kept") << "@my models/a b campd" << "@models/" << "@my models/"
-                                                      << "Axle.DAT" << "a b campd" << modelFiles << QStringList{};
-        QTest::newRow("bare name") << "wheel.dat" << "@models/" << "@mpd/" << "wheel.dat" << "wheel.mpd" << modelFiles
-                                   << mpdFiles;
+            << QStringList{"@other/boat.dat", "@other/", "@mpd/", "CAR.dat", "CAR.mpd", other, mpds};
+        QTest::newRow("new mpd elsewhere")
+            << QStringList{"@other/New.MPD", "@models/", "@other/", "Axle.DAT", "New.MPD", models, "x.mpd"};
+        QTest::newRow("mpd without dot, blanks kept")
+            << QStringList{"@my models/a b campd", "@models/", "@my models/", "Axle.DAT", "a b campd", models, ""};
+        QTest::newRow("bare name") << QStringList{"wheel.dat", "@models/", "@mpd/", "wheel.dat",
+                                                  "wheel.mpd", models,     mpds};
         for (const char* ignored : {"@nowhere/car.dat", "@other/car.dat/", "\"@other/car.dat\""}) {
-            QTest::newRow(ignored) << ignored << "@models/" << "@mpd/" << "Axle.DAT" << "Axle.mpd" << modelFiles
-                                   << mpdFiles;
+            QTest::newRow(ignored) << QStringList{ignored, "@models/", "@mpd/", "Axle.DAT", "Axle.mpd", models, mpds};
         }
     }
 
@@ -209,26 +201,25 @@ private slots:
         for (const char* file : {"other/CAR.dat", "other/garage.dat", "other/x.mpd", "my models/notes.txt"}) {
             m_dir->write(file, "");
         }
-        store("Paths", "DATPath", m_root + "models/");
-        store("Paths", "MPDPath", m_root + "mpd/");
-        const QString root = QString::fromStdString(m_root);
+        QFETCH(QStringList, row);
         const QString current = QDir::currentPath();
-        QDir::setCurrent(root + "models");
-        QFETCH(QString, argument);
-        auto window = makeWindow(argument.replace("@", root).toStdString());
+        QDir::setCurrent(withRoot("@models"));
+        auto window = makeWindow(withRoot(row[0]).toStdString());
         QDir::setCurrent(current);
-        QFETCH(QString, datPath);
-        QFETCH(QString, mpdPath);
-        QCOMPARE(QString::fromStdString(window->DATPath()), datPath.replace("@", root));
-        QCOMPARE(QString::fromStdString(window->MPDPath()), mpdPath.replace("@", root));
-        QTEST(text(*window, "DATFileCombo"), "datText");
-        QTEST(text(*window, "MPDFileCombo"), "mpdText");
-        QTEST(entries(*window, "DATFileCombo"), "datEntries");
-        QTEST(entries(*window, "MPDFileCombo"), "mpdEntries");
+        const QStringList shown{withRoot(row[0]),
+                                QString::fromStdString(window->DATPath()),
+                                QString::fromStdString(window->MPDPath()),
+                                text(*window, "DATFileCombo"),
+                                text(*window, "MPDFileCombo"),
+                                entries(*window, "DATFileCombo"),
+                                entries(*window, "MPDFileCombo")};
+        QCOMPARE(shown.join('\n'), withRoot(row.join('\n')));
     }
 
     void browseButtonsAndDropsChooseAFile()
     {
+        clearStore();
+        store("Paths", "LDrawPath", m_root + "ldraw/");
         auto window = makeWindow();
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
         m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + "models/wheel.dat", "wheel.dat"}, std::nullopt,
@@ -239,29 +230,29 @@ private slots:
         QCOMPARE(text(*window, "MPDFileCombo"), QString("typed.mpd"));
         press(*window, "BrowseDATFileBtn");
         QCOMPARE(window->DATPath(), m_root + "models/");
-        QCOMPARE(text(*window, "DATFileCombo"), QString("wheel.dat"));
-        QCOMPARE(text(*window, "MPDFileCombo"), QString("wheel.mpd"));
+        QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("wheel.dat wheel.mpd"));
         press(*window, "BrowseMPDFileBtn");
         press(*window, "BrowseMPDFileBtn"); // a name that does not exist yet
         QCOMPARE(window->MPDPath(), m_root + "mpd/");
-        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"}));
-        QCOMPARE(text(*window, "MPDFileCombo"), QString("new.mpd"));
+        QCOMPARE(entries(*window, "MPDFileCombo") + " " + text(*window, "MPDFileCombo"),
+                 QString("A.MPD|b.mpd new.mpd"));
         press(*window, "BrowseDATFileBtn"); // through "All Files", not in the DAT list: no selection
         QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentIndex(), -1);
         QCOMPARE(m_dialog.requests.size(), std::size_t(5));
-        QCOMPARE(m_dialog.requests[0].title, QString("Select .DAT file"));
+        for (const int i : {0, 2}) {
+            const FileOpenRequest& request = m_dialog.requests[std::size_t(i)];
+            QCOMPARE(request.title + "|" + request.filters.join('|') + "|" + QString::number(request.selectedFilter),
+                     i == 0 ? "Select .DAT file|LDraw DAT (*.dat)|All Files (*)|0"
+                            : "Select .MPD file|LDraw MPD (*.mpd)|All Files (*)|0");
+        }
         QCOMPARE(m_dialog.requests[0].initialFolder, home());
-        QCOMPARE(m_dialog.requests[0].filters, QStringList({"LDraw DAT (*.dat)", "All Files (*)"}));
-        QCOMPARE(m_dialog.requests[0].selectedFilter, 0);
-        QCOMPARE(m_dialog.requests[2].title, QString("Select .MPD file"));
-        QCOMPARE(m_dialog.requests[2].filters, QStringList({"LDraw MPD (*.mpd)", "All Files (*)"}));
 
         // A dropped .dat or .mpd file is chosen the same way; anything else is refused.
         auto drag = [&](const QStringList& files) {
             QMimeData data;
             QList<QUrl> urls;
             for (const auto& file : files) {
-                urls << QUrl::fromLocalFile(QString::fromStdString(m_root) + file);
+                urls << QUrl::fromLocalFile(withRoot("@" + file));
             }
             data.setUrls(urls);
             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -275,8 +266,7 @@ private slots:
             QVERIFY(!drag(refused));
         }
         QVERIFY(drag({"models/Axle.DAT"}));
-        QCOMPARE(text(*window, "DATFileCombo"), QString("Axle.DAT"));
-        QCOMPARE(text(*window, "MPDFileCombo"), QString("Axle.mpd"));
+        QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Axle.DAT Axle.mpd"));
         QVERIFY(drag({"mpd/A.MPD"}));
         QCOMPARE(text(*window, "MPDFileCombo"), QString("A.MPD"));
     }
@@ -296,75 +286,68 @@ private slots:
             });
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        const auto choice = QtFileOpenDialog().open(nullptr, {"Select .MPD file", m_root + "mpd/", {"All Files (*)"}, 0});
+        const auto choice =
+            QtFileOpenDialog().open(nullptr, {"Select .MPD file", m_root + "mpd/", {"All Files (*)"}, 0});
         QVERIFY(choice.has_value());
-        QCOMPARE(choice->fullPath, chosen);
-        QCOMPARE(choice->title, std::string("new.mpd"));
+        QCOMPARE(choice->fullPath + " " + choice->title, chosen + " new.mpd");
     }
 
     void mergeAndSplitFromTheButtons()
     {
-        store("Paths", "DATPath", m_root + "models/");
-        store("Paths", "MPDPath", m_root + "mpd/");
         store("Settings", "AuthorName", "A. Builder");
         auto window = makeWindow(m_root + "models/car.dat");
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("garage");
         press(*window, "MergeMPDBtn");
         QCOMPARE(window->DATFiles(), (std::vector<std::string>{"car.dat", "wheel.dat"}));
         QVERIFY(m_dir->read("mpd/garage.mpd").find("0 MPD Author: A. Builder\r\n") != std::string::npos);
-        QCOMPARE(m_prompter.informations().at(0).text,
-                 std::string("garage.mpd has been successfully created. 1 .DAT file(s) merged."));
-        QCOMPARE(entries(*window, "MPDFileCombo"), QStringList({"A.MPD", "b.mpd"})); // not refreshed
+        QCOMPARE(entries(*window, "MPDFileCombo"), QString("A.MPD|b.mpd")); // not refreshed
         // The suffix shows while the overwrite question is asked, and stays after No.
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("garage");
         QString shownWhileAsking;
         m_prompter.whileAsking = [&] { shownWhileAsking = text(*window, "MPDFileCombo"); };
         m_prompter.answers = {false, true, false};
         press(*window, "MergeMPDBtn");
-        QCOMPARE(shownWhileAsking, QString("garage.mpd"));
-        QCOMPARE(text(*window, "MPDFileCombo"), QString("garage.mpd"));
+        QCOMPARE(shownWhileAsking + " " + text(*window, "MPDFileCombo"), QString("garage.mpd garage.mpd"));
         press(*window, "SplitMPDBtn"); // asks about car.dat, then wheel.dat
-        QCOMPARE(m_prompter.informations().at(1).text,
-                 std::string("garage.mpd has been successfully split. 2 .DAT file(s) created."));
-    }
+        QCOMPARE(m_prompter.informations().size(), std::size_t(2));
+        QCOMPARE(m_prompter.informations()[0].text + "\n" + m_prompter.informations()[1].text,
+                 std::string("garage.mpd has been successfully created. 1 .DAT file(s) merged.\n"
+                             "garage.mpd has been successfully split. 2 .DAT file(s) created."));
 
-    void failuresNeverEscapeAButton()
-    {
-        store("Paths", "DATPath", m_root + "models/");
+        // An unforeseen failure inside a button's work is one message, and the window stays usable.
         FaultyFileSystem fileSystem;
         fileSystem.throwOnOpenForReading = 1;
         fileSystem.reason = "device lost";
-        BrikmuxMain window(MainWindowServices{&m_prompter, &m_dialog, &fileSystem});
-        window.Form_Load(m_root + "models/car.dat");
-        press(window, "MergeMPDBtn");
-        QCOMPARE(m_prompter.failures().size(), std::size_t(1));
-        QCOMPARE(m_prompter.failures()[0].title, std::string("Merge Failed"));
-        QCOMPARE(m_prompter.failures()[0].text, m_root + "models/car.dat: device lost.");
-        press(window, "MergeMPDBtn"); // still usable
-        QCOMPARE(m_prompter.informations().size(), std::size_t(1));
+        m_prompter = {};
+        BrikmuxMain faulty(MainWindowServices{&m_prompter, &m_dialog, &fileSystem});
+        faulty.Form_Load(m_root + "models/car.dat");
+        press(faulty, "MergeMPDBtn");
+        press(faulty, "MergeMPDBtn");
+        QCOMPARE(m_prompter.transcript(),
+                 "fail C Merge Failed: " + m_root +
+                     "models/car.dat: device lost.\ninform I .MPD "
+                     "File Created: car.mpd has been successfully created. 1 .DAT file(s) merged.\n");
     }
 
     void messageBoxesShowTheMessageAsGiven()
     {
         QWidget owner;
         MessageBoxPrompter prompter(&owner);
-        const Message message{"Title", "Text", MessageIcon::Warning, "details\n"};
-        // Each call, with the box's button that answers it and what the box must show.
+        // Each call, with the box's button that answers it and the box's icon.
+        const auto message = [](MessageIcon icon) { return Message{"Title", "Text", icon, "details\n"}; };
         const std::tuple<std::function<void()>, QMessageBox::StandardButton, QMessageBox::Icon> calls[] = {
-            {[&] { QVERIFY(!prompter.askYesNo(message)); }, QMessageBox::No, QMessageBox::Warning},
-            {[&] { QVERIFY(prompter.askYesNo(message)); }, QMessageBox::Yes, QMessageBox::Warning},
-            {[&] { prompter.inform({"Title", "Text", MessageIcon::Information, "details\n"}); }, QMessageBox::Ok,
-             QMessageBox::Information},
-            {[&] { prompter.reportFailure({"Title", "Text", MessageIcon::Critical, "details\n"}); }, QMessageBox::Ok,
-             QMessageBox::Critical}};
+            {[&] { QVERIFY(!prompter.askYesNo(message(MessageIcon::Warning))); }, QMessageBox::No,
+             QMessageBox::Warning},
+            {[&] { QVERIFY(prompter.askYesNo(message(MessageIcon::Warning))); }, QMessageBox::Yes,
+             QMessageBox::Warning},
+            {[&] { prompter.inform(message(MessageIcon::Information)); }, QMessageBox::Ok, QMessageBox::Information},
+            {[&] { prompter.reportFailure(message(MessageIcon::Critical)); }, QMessageBox::Ok, QMessageBox::Critical}};
         for (const auto& [call, button, icon] : calls) {
             QTimer::singleShot(0, [button, icon] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                QVERIFY(box != nullptr && box->isModal());
-                QCOMPARE(box->windowTitle(), QString("Title"));
-                QCOMPARE(box->text(), QString("Text"));
-                QCOMPARE(box->detailedText(), QString("details\n"));
-                QCOMPARE(box->icon(), icon);
+                QVERIFY(box != nullptr && box->isModal() && box->icon() == icon);
+                QCOMPARE(box->windowTitle() + "|" + box->text() + "|" + box->detailedText(),
+                         QString("Title|Text|details\n"));
                 const bool question = button != QMessageBox::Ok;
                 QCOMPARE(box->standardButtons(), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
                 QVERIFY(!question || box->defaultButton() == box->button(QMessageBox::Yes));
@@ -379,19 +362,20 @@ private slots:
         for (bool exit : {true, false}) {
             auto window = makeWindow();
             window->show();
-            window->DATPath() = m_root + "models/";
             window->MPDPath() = "";
             window->LDrawPath() = "/elsewhere/";
             window->move(30, 40);
             control<QLineEdit>(*window, "AuthorNameText")->setText("Closer");
             exit ? press(*window, "ExitBtn") : (void)window->close();
             QVERIFY(!window->isVisible());
-            QCOMPARE(stored("Paths", "DATPath"), m_root + "models/");
-            QCOMPARE(stored("Paths", "MPDPath"), std::string());
-            QCOMPARE(stored("Paths", "LDrawPath"), m_root + "ldraw/");
-            QCOMPARE(stored("Settings", "WindowLeft"), std::to_string(window->frameGeometry().x() * 15));
-            QCOMPARE(stored("Settings", "WindowTop"), std::to_string(window->frameGeometry().y() * 15));
-            QCOMPARE(stored("Settings", "AuthorName"), std::string("Closer"));
+            QStringList saved;
+            for (const auto& [section, key] : kKeys) {
+                saved << QString::fromStdString(stored(section, key));
+            }
+            QCOMPARE(saved, withRoot("@models/||@ldraw/|%1|%2|Closer")
+                                .arg(window->frameGeometry().x() * 15)
+                                .arg(window->frameGeometry().y() * 15)
+                                .split('|'));
         }
     }
 };
