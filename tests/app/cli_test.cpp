@@ -129,6 +129,11 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     dir.write("b\xC3\xBCggy.dat", dir.read("buggy.dat"));
     EXPECT_EQ(cli("merge --dat-dir . b\xC3\xBCggy.dat", kLibrary).out,
               "b\xC3\xBCggy.mpd has been successfully created. 3 .DAT file(s) merged.\n");
+    // --ldr follows references to .ldr files too.
+    dir.write("l.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.ldr\r\n");
+    dir.write("sub.ldr", "0 sub\r\n");
+    EXPECT_EQ(cli("merge --ldr " + library + " l.dat").out,
+              "l.mpd has been successfully created. 1 .DAT file(s) merged.\n");
 }
 
 TEST_F(Cli, FallsBackOnTheWindowsLibraryAndAuthorName)

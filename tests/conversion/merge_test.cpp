@@ -166,8 +166,9 @@ TEST_F(Merge, WriteFaultsLeaveNoPartialOutput)
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
     dat.write("sub.dat", "0 sub\r\n");
     dat.write("out.mpd", "precious\r\n");
-    for (const auto fault : {&FaultyFileSystem::failCreateOutput, &FaultyFileSystem::failWrite,
-                             &FaultyFileSystem::failCommit, &FaultyFileSystem::failOpenForReading}) {
+    for (const auto fault :
+         {&FaultyFileSystem::failCreateOutput, &FaultyFileSystem::failWrite, &FaultyFileSystem::failCommit,
+          &FaultyFileSystem::failOpenForReading, &FaultyFileSystem::failRead}) {
         fileSystem = {};
         fileSystem.*fault = 1;
         prompter = {};

@@ -87,7 +87,8 @@ TEST_F(Split, BadMarkersStopTheRunAndKeepWhatWasCompleted)
              {"0 FILE ", "The FILE marker on line 3 of house.mpd names no file."},
              {"0 FILE ..\\escape.dat", "The section \"..\\escape.dat\" " + outside},
              {"0 FILE /tmp/escape.dat", "The section \"/tmp/escape.dat\" " + outside},
-             {"0 FILE C:\\escape.dat", "The section \"C:\\escape.dat\" " + outside}}) {
+             {"0 FILE Z:\\escape.dat", "The section \"Z:\\escape.dat\" " + outside},
+             {"0 FILE z:escape.dat", "The section \"z:escape.dat\" " + outside}}) {
         prompter = {};
         prompter.answers = {true};
         EXPECT_EQ(split(crlf({"0 FILE good.dat", "kept", marker, "lost", "0 FILE after.dat", "never"})).status,
@@ -112,6 +113,11 @@ TEST_F(Split, FailuresNeverLeaveAHalfWrittenSection)
     const std::string section = "The section \"b.dat\" (line 3 of house.mpd) cannot be written to ";
     EXPECT_EQ(failure(), section + out.field() + "b.dat: No space left on device.");
 
+    fileSystem = {};
+    fileSystem.failRead = 2; // the MPD cannot be read to its end: what was read stays, the section cut short does not
+    split(crlf({"0 FILE d.dat", "d", "0 FILE e.dat", std::string(300000, 'e')}));
+    EXPECT_EQ(failure(), "Cannot read " + dir.field() + "house.mpd after line 3: No space left on device.");
+    EXPECT_EQ(out.list(), (Names{"a.dat", "b.dat", "d.dat"}));
     SplitMPD("missing.mpd", SplitJob{dir.field(), out.field()}, fileSystem, prompter);
     EXPECT_EQ(failure(), "Cannot read " + dir.field() + "missing.mpd: No such file or directory.");
     out.write("folder.dat/inside", "");

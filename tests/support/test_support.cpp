@@ -107,6 +107,25 @@ std::string ScriptedPrompter::transcript() const
     return text;
 }
 
+class FaultyInputFile final : public InputFile {
+public:
+    FaultyInputFile(std::unique_ptr<InputFile> file, FaultyFileSystem& owner) : m_file(std::move(file)), m_owner(owner)
+    {
+    }
+
+    Status read(char* buffer, std::size_t size, std::size_t& count) override
+    {
+        if (++m_owner.m_reads == m_owner.failRead) {
+            return Status::failure(m_owner.reason);
+        }
+        return m_file->read(buffer, size, count);
+    }
+
+private:
+    std::unique_ptr<InputFile> m_file;
+    FaultyFileSystem& m_owner;
+};
+
 class FaultyOutputFile final : public OutputFile {
 public:
     FaultyOutputFile(std::unique_ptr<OutputFile> file, FaultyFileSystem& owner)
@@ -144,7 +163,12 @@ Status FaultyFileSystem::openForReading(const std::string& path, std::unique_ptr
     if (m_opens == throwOnOpenForReading) {
         throw std::runtime_error(reason);
     }
-    return m_native.openForReading(path, file);
+    std::unique_ptr<InputFile> real;
+    Status opened = m_native.openForReading(path, real);
+    if (opened) {
+        file = std::make_unique<FaultyInputFile>(std::move(real), *this);
+    }
+    return opened;
 }
 
 Status FaultyFileSystem::createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file)

@@ -64,10 +64,11 @@ private:
 };
 
 // The machine's file system, except that chosen calls fail: the N-th (counted from 1) opening
-// for reading, creation of an output, write, or commit.
+// for reading, read, creation of an output, write, or commit.
 class FaultyFileSystem final : public FileSystem {
 public:
     int failOpenForReading = 0;
+    int failRead = 0;
     int failCreateOutput = 0;
     int failWrite = 0;
     int failCommit = 0;
@@ -84,9 +85,11 @@ public:
     Status createFolders(const std::string& folder) override { return m_native.createFolders(folder); }
 
 private:
+    friend class FaultyInputFile;
     friend class FaultyOutputFile;
     NativeFileSystem m_native;
     int m_opens = 0;
+    int m_reads = 0;
     int m_outputs = 0;
     int m_writes = 0;
     int m_commits = 0;
