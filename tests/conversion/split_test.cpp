@@ -51,17 +51,19 @@ TEST_F(Split, AsksOnceForEachExistingFileAndCountsDeclinedSections)
     out.write("B.DAT", "old b");
     out.write("c.dat", "old c");
     // A name differing only in letter case finds the existing file, as on Windows; so does a second
-    // section of the same name.
-    prompter.answers = {true, false, true, false};
-    split(crlf({"0 FILE a.dat", "new a", "0 FILE b.dat", "new b", "0 FILE C.dat", "new c", "0 FILE a.dat", "again"}));
-    EXPECT_EQ(out.read("a.dat") + out.read("B.DAT") + out.read("c.dat"), "new a\r\nold bnew c\r\n");
-    EXPECT_EQ(out.list(), (Names{"B.DAT", "a.dat", "c.dat"}));
+    // section of the same name, or of a name written earlier in the run in another letter case.
+    prompter.answers = {true, false, true, false, false};
+    split(crlf({"0 FILE a.dat", "new a", "0 FILE b.dat", "new b", "0 FILE C.dat", "new c", "0 FILE a.dat", "again",
+                "0 FILE d.dat", "new d", "0 FILE D.DAT", "again"}));
+    EXPECT_EQ(out.read("a.dat") + out.read("B.DAT") + out.read("c.dat") + out.read("d.dat"),
+              "new a\r\nold bnew c\r\nnew d\r\n");
+    EXPECT_EQ(out.list(), (Names{"B.DAT", "a.dat", "c.dat", "d.dat"}));
     std::string expected;
-    for (const char* name : {"a.dat", "b.dat", "C.dat", "a.dat"}) {
+    for (const char* name : {"a.dat", "b.dat", "C.dat", "a.dat", "D.DAT"}) {
         expected += "ask W Output File Exists: The .DAT file: " + std::string(name) +
                     " already exists. Do you wish to overwrite this file?\n";
     }
-    EXPECT_EQ(prompter.transcript(), expected + "inform I .MPD File Split: house.mpd has been successfully split. 4 "
+    EXPECT_EQ(prompter.transcript(), expected + "inform I .MPD File Split: house.mpd has been successfully split. 6 "
                                                 ".DAT file(s) created.\n");
 }
 

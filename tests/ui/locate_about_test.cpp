@@ -49,7 +49,7 @@ private slots:
         m_dir = std::make_unique<TempDir>();
         m_root = m_dir->field();
         for (const char* file : {"library/PARTS/3001.dat", "library/p/box.dat", "dos/LDRAW.EXE", "half/parts/3001.dat",
-                                 "files/parts", "files/p"}) {
+                                 "half2/p/box.dat", "half2/models/x.dat", "files/parts", "files/p"}) {
             m_dir->write(file, "");
         }
         store("Paths", "LDrawPath", m_root + "nowhere/");
@@ -62,7 +62,7 @@ private slots:
         NativeFileSystem fileSystem;
         const std::pair<std::string, bool> folders[] = {{m_root + "library/", true}, {m_root + "dos/", true},
                                                         {m_root + "dos", false}, // the file name is appended directly
-                                                        {m_root + "half/", false},   {m_root + "nowhere/", false},
+                                                        {m_root + "half/", false},   {m_root + "half2/", false}, {m_root + "nowhere/", false},
                                                         {m_root + "files/", false}};
         for (const auto& [folder, holds] : folders) {
             QVERIFY2(holdsLDrawInstallation(fileSystem, folder) == holds, folder.c_str());
