@@ -1,4 +1,5 @@
-// What only Windows does: its file API, letter case and read-only files, through merge and split.
+// What only Windows does: letter case found by its file system, and read-only files, through merge
+// and split. (Names outside ASCII: the command-line tests.)
 #include "conversion/merge.h"
 #include "conversion/split.h"
 #include "test_support.h"
@@ -29,21 +30,6 @@ struct Windows : ::testing::Test {
     NativeFileSystem fileSystem;
     testing::ScriptedPrompter prompter;
 };
-
-TEST_F(Windows, NamesOutsideAsciiReachTheFileSystemIntact)
-{
-    const std::string models = "Mod\xC3\xA8les\\";        // Modèles
-    const std::string brick = "Y\xC3\xA9ll\xC3\xB6w2x2.ldr"; // Yéllöw2x2.ldr
-    dir.write(models + "m\xC3\xA2in.dat", crlf({"0 main", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + brick}));
-    dir.write(models + brick, "0 \xC3\xA9\r\n");
-    ASSERT_EQ(merge(dir.field() + models, "m\xC3\xA2in.dat", "s\xC3\xBC.mpd").status, MergeResult::Status::Created);
-    EXPECT_NE(dir.read(models + "s\xC3\xBC.mpd").find("0 FILE " + brick + "\r\n0 \xC3\xA9\r\n"), std::string::npos);
-    dir.write("\xC3\xA9\\x", "");
-    const SplitJob job{dir.field() + models, dir.field() + "\xC3\xA9\\"};
-    ASSERT_EQ(SplitMPD("s\xC3\xBC.mpd", job, fileSystem, prompter).status, SplitResult::Status::Split);
-    EXPECT_EQ(dir.list("\xC3\xA9"), (std::vector<std::string>{brick, "m\xC3\xA2in.dat", "x"}));
-    EXPECT_EQ(dir.read("\xC3\xA9\\" + brick), "0 \xC3\xA9\r\n");
-}
 
 TEST_F(Windows, TheFileSystemFindsANameInAnyLetterCaseAndReplacesReadOnlyFiles)
 {

@@ -29,16 +29,6 @@ private:
     int m_questions = 0;
 };
 
-const fs::path& root()
-{
-    static const fs::path folder = [] {
-        auto path = fs::temp_directory_path() / ("brikmux-fuzz-split-" + std::to_string(getpid()));
-        fs::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
 void check(bool condition)
 {
     if (!condition) {
@@ -50,36 +40,28 @@ void check(bool condition)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const fs::path& folder = root();
+    static const fs::path folder = fs::temp_directory_path() / ("brikmux-fuzz-split-" + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder / "dat");
-    {
-        std::ofstream mpd(folder / "in.mpd", std::ios::binary);
-        mpd.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    std::ofstream(folder / "in.mpd", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     NativeFileSystem fileSystem;
     AlternatingPrompter prompter;
     const std::string dat = (folder / "dat").string() + "/";
     const SplitResult result = SplitMPD("in.mpd", SplitJob{folder.string() + "/", dat}, fileSystem, prompter);
 
     for (const auto& entry : fs::directory_iterator(folder)) {
-        const auto name = entry.path().filename().string();
-        check(name == "in.mpd" || name == "dat");
+        check(entry.path().filename() == "in.mpd" || entry.path().filename() == "dat");
     }
     // Every file in the DAT folder is a section that was written: no temporary file is left.
+    // ("s/x.dat/" names the file s/x.dat, as the file system reads it.)
     std::set<std::string> written;
     for (const auto& name : result.written) {
-        // "s/x.dat/" names the file s/x.dat, as the file system reads it.
-        fs::path path = fs::path(joinPath(dat, name)).lexically_normal();
-        if (path.filename().empty()) {
-            path = path.parent_path();
-        }
-        written.insert(foldCase(path.string()));
+        const fs::path path = fs::path(joinPath(dat, name)).lexically_normal();
+        written.insert(foldCase((path.filename().empty() ? path.parent_path() : path).string()));
     }
     for (const auto& entry : fs::recursive_directory_iterator(folder / "dat")) {
-        if (entry.is_regular_file()) {
-            check(written.count(foldCase(entry.path().lexically_normal().string())) == 1);
-        }
+        check(!entry.is_regular_file() || written.count(foldCase(entry.path().lexically_normal().string())) == 1);
     }
     return 0;
 }

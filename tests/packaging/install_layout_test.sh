@@ -7,18 +7,9 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-passed=0
 failures=0
 check() { # DESCRIPTION, then a command that must succeed
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
+    if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1" && failures=$((failures + 1)); fi
 }
 
 share=$prefix/share
@@ -44,5 +35,5 @@ if command -v update-mime-database >/dev/null; then
     check "the MIME database knows *.mpd" grep -q 'application/x-multi-part-ldraw:\*\.mpd' "$share/mime/globs"
 fi
 
-echo "$passed passed, $failures failed"
+echo "$failures failed"
 [ "$failures" -eq 0 ]

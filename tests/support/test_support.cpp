@@ -12,12 +12,9 @@ namespace fs = std::filesystem;
 TempDir::TempDir()
 {
     std::random_device random;
-    for (;;) {
+    do {
         m_path = fs::temp_directory_path() / ("brikmux-test-" + std::to_string(random()));
-        if (fs::create_directory(m_path)) {
-            break;
-        }
-    }
+    } while (!fs::create_directory(m_path));
 }
 
 TempDir::~TempDir()
@@ -40,15 +37,9 @@ void TempDir::write(const std::string& relative, const std::string& bytes) const
 
 std::string TempDir::readFile(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
-}
-
-bool TempDir::exists(const std::string& relative) const
-{
-    return fs::exists(m_path / toNativePath(relative));
 }
 
 std::vector<std::string> TempDir::list(const std::string& relative) const
@@ -101,57 +92,43 @@ std::string ScriptedPrompter::transcript() const
     std::string text;
     for (const auto& [kind, message] : calls) {
         text += kind == Kind::Question ? "ask " : kind == Kind::Information ? "inform " : "fail ";
-        text += "IWC"[static_cast<int>(message.icon)];
-        text += " " + message.title + ": " + message.text + "\n";
+        text +=
+            std::string(1, "IWC"[static_cast<int>(message.icon)]) + " " + message.title + ": " + message.text + "\n";
     }
     return text;
 }
 
-class FaultyInputFile final : public InputFile {
+// An input or output file of the machine whose N-th read or write, or commit, fails.
+class FaultyFile final : public InputFile, public OutputFile {
 public:
-    FaultyInputFile(std::unique_ptr<InputFile> file, FaultyFileSystem& owner) : m_file(std::move(file)), m_owner(owner)
+    FaultyFile(std::unique_ptr<InputFile> input, std::unique_ptr<OutputFile> output, FaultyFileSystem& owner)
+        : m_input(std::move(input)), m_output(std::move(output)), m_owner(owner)
     {
     }
 
     Status read(char* buffer, std::size_t size, std::size_t& count) override
     {
-        if (++m_owner.m_reads == m_owner.failRead) {
-            return Status::failure(m_owner.reason);
-        }
-        return m_file->read(buffer, size, count);
+        return ++m_owner.m_reads == m_owner.failRead ? Status::failure(m_owner.reason)
+                                                     : m_input->read(buffer, size, count);
     }
-
-private:
-    std::unique_ptr<InputFile> m_file;
-    FaultyFileSystem& m_owner;
-};
-
-class FaultyOutputFile final : public OutputFile {
-public:
-    FaultyOutputFile(std::unique_ptr<OutputFile> file, FaultyFileSystem& owner)
-        : m_file(std::move(file)), m_owner(owner)
-    {
-    }
-
     Status write(const char* data, std::size_t size) override
     {
         if (++m_owner.m_writes == m_owner.failWrite) {
             // Half of the block reaches the disk, as when it fills up mid-write.
-            (void)m_file->write(data, size / 2);
+            (void)m_output->write(data, size / 2);
             return Status::failure(m_owner.reason);
         }
-        return m_file->write(data, size);
+        return m_output->write(data, size);
     }
     Status commit(const std::string& target, bool replacing) override
     {
-        if (++m_owner.m_commits == m_owner.failCommit) {
-            return Status::failure(m_owner.reason);
-        }
-        return m_file->commit(target, replacing);
+        return ++m_owner.m_commits == m_owner.failCommit ? Status::failure(m_owner.reason)
+                                                         : m_output->commit(target, replacing);
     }
 
 private:
-    std::unique_ptr<OutputFile> m_file;
+    std::unique_ptr<InputFile> m_input;
+    std::unique_ptr<OutputFile> m_output;
     FaultyFileSystem& m_owner;
 };
 
@@ -164,10 +141,8 @@ Status FaultyFileSystem::openForReading(const std::string& path, std::unique_ptr
         throw std::runtime_error(reason);
     }
     std::unique_ptr<InputFile> real;
-    Status opened = m_native.openForReading(path, real);
-    if (opened) {
-        file = std::make_unique<FaultyInputFile>(std::move(real), *this);
-    }
+    const Status opened = m_native.openForReading(path, real);
+    file = opened ? std::make_unique<FaultyFile>(std::move(real), nullptr, *this) : nullptr;
     return opened;
 }
 
@@ -177,10 +152,8 @@ Status FaultyFileSystem::createOutput(const std::string& folder, std::unique_ptr
         return Status::failure(reason);
     }
     std::unique_ptr<OutputFile> real;
-    Status created = m_native.createOutput(folder, real);
-    if (created) {
-        file = std::make_unique<FaultyOutputFile>(std::move(real), *this);
-    }
+    const Status created = m_native.createOutput(folder, real);
+    file = created ? std::make_unique<FaultyFile>(nullptr, std::move(real), *this) : nullptr;
     return created;
 }
 

@@ -30,7 +30,7 @@ public:
     std::string read(const std::string& relative) const { return readFile(m_path / toNativePath(relative)); }
     // The bytes of the file at path.
     static std::string readFile(const std::filesystem::path& path);
-    bool exists(const std::string& relative) const;
+    bool exists(const std::string& relative) const { return std::filesystem::exists(m_path / toNativePath(relative)); }
     // Names of the entries of the folder at relative, sorted.
     std::vector<std::string> list(const std::string& relative = "") const;
 
@@ -85,8 +85,7 @@ public:
     Status createFolders(const std::string& folder) override { return m_native.createFolders(folder); }
 
 private:
-    friend class FaultyInputFile;
-    friend class FaultyOutputFile;
+    friend class FaultyFile;
     NativeFileSystem m_native;
     int m_opens = 0;
     int m_reads = 0;
