@@ -51,11 +51,6 @@ void restoreCoordinate(const SettingsStore& store, std::string_view key, int cen
     }
 }
 
-bool endsWithThree(std::string_view name, std::string_view extension)
-{
-    return name.size() >= 3 && equalsIgnoringCase(name.substr(name.size() - 3), extension);
-}
-
 bool isAbsolute(std::string_view path)
 {
 #ifdef _WIN32
@@ -84,8 +79,8 @@ void applyCommandLine(MainWindowState& window, std::string_view argument)
 #endif
     const std::string name = path.substr(separator + 1);
     const std::string folder = path.substr(0, separator + 1);
-    const bool isMpd = endsWithThree(name, "mpd");
-    if ((!isMpd && !endsWithThree(name, "dat")) || !QFileInfo(QFile::decodeName(folder.c_str())).isDir()) {
+    const bool isMpd = endsWithIgnoringCase(name, "mpd");
+    if ((!isMpd && !endsWithIgnoringCase(name, "dat")) || !QFileInfo(QFile::decodeName(folder.c_str())).isDir()) {
         return;
     }
     if (isMpd) {
