@@ -62,14 +62,8 @@ TEST_F(Hostile, EveryByteButTheLineEndsPassesThroughAndNamesMayHoldAnyByte)
     EXPECT_EQ(out.read(latin1) + out.read(invalid), "0 \xe9\r\n" + bytes + "\r\n");
 }
 
-TEST_F(Hostile, HugeLinesAndManySectionsAreCarriedAndCounted)
+TEST_F(Hostile, ManySectionsAreCounted)
 {
-    const std::string line(100'000'000, 'x');
-    dat.write("main.dat", "0 before\n" + line + "\n0 after");
-    ASSERT_EQ(merge("main.dat").status, MergeResult::Status::Created);
-    ASSERT_EQ(split("out.mpd").status, SplitResult::Status::Split);
-    EXPECT_EQ(out.read("main.dat").substr(out.read("main.dat").find("0 before")),
-              "0 before\r\n" + line + "\r\n0 after\r\n");
     std::string mpd;
     for (int i = 0; i < 100'000; ++i) {
         mpd += "0 FILE same.dat\r\n" + std::to_string(i) + "\r\n";
