@@ -1,6 +1,6 @@
 #include "settings_store.h"
+#include "native_text.h"
 
-#include <QFile>
 #include <QSettings>
 
 namespace brikmux {
@@ -9,7 +9,7 @@ namespace {
 
 QString text(std::string_view bytes)
 {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return fromNativeText(bytes);
 }
 
 QString keyPath(std::string_view section, std::string_view key)
@@ -32,7 +32,7 @@ std::string SettingsStore::GetSetting(std::string_view appName, std::string_view
     if (!value.isValid()) {
         return std::string(defaultValue);
     }
-    return QFile::encodeName(value.toString()).toStdString();
+    return toNativeText(value.toString());
 }
 
 std::string SettingsStore::GetSetting(std::string_view appName, std::string_view section, std::string_view key,

@@ -2,9 +2,9 @@
 
 #include "conversion/paths.h"
 #include "window_geometry.h"
+#include "native_text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstdlib>
@@ -70,7 +70,7 @@ void applyCommandLine(MainWindowState& window, std::string_view argument)
     }
     std::string path(argument);
     if (!isAbsolute(path)) {
-        path = withTrailingSeparator(QFile::encodeName(QDir::currentPath()).toStdString()) + path;
+        path = withTrailingSeparator(toPathText(QDir::currentPath())) + path;
     }
 #ifdef _WIN32
     const auto separator = path.find_last_of("\\/");
@@ -80,7 +80,7 @@ void applyCommandLine(MainWindowState& window, std::string_view argument)
     const std::string name = path.substr(separator + 1);
     const std::string folder = path.substr(0, separator + 1);
     const bool isMpd = endsWithIgnoringCase(name, "mpd");
-    if ((!isMpd && !endsWithIgnoringCase(name, "dat")) || !QFileInfo(QFile::decodeName(folder.c_str())).isDir()) {
+    if ((!isMpd && !endsWithIgnoringCase(name, "dat")) || !QFileInfo(fromNativeText(folder)).isDir()) {
         return;
     }
     if (isMpd) {
@@ -110,7 +110,7 @@ std::string defaultFolder()
 #ifdef _WIN32
     return "C:\\";
 #else
-    return withTrailingSeparator(QFile::encodeName(QDir::homePath()).toStdString());
+    return withTrailingSeparator(toPathText(QDir::homePath()));
 #endif
 }
 

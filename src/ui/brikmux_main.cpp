@@ -11,6 +11,7 @@
 #include "message_box_prompter.h"
 #include "settings/window_geometry.h"
 #include "window_placement.h"
+#include "settings/native_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -38,12 +39,12 @@ namespace {
 
 QString display(const std::string& name)
 {
-    return QFile::decodeName(name.c_str());
+    return fromNativeText(name);
 }
 
 std::string raw(const QString& text)
 {
-    return QFile::encodeName(text).toStdString();
+    return toNativeText(text);
 }
 
 int toPixels(float twips)
@@ -485,7 +486,7 @@ std::optional<FileOpenChoice> draggedModel(const QMimeData* data)
     if (!file.isFile() || !(endsWithIgnoringCase(title, ".dat") || endsWithIgnoringCase(title, ".mpd"))) {
         return std::nullopt;
     }
-    return FileOpenChoice{raw(file.absoluteFilePath()), title};
+    return FileOpenChoice{toPathText(file.absoluteFilePath()), title};
 }
 
 } // namespace

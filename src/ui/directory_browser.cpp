@@ -1,9 +1,10 @@
 #include "directory_browser.h"
 
 #include "directory_holder.h"
+#include "conversion/file_system.h"
+#include "settings/native_text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -66,7 +67,7 @@ void DirectoryBrowser::follow(const QModelIndex& index)
     if (!index.isValid() || m_moving) {
         return;
     }
-    const std::string folder = canonicalFolder(QFile::encodeName(m_model->filePath(index)).toStdString());
+    const std::string folder = canonicalFolder(toPathText(m_model->filePath(index)));
     if (folder != m_path) {
         m_path = folder;
         if (onChange) {
@@ -78,11 +79,11 @@ void DirectoryBrowser::follow(const QModelIndex& index)
 bool DirectoryBrowser::setPath(const std::string& folder)
 {
     std::error_code error;
-    if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
+    if (folder.empty() || !std::filesystem::is_directory(toNativePath(folder), error)) {
         return false;
     }
     const std::string canonical = canonicalFolder(folder);
-    const QModelIndex index = m_model->index(QFile::decodeName(canonical.c_str()));
+    const QModelIndex index = m_model->index(fromNativeText(canonical));
     if (!index.isValid()) {
         return false;
     }

@@ -1,5 +1,7 @@
 #include "directory_holder.h"
 
+#include "conversion/file_system.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -20,9 +22,9 @@ bool namesADrive(const std::string& folder)
 std::string canonicalFolder(const std::string& folder)
 {
     std::error_code error;
-    fs::path path = fs::absolute(fs::path(folder), error).lexically_normal();
-    std::string text = path.string();
-    const std::string root = path.root_path().string();
+    fs::path path = fs::absolute(toNativePath(folder), error).lexically_normal();
+    std::string text = fromNativePath(path);
+    const std::string root = fromNativePath(path.root_path());
     while (text.size() > root.size() && (text.back() == '/' || text.back() == fs::path::preferred_separator)) {
         text.pop_back();
     }
@@ -32,7 +34,7 @@ std::string canonicalFolder(const std::string& folder)
 DirectoryHolder::DirectoryHolder()
 {
     std::error_code error;
-    m_path = canonicalFolder(fs::current_path(error).string());
+    m_path = canonicalFolder(fromNativePath(fs::current_path(error)));
 }
 
 HolderWrite DirectoryHolder::setPath(const std::string& folder)
@@ -50,7 +52,7 @@ HolderWrite DirectoryHolder::setPath(const std::string& folder)
     }
 #endif
     std::error_code error;
-    if (folder.empty() || !fs::is_directory(fs::path(folder), error)) {
+    if (folder.empty() || !fs::is_directory(toNativePath(folder), error)) {
         return HolderWrite::Failed;
     }
     std::string canonical = canonicalFolder(folder);

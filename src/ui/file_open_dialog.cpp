@@ -1,6 +1,7 @@
 #include "file_open_dialog.h"
 
-#include <QFile>
+#include "settings/native_text.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -8,7 +9,7 @@ namespace brikmux {
 
 std::optional<FileOpenChoice> QtFileOpenDialog::open(QWidget* parent, const FileOpenRequest& request)
 {
-    QFileDialog dialog(parent, request.title, QFile::decodeName(request.initialFolder.c_str()));
+    QFileDialog dialog(parent, request.title, fromNativeText(request.initialFolder));
     // The chosen file need not exist: a new .mpd name in another folder can be typed.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -20,8 +21,7 @@ std::optional<FileOpenChoice> QtFileOpenDialog::open(QWidget* parent, const File
         return std::nullopt;
     }
     const QString chosen = dialog.selectedFiles().constFirst();
-    return FileOpenChoice{QFile::encodeName(chosen).toStdString(),
-                          QFile::encodeName(QFileInfo(chosen).fileName()).toStdString()};
+    return FileOpenChoice{toPathText(chosen), toNativeText(QFileInfo(chosen).fileName())};
 }
 
 } // namespace brikmux

@@ -9,9 +9,9 @@
 #include "settings/startup.h"
 #include "settings/window_geometry.h"
 #include "window_placement.h"
+#include "settings/native_text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -26,17 +26,17 @@ namespace {
 std::string existingFolder(const std::string& folder)
 {
     std::error_code error;
-    std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+    std::filesystem::path path = toNativePath(folder).lexically_normal();
     while (!path.empty()) {
         if (path.is_absolute() && std::filesystem::is_directory(path, error)) {
-            return path.string();
+            return fromNativePath(path);
         }
         if (path == path.parent_path()) {
             break;
         }
         path = path.parent_path();
     }
-    return QFile::encodeName(QDir::homePath()).toStdString();
+    return toPathText(QDir::homePath());
 }
 
 } // namespace
@@ -91,7 +91,7 @@ LDrawLocate::LDrawLocate(BrikmuxMain& owner, FileSystem& fileSystem, Prompter& p
     DirectoryList->setFocus();
 
     // Like new controls, both start on the current folder and its volume.
-    const std::string current = QFile::encodeName(QDir::currentPath()).toStdString();
+    const std::string current = toPathText(QDir::currentPath());
     DriveList->setDrive(current);
     DirectoryList->setPath(current);
     DirectoryList->onChange = [this] { DirectoryList_Change(); };
@@ -110,7 +110,7 @@ void LDrawLocate::Form_Load()
 
 void LDrawLocate::preset(const std::string& folder)
 {
-    const QString shown = QFile::decodeName(folder.c_str());
+    const QString shown = fromNativeText(folder);
     LocateLbl[1]->setText(LocateLbl[1]->fontMetrics().elidedText(shown, Qt::ElideMiddle, LocateLbl[1]->width()));
     LocateLbl[1]->setToolTip(shown);
     DirectoryList->setPath(existingFolder(folder));

@@ -56,13 +56,17 @@ void centreOn(QWidget& window, const QWidget& owner)
 
 bool titleBarOnAScreen(const QWidget& window)
 {
-    // The strip that a window manager draws the title bar in, or at least a few pixels of edge.
-    constexpr int kLeast = 8;
-    const QMargins frame = knownFrameMargins(window);
-    const QRect strip(window.pos(), QSize(outerSize(window).width(), std::max(frame.top(), kLeast)));
+    // The title bar: the top 30 pixels of the outer rectangle, or the frame's top margin where the
+    // window manager draws a taller one. Windows puts invisible resize borders above it, so a
+    // window at a screen's top edge starts a few pixels above it.
+    constexpr int kTitleBar = 30;
+    constexpr int kLeastHeight = 8;
+    constexpr int kLeastWidth = 32;
+    const QRect strip(window.pos(),
+                      QSize(outerSize(window).width(), std::max(knownFrameMargins(window).top(), kTitleBar)));
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect reachable = screen->availableGeometry().intersected(strip);
-        if (reachable.width() >= 4 * kLeast && reachable.height() >= std::min(strip.height(), kLeast)) {
+        if (reachable.width() >= kLeastWidth && reachable.height() >= kLeastHeight) {
             return true;
         }
     }

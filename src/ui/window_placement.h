@@ -16,8 +16,9 @@ void centreOn(QWidget& window, const QWidget& owner);
 // none does (X11), the frame of a shown window of the program stands in.
 QSize outerSize(const QWidget& window);
 
-// True when enough of the top edge of window's outer rectangle (its title bar) lies on a screen
-// for the user to take hold of it.
+// True when the user can take hold of window's title bar: at least 8 pixels of the height and 32
+// of the width of its outer rectangle's top strip (30 pixels, or the frame's top margin where
+// larger) lie on one screen's available area.
 bool titleBarOnAScreen(const QWidget& window);
 
 // The program icon, at every size it is drawn in.

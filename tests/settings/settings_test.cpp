@@ -2,9 +2,13 @@
 #include "settings/window_geometry.h"
 #include "test_support.h"
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#ifdef _WIN32
+#include "app/remembered_settings.h"
+#endif
 
 namespace brikmux {
 namespace {
@@ -35,6 +39,22 @@ TEST(WindowGeometry, CentringRoundsHalvesToEvenThenTruncatesAndCoordinatesRoundT
     }
 }
 
+#ifdef _WIN32
+// The window's store is the registry key that brikmux-cli reads without Qt; both must agree on
+// the key, the value type and the text's encoding.
+TEST(SettingsStore, WhatTheWindowStoresIsWhatTheCommandLineToolReads)
+{
+    SettingsStore store;
+    for (const std::string value : {"C:\\", "D:\\LDraw\\", "Z:\\m\xc3\xb6dels\\Yellow brick\\", ""}) {
+        ASSERT_TRUE(store.SaveSetting(kAppName, "Paths", "LDrawPath", value));
+        EXPECT_EQ(rememberedSetting("Paths", "LDrawPath", "<absent>"), value);
+    }
+    ASSERT_TRUE(store.SaveSetting(kAppName, "Settings", "AuthorName", "J\xc3\xb6rg"));
+    EXPECT_EQ(rememberedSetting("Settings", "AuthorName", "Brikmux"), "J\xc3\xb6rg");
+    EXPECT_EQ(rememberedSetting("Settings", "NoSuchKey", "fallback"), "fallback");
+}
+#endif
+
 } // namespace
 } // namespace brikmux
 
@@ -42,7 +62,7 @@ int main(int argc, char** argv)
 {
     // A settings store of the tests' own.
     const brikmux::testing::TempDir config;
-    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path().string()));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -53,7 +53,11 @@ private:
         return {centringOffset(float((screen.width() - frame.width()) * 15)) / 15,
                 centringOffset(float((screen.height() - frame.height()) * 15)) / 15};
     }
-    QString withRoot(QString text) const { return text.replace("@", QString::fromStdString(m_root)); }
+    // text with "@" standing for the test's folder, its "/" in the platform's form.
+    QString withRoot(QString text) const
+    {
+        return QString::fromStdString(native(text.replace("@", QString::fromStdString(m_root)).toStdString()));
+    }
 
     ScriptedPrompter m_prompter;
     ScriptedFileDialog m_dialog;
@@ -75,9 +79,9 @@ private slots:
         m_dir->write("models/car.dat", crlf({"0 Car", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 wheel.dat"}));
         m_dir->write("models/wheel.dat", crlf({"0 Wheel"}));
         // A library that the installation check accepts, so that no Locate dialog comes up.
-        store("Paths", "LDrawPath", m_root + "ldraw/");
-        store("Paths", "DATPath", m_root + "models/");
-        store("Paths", "MPDPath", m_root + "mpd/");
+        store("Paths", "LDrawPath", m_root + native("ldraw/"));
+        store("Paths", "DATPath", m_root + native("models/"));
+        store("Paths", "MPDPath", m_root + native("mpd/"));
     }
 
     void cleanup() { QCOMPARE(windowsLeftOpen(), QStringList()); }
@@ -133,9 +137,17 @@ private slots:
                                    << QStringList{"@models/", "@mpd/", "@ldraw/", "-10", "100", ""};
         QTest::newRow("absent") << QStringList{"-", "-", "-", "-", "-", "-"}
                                 << QStringList{"~", "~", "~", "centred", "centred", "Brikmux"};
-        QTest::newRow("unusable") << QStringList{"Z:\\models\\", "@no such/", "@ldraw/", "left", "300", "-"}
+        QTest::newRow("unusable") << QStringList{"Q:\\models\\", "@no such/", "@ldraw/", "left", "300", "-"}
                                   << QStringList{"~", "@no such/", "@ldraw/", "", "20", "Brikmux"};
-        for (const auto& [left, top] : {std::pair{"300000", "1500"}, {"1500", "-3000"}, {"-30000", "1500"}}) {
+        // The title bar (top 30 pixels) stands with 8 pixels of it on a screen, as a window at a
+        // Windows screen's top edge has its invisible borders above it.
+        for (const auto& [top, pixels] : {std::pair{"-150", "-10"}, {"-330", "-22"}}) {
+            QTest::newRow(qPrintable(QString("top %1 pixels").arg(pixels)))
+                << QStringList{"-", "-", "@ldraw/", "1500", top, "-"}
+                << QStringList{"~", "~", "@ldraw/", "100", pixels, "Brikmux"};
+        }
+        for (const auto& [left, top] :
+             {std::pair{"300000", "1500"}, {"1500", "-345"}, {"1500", "-3000"}, {"-30000", "1500"}}) {
             QTest::newRow(qPrintable(QString("off every screen %1 %2").arg(left, top)))
                 << QStringList{"-", "-", "@ldraw/", left, top, "-"}
                 << QStringList{"~", "~", "@ldraw/", "centred", "centred", "Brikmux"};
@@ -156,13 +168,13 @@ private slots:
         auto window = makeWindow();
         const QString paths =
             QString::fromStdString(window->DATPath() + "|" + window->MPDPath() + "|" + window->LDrawPath());
-        QCOMPARE(paths, withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(home())));
+        QCOMPARE(paths, withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(defaultFolderField())));
         QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), expected[5]);
         QVERIFY(expected[3] == "centred" || expected[3].isEmpty() ||
                 window->frameGeometry().x() == expected[3].toInt());
         QVERIFY(expected[4] == "centred" || window->frameGeometry().y() == expected[4].toInt());
         // Centred by the outer size, frame included, as the shown window has it.
-        window->LDrawPath() = m_root + "ldraw/";
+        window->LDrawPath() = m_root + native("ldraw/");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const QRect frame = window->frameGeometry();
@@ -186,6 +198,8 @@ private slots:
             << QStringList{"@other/New.MPD", "@models/", "@other/", "Axle.DAT", "New.MPD", models, "x.mpd"};
         QTest::newRow("mpd without dot, blanks kept")
             << QStringList{"@my models/a b campd", "@models/", "@my models/", "Axle.DAT", "a b campd", models, ""};
+        QTest::newRow("names outside ASCII")
+            << QStringList{"@Gélé dir/Gélé 2.mpd", "@models/", "@Gélé dir/", "Axle.DAT", "Gélé 2.mpd", models, "Gélé 2.mpd"};
         QTest::newRow("bare name") << QStringList{"wheel.dat", "@models/", "@mpd/", "wheel.dat",
                                                   "wheel.mpd", models,     mpds};
         for (const char* ignored : {"@nowhere/car.dat", "@other/car.dat/", "\"@other/car.dat\""}) {
@@ -195,7 +209,8 @@ private slots:
 
     void commandLine()
     {
-        for (const char* file : {"other/CAR.dat", "other/garage.dat", "other/x.mpd", "my models/notes.txt"}) {
+        for (const char* file :
+             {"other/CAR.dat", "other/garage.dat", "other/x.mpd", "my models/notes.txt", "Gélé dir/Gélé 2.mpd"}) {
             m_dir->write(file, "");
         }
         QFETCH(QStringList, row);
@@ -216,27 +231,27 @@ private slots:
     void browseButtonsAndDropsChooseAFile()
     {
         clearStore();
-        store("Paths", "LDrawPath", m_root + "ldraw/");
+        store("Paths", "LDrawPath", m_root + native("ldraw/"));
         auto window = makeWindow();
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
-        m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + "models/wheel.dat", "wheel.dat"}, std::nullopt,
-                            FileOpenChoice{m_root + "mpd/new.mpd", "new.mpd"},
-                            FileOpenChoice{m_root + "models/notes.txt", "notes.txt"}};
+        m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + native("models/wheel.dat"), "wheel.dat"}, std::nullopt,
+                            FileOpenChoice{m_root + native("mpd/new.mpd"), "new.mpd"},
+                            FileOpenChoice{m_root + native("models/notes.txt"), "notes.txt"}};
         press(*window, "BrowseDATFileBtn"); // cancelled: nothing changes
-        QCOMPARE(window->DATPath(), home());
+        QCOMPARE(window->DATPath(), defaultFolderField());
         QCOMPARE(text(*window, "MPDFileCombo"), QString("typed.mpd"));
         press(*window, "BrowseDATFileBtn");
-        QCOMPARE(window->DATPath(), m_root + "models/");
+        QCOMPARE(window->DATPath(), m_root + native("models/"));
         QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("wheel.dat wheel.mpd"));
         press(*window, "BrowseMPDFileBtn");
         press(*window, "BrowseMPDFileBtn"); // a name that does not exist yet
-        QCOMPARE(window->MPDPath(), m_root + "mpd/");
+        QCOMPARE(window->MPDPath(), m_root + native("mpd/"));
         QCOMPARE(entries(*window, "MPDFileCombo") + " " + text(*window, "MPDFileCombo"),
                  QString("A.MPD|b.mpd new.mpd"));
         press(*window, "BrowseDATFileBtn"); // through "All Files", not in the DAT list: no selection
         QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentIndex(), -1);
         QCOMPARE(m_dialog.requests.size(), std::size_t(5));
-        QCOMPARE(m_dialog.requests[0].initialFolder, home());
+        QCOMPARE(m_dialog.requests[0].initialFolder, defaultFolderField());
 
         // A dropped .dat or .mpd file is chosen the same way; anything else is refused.
         auto drag = [&](const QStringList& files) {
@@ -265,7 +280,7 @@ private slots:
     void mergeAndSplitFromTheButtons()
     {
         store("Settings", "AuthorName", "A. Builder");
-        auto window = makeWindow(m_root + "models/car.dat");
+        auto window = makeWindow(m_root + native("models/car.dat"));
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("garage");
         press(*window, "MergeMPDBtn");
         QCOMPARE(window->DATFiles(), (std::vector<std::string>{"car.dat", "wheel.dat"}));
@@ -290,12 +305,12 @@ private slots:
         fileSystem.reason = "device lost";
         m_prompter = {};
         BrikmuxMain faulty(MainWindowServices{&m_prompter, &m_dialog, &fileSystem});
-        faulty.Form_Load(m_root + "models/car.dat");
+        faulty.Form_Load(m_root + native("models/car.dat"));
         press(faulty, "MergeMPDBtn");
         press(faulty, "MergeMPDBtn");
         QCOMPARE(m_prompter.transcript(),
-                 "fail C Merge Failed: " + m_root +
-                     "models/car.dat: device lost.\ninform I .MPD "
+                 "fail C Merge Failed: " + m_root + native("models/car.dat") +
+                     ": device lost.\ninform I .MPD "
                      "File Created: car.mpd has been successfully created. 1 .DAT file(s) merged.\n");
     }
 

@@ -1,15 +1,18 @@
 #include "conversion/library.h"
+#include "conversion/paths.h"
 #include "settings/startup.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"
 #include "ui/brikmux_about.h"
 #include "ui/brikmux_main.h"
 #include "ui/directory_browser.h"
+#include "ui/drive_selector.h"
 #include "ui/ldraw_locate.h"
 #include "window_test_support.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace brikmux;
@@ -51,7 +54,7 @@ private slots:
                                  "half2/p/box.dat", "half2/models/x.dat", "files/parts", "files/p"}) {
             m_dir->write(file, "");
         }
-        store("Paths", "LDrawPath", m_root + "nowhere/");
+        store("Paths", "LDrawPath", m_root + native("nowhere/"));
     }
 
     void cleanup() { QCOMPARE(windowsLeftOpen(), QStringList()); }
@@ -59,15 +62,32 @@ private slots:
     void installationCheck()
     {
         NativeFileSystem fileSystem;
-        const std::pair<std::string, bool> folders[] = {{m_root + "library/", true},  {m_root + "dos/", true},
+        const std::pair<std::string, bool> folders[] = {{m_root + native("library/"), true},  {m_root + native("dos/"), true},
                                                         {m_root + "dos", false}, // the file name is appended directly
-                                                        {m_root + "half/", false},    {m_root + "half2/", false},
-                                                        {m_root + "nowhere/", false}, {m_root + "files/", false}};
+                                                        {m_root + native("half/"), false},    {m_root + native("half2/"), false},
+                                                        {m_root + native("nowhere/"), false}, {m_root + native("files/"), false}};
         for (const auto& [folder, holds] : folders) {
             QVERIFY2(holdsLDrawInstallation(fileSystem, folder) == holds, folder.c_str());
         }
-        QCOMPARE(folderFromHolder("/") + folderFromHolder("/a/b"), std::string("//a/b/"));
+        QCOMPARE(folderFromHolder(native("/")) + folderFromHolder(native("/a/b")), native("//a/b/"));
     }
+
+#ifdef _WIN32
+    void driveSelectorListsDriveLetters()
+    {
+        DriveSelector drives;
+        QStringList roots;
+        for (int i = 0; i < drives.count(); ++i) {
+            roots << drives.itemText(i);
+        }
+        QVERIFY2(roots.contains("C:\\"), qPrintable(roots.join(' ')));
+        QCOMPARE(roots.filter(QRegularExpression("^[A-Z]:\\\\$")), roots);
+        drives.setDrive("c:\\users");
+        QCOMPARE(drives.Drive(), std::string("C:\\"));
+        drives.setDrive(m_root);
+        QCOMPARE(foldCase(drives.Drive()), foldCase(m_root.substr(0, 3)));
+    }
+#endif
 
     void okFollowsTheBrowserAndTheDialogsAreCentred()
     {
@@ -77,16 +97,16 @@ private slots:
         NativeFileSystem fileSystem;
         SettingsStore settings;
         LDrawLocate locate(*window, fileSystem, m_prompter, settings);
-        locate.preset(m_root + "nowhere/deeper/");
-        QCOMPARE(locate.label(1)->toolTip(), QString::fromStdString(m_root + "nowhere/deeper/"));
-        QCOMPARE(locate.directoryList().Path(), m_dir->path().string()); // the nearest existing folder
+        locate.preset(m_root + native("nowhere/deeper/"));
+        QCOMPARE(locate.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/deeper/")));
+        QCOMPARE(locate.directoryList().Path(), fromNativePath(m_dir->path())); // the nearest existing folder
         QVERIFY(!locate.okButton()->isEnabled());
         for (const auto& [folder, enabled] : {std::pair{"library", true},
                                               {"library/PARTS", false},
                                               {"library", true},
                                               {"half", false},
                                               {"dos", true}}) {
-            QVERIFY(locate.directoryList().setPath(m_root + folder));
+            QVERIFY(locate.directoryList().setPath(m_root + native(folder)));
             QVERIFY2(locate.okButton()->isEnabled() == enabled, folder);
         }
         QVERIFY(!locate.directoryList().setPath(m_root + "missing"));
@@ -123,9 +143,9 @@ private slots:
                                        dialog.close(); // by its frame: nothing stored, and it comes back
                                        return;
                                    }
-                                   QCOMPARE(dialog.label(1)->toolTip(), QString::fromStdString(m_root + "nowhere/"));
+                                   QCOMPARE(dialog.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/")));
                                    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(&dialog.directoryList()));
-                                   dialog.directoryList().setPath(m_root + "library/");
+                                   dialog.directoryList().setPath(m_root + native("library/"));
                                    QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
                                    dialog.grab().save(BRIKMUX_SCREENSHOT_DIR "/ldraw_locate.png");
                                    // Tab from the browser to OK, then Enter: OK, not the default Cancel.
@@ -134,9 +154,9 @@ private slots:
                                    QTest::keyClick(dialog.okButton(), Qt::Key_Return);
                                }),
                  2);
-        QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(), m_root + "library/" + m_root + "library/");
+        QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(), m_root + native("library/") + m_root + native("library/"));
         window->close();
-        QCOMPARE(stored("Paths", "LDrawPath"), m_root + "library/");
+        QCOMPARE(stored("Paths", "LDrawPath"), m_root + native("library/"));
     }
 
     void cancelEndsTheProgramAndSavesAllButTheLDrawFolder()
@@ -150,13 +170,13 @@ private slots:
         QCOMPARE(m_prompter.transcript(), std::string("fail C Brikmux Unable to Run: In order to run Brikmux, you must "
                                                       "have LDraw installed. If LDraw cannot be found then you must "
                                                       "supply its location. The program will now exit.\n"));
-        QCOMPARE(stored("Paths", "LDrawPath") + stored("Paths", "DATPath"), m_root + "nowhere/" + m_root);
+        QCOMPARE(stored("Paths", "LDrawPath") + stored("Paths", "DATPath"), m_root + native("nowhere/") + m_root);
         QVERIFY(stored("Settings", "WindowLeft") != "<absent>");
     }
 
     void aboutShowsTheVersionAndClosesOnAClick()
     {
-        store("Paths", "LDrawPath", m_root + "library/");
+        store("Paths", "LDrawPath", m_root + native("library/"));
         auto window = makeWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

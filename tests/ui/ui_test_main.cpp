@@ -18,6 +18,14 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+#ifdef _WIN32
+    // Set here, as Wine passes no QT_ variable from outside: the offscreen platform reads its fonts
+    // from a folder, Windows' own; and messages go to standard error, not the debugger.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) {
+        qputenv("QT_QPA_FONTDIR", qgetenv("SystemRoot") + "\\Fonts");
+    }
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
+#endif
     QApplication application(argc, argv);
     int failures = 0;
     for (auto* make : {makeBrikmuxMainTest, makeLocateAndAboutTest}) {

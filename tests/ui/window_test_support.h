@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -64,9 +65,24 @@ inline void store(const char* section, const char* key, const std::string& value
     SettingsStore().SaveSetting(kAppName, section, key, value);
 }
 
-inline std::string home()
+// The folder that a folder field holds when nothing else is known: the home folder, or "C:\" on
+// Windows.
+inline std::string defaultFolderField()
 {
+#ifdef _WIN32
+    return "C:\\";
+#else
     return QDir::homePath().toStdString() + "/";
+#endif
+}
+
+// A path written with "/" in the platform's own form.
+inline std::string native(std::string path)
+{
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
 
 // The child of window with that object name; the test stops when there is none.

@@ -1,5 +1,5 @@
-// Draws Brikmux's artwork: the program icon at several sizes (and as SVG), the banner of the main
-// window and the logo of the About box. Run at build time: generate_artwork OUTPUT_FOLDER.
+// Draws Brikmux's artwork: the program icon at several sizes (and as SVG and as a Windows icon
+// file), the banner of the main window and the logo of the About box. Run at build time: generate_artwork OUTPUT_FOLDER.
 
 #include <QFile>
 #include <QFont>
@@ -8,6 +8,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 #include <QTextStream>
 
 #include <cstdio>
@@ -175,6 +176,44 @@ bool save(const QImage& image, const QString& path)
     return true;
 }
 
+// Writes a Windows icon file holding each PNG as it is (a form Windows reads since Vista).
+bool saveIco(const QStringList& pngs, const QString& path)
+{
+    QByteArray header;
+    QByteArray images;
+    auto put16 = [&header](int value) { header.append(char(value & 0xff)).append(char((value >> 8) & 0xff)); };
+    auto put32 = [&](qsizetype value) {
+        put16(int(value & 0xffff));
+        put16(int((value >> 16) & 0xffff));
+    };
+    put16(0);
+    put16(1); // an icon
+    put16(int(pngs.size()));
+    const qsizetype firstImage = 6 + 16 * pngs.size();
+    for (const QString& png : pngs) {
+        QFile file(png);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        const QByteArray data = file.readAll();
+        const QImage image = QImage::fromData(data);
+        // Width and height in one byte each; 0 stands for 256.
+        header.append(char(image.width() & 0xff)).append(char(image.height() & 0xff));
+        header.append(char(0)).append(char(0)); // no palette, reserved
+        put16(1);                               // colour planes
+        put16(32);                              // bits per pixel
+        put32(data.size());
+        put32(firstImage + images.size());
+        images.append(data);
+    }
+    QFile ico(path);
+    if (!ico.open(QIODevice::WriteOnly) || ico.write(header + images) != header.size() + images.size()) {
+        std::fprintf(stderr, "generate_artwork: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -186,9 +225,12 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     bool ok = true;
+    QStringList pngs;
     for (int size : {16, 32, 48, 64, 128, 256}) {
-        ok = save(icon(size), folder + QStringLiteral("/brikmux-%1.png").arg(size)) && ok;
+        pngs << folder + QStringLiteral("/brikmux-%1.png").arg(size);
+        ok = save(icon(size), pngs.back()) && ok;
     }
+    ok = ok && saveIco(pngs, folder + "/brikmux.ico");
     ok = save(banner(), folder + "/banner.png") && ok;
     ok = save(logo(), folder + "/logo.png") && ok;
     QFile svg(folder + "/brikmux.svg");
