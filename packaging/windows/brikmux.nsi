@@ -7,7 +7,8 @@
 ; Installs for the current user, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Brikmux; /S installs silently, and the uninstaller takes /S too.
 
-Unicode true
+; A 64-bit installer, for the 64-bit programs it installs.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

@@ -34,6 +34,10 @@ class Cli : public ::testing::Test {
 protected:
     Cli()
     {
+#ifdef _WIN32
+        // Nothing remembered: other tests may have used the window's store in this Wine prefix.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Brikmux");
+#endif
         for (const char* name : {"buggy.dat", "chassis.dat", "wheel.dat", "axle.dat"}) {
             fs::copy_file(fs::path(BRIKMUX_EXAMPLES_DIR) / "buggy" / name, dir.path() / name);
         }

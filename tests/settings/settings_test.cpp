@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <QByteArray>
+#include <QSettings>
 #include <QtGlobal>
 #include <gtest/gtest.h>
 
@@ -45,13 +46,14 @@ TEST(WindowGeometry, CentringRoundsHalvesToEvenThenTruncatesAndCoordinatesRoundT
 TEST(SettingsStore, WhatTheWindowStoresIsWhatTheCommandLineToolReads)
 {
     SettingsStore store;
-    for (const std::string value : {"C:\\", "D:\\LDraw\\", "Z:\\m\xc3\xb6dels\\Yellow brick\\", ""}) {
+    for (const std::string value : {"C:\\", "D:\\LDraw\\", "Z:\\m\xc3\xb6" "dels\\Yellow brick\\", ""}) {
         ASSERT_TRUE(store.SaveSetting(kAppName, "Paths", "LDrawPath", value));
         EXPECT_EQ(rememberedSetting("Paths", "LDrawPath", "<absent>"), value);
     }
     ASSERT_TRUE(store.SaveSetting(kAppName, "Settings", "AuthorName", "J\xc3\xb6rg"));
     EXPECT_EQ(rememberedSetting("Settings", "AuthorName", "Brikmux"), "J\xc3\xb6rg");
     EXPECT_EQ(rememberedSetting("Settings", "NoSuchKey", "fallback"), "fallback");
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brikmux", "Brikmux").clear();
 }
 #endif
 

@@ -96,7 +96,11 @@ private slots:
         window->show();
         NativeFileSystem fileSystem;
         SettingsStore settings;
+        // Created on the drive of the folder it is preset to, which then stays on that folder.
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(m_root));
         LDrawLocate locate(*window, fileSystem, m_prompter, settings);
+        QDir::setCurrent(current);
         locate.preset(m_root + native("nowhere/deeper/"));
         QCOMPARE(locate.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/deeper/")));
         QCOMPARE(locate.directoryList().Path(), fromNativePath(m_dir->path())); // the nearest existing folder

@@ -68,7 +68,7 @@ reg_value()
 }
 reg_default()
 {
-    wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { sub(/.*REG_SZ +/, ""); print }'
+    wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ && !/\(value not set\)/ { sub(/.*REG_SZ +/, ""); print }'
 }
 # Waits for a top-level window whose title is exactly title, and prints its id.
 wait_window()
@@ -104,6 +104,14 @@ fresh_prefix zip
 mkdir -p "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 unpacked=$(find "$work/unpacked" -name brikmux.exe -printf '%h\n')
+version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' "$root/CMakeLists.txt" | head -n 1)
+for exe in brikmux.exe brikmux-cli.exe; do
+    resources=$(x86_64-w64-mingw32-windres -i "$unpacked/$exe" -O rc 2>/dev/null | grep -E 'RT_GROUP_ICON|VALUE')
+    check "$exe has the program icon" grep -q RT_GROUP_ICON <<<"$resources"
+    check "$exe's properties show its name, version and description" \
+        grep -q "\"ProductName\", \"Brikmux\".*\"ProductVersion\", \"$version\"" <<<"$(echo $resources)"
+    check "$exe's description" grep -q '"FileDescription", "Brikmux' <<<"$resources"
+done
 check "brikmux-cli.exe from the ZIP runs" sh -c "/usr/lib/wine/wine64 '$unpacked/brikmux-cli.exe' --version | grep -q '^brikmux-cli '"
 (cd "$unpacked" && wine brikmux.exe >/dev/null 2>&1 &)
 # Started with no settings, it asks for the LDraw folder at once.
@@ -138,12 +146,11 @@ for ext in .mpd .ldr .dat; do
 done
 check ".dat keeps its default program" test -z "$(reg_default 'HKCU\Software\Classes\.dat')"
 check "listed among the installed programs" \
-    test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brikmux' DisplayVersion)" \
-    = "$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' "$root/CMakeLists.txt" | head -n 1)"
+    test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brikmux' DisplayVersion)" = "$version"
 
 # 3. A model opened from Explorer: the registered command with the file's path, in a folder with
 # a blank and a name outside ASCII. The LDraw folder is known, so the main window comes up alone.
-models=$WINEPREFIX/drive_c/Models/My cars
+models="$WINEPREFIX/drive_c/Models/My cars"
 mkdir -p "$models" "$WINEPREFIX/drive_c/LDraw/parts" "$WINEPREFIX/drive_c/LDraw/p"
 touch "$WINEPREFIX/drive_c/LDraw/ldraw.exe" "$models/Gélé 2.mpd" "$models/another.mpd"
 cp "$root"/examples/buggy/*.dat "$models/"
