@@ -55,6 +55,21 @@ bool LibraryIndex::IsLibraryFile(std::string_view name)
     return holds(m_primitives, name, folded) || holds(m_parts, name, folded);
 }
 
+std::string LibraryIndex::UnofficialFile(std::string_view name)
+{
+    for (const char* folder : {"parts", "p"}) {
+        std::string relative = "Unofficial";
+        relative += kSeparator;
+        relative += folder;
+        relative += kSeparator;
+        relative += name;
+        if (const ResolvedName resolved = m_resolver.resolve(m_ldrawPath, relative); resolved.fileExists) {
+            return resolved.path();
+        }
+    }
+    return {};
+}
+
 bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)
 {
     if (folder.empty() || !isNameSeparator(folder.back())) {

@@ -19,6 +19,11 @@ public:
     // aside. Assumes name is not empty.
     bool IsLibraryFile(std::string_view name);
 
+    // The path of the file that the library's Unofficial/parts folder holds under name, else its
+    // Unofficial/p folder (every folder and name in any letter case, s\ and 48\ names in their
+    // sub-folders); empty when neither does.
+    std::string UnofficialFile(std::string_view name);
+
 private:
     // One of the library's folders, listed on first use: the folded names of its files.
     struct Folder {

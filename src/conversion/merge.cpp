@@ -48,6 +48,7 @@ private:
     std::vector<std::string> m_datFiles;
     std::vector<std::size_t> m_referrers; // index of the file that queued each entry
     NameSet m_decided;                    // the work list's names and the library files met so far
+    NameSet m_unofficial;                 // the entries read from the library's Unofficial folders
     std::vector<messages::UnreadableFile> m_unreadable;
     std::vector<messages::MissingFile> m_notFound;
     LineWriter* m_output = nullptr;
@@ -81,7 +82,7 @@ MergeResult Merge::run(std::string_view mainName)
         }
         for (const auto& name : result.datFiles) {
             if (!notFound.contains(name)) {
-                details += name + "\n";
+                details += name + (m_unofficial.contains(name) ? " (unofficial)\n" : "\n");
             }
         }
         for (const auto& missing : result.notFound) {
@@ -128,25 +129,30 @@ void Merge::AppendDATFile(std::size_t index)
 {
     // A copy: queuing below may move the list's entries.
     const std::string name = m_datFiles[index];
-    const std::string shownPath = joinPath(m_job.datPath, name);
     const std::string referrer = index == 0 ? std::string() : m_datFiles[m_referrers[index]];
-    auto unreadable = [&](std::string reason) {
-        m_unreadable.push_back({shownPath, std::move(reason), referrer});
-    };
+    std::string shownPath = joinPath(m_job.datPath, name);
+    auto unreadable = [&](std::string reason) { m_unreadable.push_back({shownPath, std::move(reason), referrer}); };
 
     const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
+    std::string path = resolved.path();
     if (!resolved.fileExists) {
-        // Nothing of that name, in any letter case: a sub-file the user may do without. A folder,
-        // a pipe or a main file that is not there stays a failure.
-        if (index > 0 && resolved.occupant == EntryKind::Missing) {
-            m_notFound.push_back({name, referrer});
-        } else {
+        // Nothing of that name in the DAT folder, in any letter case: a part not yet official,
+        // which the library keeps apart, or a sub-file the user may do without. A folder, a pipe
+        // or a main file that is not there stays a failure.
+        if (index == 0 || resolved.occupant != EntryKind::Missing) {
             unreadable(whyNotAFile(resolved.occupant));
+            return;
         }
-        return;
+        path = m_library.UnofficialFile(name);
+        if (path.empty()) {
+            m_notFound.push_back({name, referrer});
+            return;
+        }
+        m_unofficial.insert(name);
+        shownPath = path;
     }
     std::unique_ptr<InputFile> file;
-    if (const Status opened = m_fileSystem.openForReading(resolved.path(), file); !opened) {
+    if (const Status opened = m_fileSystem.openForReading(path, file); !opened) {
         unreadable(opened.reason());
         return;
     }

@@ -38,7 +38,8 @@ struct MergeResult {
 };
 
 // Writes the main file and every custom sub-file it reaches into one MPD file, asking before an
-// existing output is replaced. A sub-file that does not exist gets no section: the user is asked
+// existing output is replaced. A custom sub-file is read from the DAT folder, else from the
+// library's Unofficial/parts or Unofficial/p folder. A sub-file found in neither gets no section: the user is asked
 // once, at the end, whether to create the MPD without them. The output is written under a
 // temporary name and takes the place of the target only when complete; on any failure, or a No,
 // it is removed.

@@ -54,7 +54,8 @@ void DriveSelector::setDrive(const std::string& path)
     std::size_t bestLength = 0;
     for (std::size_t i = 0; i < m_roots.size(); ++i) {
         const std::string& root = m_roots[i];
-        const bool within = path.size() >= root.size() && sameRoot(std::string_view(path).substr(0, root.size()), root) &&
+        const bool within = path.size() >= root.size() &&
+                            sameRoot(std::string_view(path).substr(0, root.size()), root) &&
                             (path.size() == root.size() || root.back() == '/' || root.back() == '\\' ||
                              path[root.size()] == '/' || path[root.size()] == '\\');
         if (within && (best < 0 || root.size() > bestLength)) {

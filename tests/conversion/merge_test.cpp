@@ -77,6 +77,34 @@ TEST_F(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
               (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT", "f1.ldr"}));
 }
 
+TEST_F(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
+{
+    library.write("UnOfficial/Parts/u1.dat",
+                  crlf({"0 FILE stray.dat", "0 u1", ref("s\\u1s01.dat"), ref("u2.dat"), ref("3001.dat"), ref("box.dat"),
+                        ref("upr.dat"), ref("48\\UPR48.dat"), ref("nowhere.dat")}));
+    library.write("UnOfficial/Parts/S/U1S01.DAT", "0 u1s01\r\n");
+    library.write("UnOfficial/Parts/u2.dat", "0 the library's u2\r\n");
+    library.write("UnOfficial/Parts/3001.dat", "0 an unofficial copy of an official part\r\n");
+    library.write("UnOfficial/P/upr.dat", "0 upr\r\n");
+    library.write("UnOfficial/P/48/upr48.dat", "0 upr48\r\n");
+    dat.write("main.dat", crlf({ref("U1.DAT"), ref("u2.dat")}));
+    dat.write("u2.dat", "0 mine\r\n");
+    prompter.answers = {true}; // without nowhere.dat
+    EXPECT_EQ(merge("main.dat").datFiles,
+              (Names{"main.dat", "U1.DAT", "u2.dat", "s\\u1s01.dat", "upr.dat", "48\\UPR48.dat", "nowhere.dat"}));
+    EXPECT_EQ(dat.read("out.mpd"),
+              "0 FILE main.dat\r\n" + kHeader +
+                  crlf({ref("U1.DAT"), ref("u2.dat"), "0 FILE U1.DAT", "0 u1", ref("s\\u1s01.dat"), ref("u2.dat"),
+                        ref("3001.dat"), ref("box.dat"), ref("upr.dat"), ref("48\\UPR48.dat"), ref("nowhere.dat"),
+                        "0 FILE u2.dat", "0 mine", "0 FILE s\\u1s01.dat", "0 u1s01", "0 FILE upr.dat", "0 upr",
+                        "0 FILE 48\\UPR48.dat", "0 upr48"}));
+    EXPECT_EQ(prompter.questions().at(0).text.find("nowhere.dat (referenced by U1.DAT)") != std::string::npos, true);
+    EXPECT_EQ(done(), "out.mpd has been successfully created. 5 .DAT file(s) merged.");
+    EXPECT_EQ(prompter.informations().at(0).details,
+              "main.dat\nU1.DAT (unofficial)\nu2.dat\ns\\u1s01.dat (unofficial)\nupr.dat (unofficial)\n"
+              "48\\UPR48.dat (unofficial)\nnowhere.dat (not found)\n");
+}
+
 TEST_F(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
 {
     dat.write("main.dat", "0 main\r\n");

@@ -46,7 +46,10 @@ TEST(WindowGeometry, CentringRoundsHalvesToEvenThenTruncatesAndCoordinatesRoundT
 TEST(SettingsStore, WhatTheWindowStoresIsWhatTheCommandLineToolReads)
 {
     SettingsStore store;
-    for (const std::string value : {"C:\\", "D:\\LDraw\\", "Z:\\m\xc3\xb6" "dels\\Yellow brick\\", ""}) {
+    for (const std::string value : {"C:\\", "D:\\LDraw\\",
+                                    "Z:\\m\xc3\xb6"
+                                    "dels\\Yellow brick\\",
+                                    ""}) {
         ASSERT_TRUE(store.SaveSetting(kAppName, "Paths", "LDrawPath", value));
         EXPECT_EQ(rememberedSetting("Paths", "LDrawPath", "<absent>"), value);
     }

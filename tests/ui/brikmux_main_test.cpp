@@ -168,7 +168,8 @@ private slots:
         auto window = makeWindow();
         const QString paths =
             QString::fromStdString(window->DATPath() + "|" + window->MPDPath() + "|" + window->LDrawPath());
-        QCOMPARE(paths, withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(defaultFolderField())));
+        QCOMPARE(paths,
+                 withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(defaultFolderField())));
         QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), expected[5]);
         QVERIFY(expected[3] == "centred" || expected[3].isEmpty() ||
                 window->frameGeometry().x() == expected[3].toInt());
@@ -198,8 +199,8 @@ private slots:
             << QStringList{"@other/New.MPD", "@models/", "@other/", "Axle.DAT", "New.MPD", models, "x.mpd"};
         QTest::newRow("mpd without dot, blanks kept")
             << QStringList{"@my models/a b campd", "@models/", "@my models/", "Axle.DAT", "a b campd", models, ""};
-        QTest::newRow("names outside ASCII")
-            << QStringList{"@Gélé dir/Gélé 2.mpd", "@models/", "@Gélé dir/", "Axle.DAT", "Gélé 2.mpd", models, "Gélé 2.mpd"};
+        QTest::newRow("names outside ASCII") << QStringList{
+            "@Gélé dir/Gélé 2.mpd", "@models/", "@Gélé dir/", "Axle.DAT", "Gélé 2.mpd", models, "Gélé 2.mpd"};
         QTest::newRow("bare name") << QStringList{"wheel.dat", "@models/", "@mpd/", "wheel.dat",
                                                   "wheel.mpd", models,     mpds};
         for (const char* ignored : {"@nowhere/car.dat", "@other/car.dat/", "\"@other/car.dat\""}) {
@@ -234,8 +235,8 @@ private slots:
         store("Paths", "LDrawPath", m_root + native("ldraw/"));
         auto window = makeWindow();
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
-        m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + native("models/wheel.dat"), "wheel.dat"}, std::nullopt,
-                            FileOpenChoice{m_root + native("mpd/new.mpd"), "new.mpd"},
+        m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + native("models/wheel.dat"), "wheel.dat"},
+                            std::nullopt, FileOpenChoice{m_root + native("mpd/new.mpd"), "new.mpd"},
                             FileOpenChoice{m_root + native("models/notes.txt"), "notes.txt"}};
         press(*window, "BrowseDATFileBtn"); // cancelled: nothing changes
         QCOMPARE(window->DATPath(), defaultFolderField());

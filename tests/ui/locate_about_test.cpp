@@ -62,10 +62,13 @@ private slots:
     void installationCheck()
     {
         NativeFileSystem fileSystem;
-        const std::pair<std::string, bool> folders[] = {{m_root + native("library/"), true},  {m_root + native("dos/"), true},
+        const std::pair<std::string, bool> folders[] = {{m_root + native("library/"), true},
+                                                        {m_root + native("dos/"), true},
                                                         {m_root + "dos", false}, // the file name is appended directly
-                                                        {m_root + native("half/"), false},    {m_root + native("half2/"), false},
-                                                        {m_root + native("nowhere/"), false}, {m_root + native("files/"), false}};
+                                                        {m_root + native("half/"), false},
+                                                        {m_root + native("half2/"), false},
+                                                        {m_root + native("nowhere/"), false},
+                                                        {m_root + native("files/"), false}};
         for (const auto& [folder, holds] : folders) {
             QVERIFY2(holdsLDrawInstallation(fileSystem, folder) == holds, folder.c_str());
         }
@@ -147,7 +150,8 @@ private slots:
                                        dialog.close(); // by its frame: nothing stored, and it comes back
                                        return;
                                    }
-                                   QCOMPARE(dialog.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/")));
+                                   QCOMPARE(dialog.label(1)->toolTip(),
+                                            QString::fromStdString(m_root + native("nowhere/")));
                                    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(&dialog.directoryList()));
                                    dialog.directoryList().setPath(m_root + native("library/"));
                                    QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
@@ -158,7 +162,8 @@ private slots:
                                    QTest::keyClick(dialog.okButton(), Qt::Key_Return);
                                }),
                  2);
-        QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(), m_root + native("library/") + m_root + native("library/"));
+        QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(),
+                 m_root + native("library/") + m_root + native("library/"));
         window->close();
         QCOMPARE(stored("Paths", "LDrawPath"), m_root + native("library/"));
     }

@@ -1,5 +1,6 @@
 // Draws Brikmux's artwork: the program icon at several sizes (and as SVG and as a Windows icon
-// file), the banner of the main window and the logo of the About box. Run at build time: generate_artwork OUTPUT_FOLDER.
+// file), the banner of the main window and the logo of the About box. Run at build time: generate_artwork
+// OUTPUT_FOLDER.
 
 #include <QFile>
 #include <QFont>
