@@ -9,6 +9,8 @@
 #include "conversion/split.h"
 #include "terminal_prompter.h"
 
+#include <nlohmann/json.hpp>
+
 #include <map>
 #include <ostream>
 #include <string_view>
@@ -24,8 +26,9 @@ constexpr int kUsage = 2;
 constexpr std::string_view kUsageText =
     "Usage:\n"
     "  brikmux-cli merge [--dat-dir DIR] [--mpd-dir DIR] [--ldraw DIR] [--author TEXT]\n"
-    "                    [--mpd NAME] [--ldr] [--yes|--no] [--verbose] MAIN\n"
+    "                    [--mpd NAME] [--ldr] [--pack] [--yes|--no] [--verbose] MAIN\n"
     "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n"
+    "  brikmux-cli check [--dat-dir DIR] [--ldraw DIR] [--ldr] [--pack] [--json] MAIN\n"
     "  brikmux-cli --help | --version\n";
 
 constexpr std::string_view kHelpText =
@@ -43,9 +46,21 @@ constexpr std::string_view kHelpText =
     "  --author TEXT   author name for the header (default: the window's author name, or Brikmux)\n"
     "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
     "  --ldr           also follow references to .ldr files\n"
+    "  --pack          embed every file the model uses, library parts and primitives\n"
+    "                  included, named by their library paths (parts/3001.dat), with the\n"
+    "                  library's colours: the .mpd file opens with no library, in web viewers too\n"
     "A referenced sub-file that is found in none of these folders is not found:\n"
     "the merge asks once whether to create the .mpd file without those files (their references\n"
     "stay in the model) and names each on standard error. Yes exits with 0, No with 1.\n"
+    "\n"
+    "check: walks MAIN as merge would (options as merge's) and lists every file it reaches,\n"
+    "grouped by kind: the main file, custom sub-files and unofficial parts with their paths, the\n"
+    "library files they reference, files found nowhere and files that cannot be read (with the\n"
+    "reason), each with the files that reference it. It writes and asks nothing.\n"
+    "  --json          one JSON object instead: {\"main\": NAME, \"files\": [{\"name\", \"kind\",\n"
+    "                  \"path\", \"referencedBy\", \"reason\"}]}, kind one of main, custom,\n"
+    "                  unofficial, library, not found, unreadable\n"
+    "Exit status of check: 0 when a merge would find and read every file, 1 otherwise.\n"
     "\n"
     "split: MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path,\n"
     "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder.\n"
@@ -66,6 +81,8 @@ struct Options {
     std::vector<std::string> operands;
     TerminalPrompter::Answer answer = TerminalPrompter::Answer::Ask;
     bool ldr = false;
+    bool pack = false;
+    bool json = false;
     bool verbose = false;
 };
 
@@ -82,6 +99,9 @@ bool takesValue(std::string_view command, std::string_view option)
 {
     if (option == "--dat-dir" || option == "--mpd-dir") {
         return true;
+    }
+    if (command == "check") {
+        return option == "--ldraw";
     }
     return command == "merge" && (option == "--ldraw" || option == "--author" || option == "--mpd");
 }
@@ -112,15 +132,19 @@ Options parse(const std::vector<std::string>& args)
             } else {
                 throw UsageError(name + " needs a value");
             }
-        } else if (arg == "--yes" || arg == "--no") {
+        } else if ((arg == "--yes" || arg == "--no") && options.command != "check") {
             if (answered) {
                 throw UsageError("give --yes or --no, not both");
             }
             answered = true;
             options.answer = arg == "--yes" ? TerminalPrompter::Answer::AlwaysYes : TerminalPrompter::Answer::AlwaysNo;
-        } else if (arg == "--ldr" && options.command == "merge") {
+        } else if (arg == "--ldr" && options.command != "split") {
             options.ldr = true;
-        } else if (arg == "--verbose" || arg == "-v") {
+        } else if (arg == "--pack" && options.command != "split") {
+            options.pack = true;
+        } else if (arg == "--json" && options.command == "check") {
+            options.json = true;
+        } else if ((arg == "--verbose" || arg == "-v") && options.command != "check") {
             options.verbose = true;
         } else {
             throw UsageError("unknown option " + arg + " for " + options.command);
@@ -165,10 +189,11 @@ std::string lastComponent(const std::string& name)
     return separator == std::string::npos ? name : name.substr(separator + 1);
 }
 
-int merge(const Options& options, CliEnvironment& environment, Prompter& prompter)
+// The merge that options describe; mainName becomes the main file's name in the DAT folder.
+MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std::string& mainName)
 {
     MergeJob job;
-    std::string mainName = options.operands.front();
+    mainName = options.operands.front();
     if (const auto* datDir = value(options, "--dat-dir")) {
         job.datPath = folderField(*datDir);
     } else {
@@ -192,7 +217,14 @@ int merge(const Options& options, CliEnvironment& environment, Prompter& prompte
     const auto* author = value(options, "--author");
     job.authorName = author != nullptr ? *author : environment.authorName.value_or("Brikmux");
     job.referenceKinds = options.ldr ? ReferenceKinds::DatAndLdr : ReferenceKinds::DatOnly;
+    job.pack = options.pack;
+    return job;
+}
 
+int merge(const Options& options, CliEnvironment& environment, Prompter& prompter)
+{
+    std::string mainName;
+    const MergeJob job = mergeJob(options, environment, mainName);
     NativeFileSystem fileSystem;
     const MergeResult result = MergeToMPD(mainName, job, fileSystem, prompter);
     for (const auto& missing : result.notFound) {
@@ -201,6 +233,65 @@ int merge(const Options& options, CliEnvironment& environment, Prompter& prompte
     const bool ranToItsEnd =
         result.status == MergeResult::Status::Created || result.status == MergeResult::Status::Declined;
     return ranToItsEnd ? kSuccess : kFailure;
+}
+
+int check(const Options& options, CliEnvironment& environment)
+{
+    std::string mainName;
+    const MergeJob job = mergeJob(options, environment, mainName);
+    NativeFileSystem fileSystem;
+    const CheckResult result = CheckMerge(mainName, job, fileSystem);
+    if (options.json) {
+        nlohmann::ordered_json files = nlohmann::ordered_json::array();
+        for (const auto& file : result.files) {
+            nlohmann::ordered_json entry;
+            entry["name"] = file.name;
+            entry["kind"] = kindName(file.kind);
+            if (!file.path.empty()) {
+                entry["path"] = file.path;
+            }
+            entry["referencedBy"] = file.referencedBy;
+            if (file.kind == CheckedFile::Kind::Unreadable) {
+                entry["reason"] = file.reason;
+            }
+            files.push_back(std::move(entry));
+        }
+        nlohmann::ordered_json report;
+        report["main"] = result.main;
+        report["files"] = std::move(files);
+        // Names are bytes: whatever is not UTF-8 is replaced rather than failing the report.
+        environment.output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        const std::pair<CheckedFile::Kind, const char*> groups[] = {{CheckedFile::Kind::Main, "Main file"},
+                                                                    {CheckedFile::Kind::Custom, "Custom sub-files"},
+                                                                    {CheckedFile::Kind::Unofficial, "Unofficial parts"},
+                                                                    {CheckedFile::Kind::Library, "Library files"},
+                                                                    {CheckedFile::Kind::NotFound, "Found nowhere"},
+                                                                    {CheckedFile::Kind::Unreadable, "Cannot be read"}};
+        for (const auto& [kind, heading] : groups) {
+            std::string lines;
+            for (const auto& file : result.files) {
+                if (file.kind != kind) {
+                    continue;
+                }
+                lines += "  " + file.name;
+                if (!file.path.empty()) {
+                    lines += "  " + file.path;
+                }
+                if (!file.reason.empty()) {
+                    lines += ": " + file.reason;
+                }
+                for (std::size_t i = 0; i < file.referencedBy.size(); ++i) {
+                    lines += (i == 0 ? "  (referenced by " : ", ") + file.referencedBy[i];
+                }
+                lines += file.referencedBy.empty() ? "\n" : ")\n";
+            }
+            if (!lines.empty()) {
+                environment.output << heading << ":\n" << lines;
+            }
+        }
+    }
+    return result.complete() ? kSuccess : kFailure;
 }
 
 int split(const Options& options, Prompter& prompter)
@@ -237,10 +328,13 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
         return kSuccess;
     }
     try {
-        if (args.front() != "merge" && args.front() != "split") {
+        if (args.front() != "merge" && args.front() != "split" && args.front() != "check") {
             throw UsageError("unknown command " + args.front());
         }
         const Options options = parse(args);
+        if (options.command == "check") {
+            return check(options, environment);
+        }
         TerminalPrompter prompter(environment.input, environment.output, environment.errors,
                                   environment.inputIsTerminal, options.answer, options.verbose);
         return options.command == "merge" ? merge(options, environment, prompter) : split(options, prompter);

@@ -1,5 +1,6 @@
 #include "library.h"
 
+#include "line_reader.h"
 #include "paths.h"
 
 namespace brikmux {
@@ -68,6 +69,69 @@ std::string LibraryIndex::UnofficialFile(std::string_view name)
         }
     }
     return {};
+}
+
+namespace {
+
+std::string withSlashes(std::string_view name)
+{
+    std::string slashed(name);
+    for (char& c : slashed) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return slashed;
+}
+
+} // namespace
+
+LibraryIndex::Located LibraryIndex::Locate(std::string_view name)
+{
+    for (const auto& [folder, prefix] : {std::pair{"P", "p/"}, std::pair{"Parts", "parts/"}}) {
+        std::string relative = folder;
+        relative += kSeparator;
+        relative += name;
+        if (const ResolvedName resolved = m_resolver.resolve(m_ldrawPath, relative); resolved.fileExists) {
+            return {resolved.path(), prefix + withSlashes(name)};
+        }
+    }
+    return {};
+}
+
+std::string packedCustomName(std::string_view name)
+{
+    const auto startsWith = [name](std::string_view folder) {
+        return name.size() > folder.size() && equalsIgnoringCase(name.substr(0, folder.size()), folder) &&
+               isNameSeparator(name[folder.size()]);
+    };
+    if (startsWith("s")) {
+        return "parts/" + withSlashes(name);
+    }
+    if (startsWith("48")) {
+        return "p/" + withSlashes(name);
+    }
+    return std::string(name);
+}
+
+std::vector<std::string> libraryColours(FileSystem& fileSystem, const std::string& ldrawPath)
+{
+    std::vector<std::string> colours;
+    CaseResolver resolver(fileSystem);
+    const ResolvedName config = resolver.resolve(ldrawPath, "LDConfig.ldr");
+    std::unique_ptr<InputFile> file;
+    if (!config.fileExists || !fileSystem.openForReading(config.path(), file)) {
+        return colours;
+    }
+    LineReader reader(*file);
+    std::string_view line;
+    while (reader.next(line)) {
+        const auto start = line.find_first_not_of(" \t");
+        if (start != std::string_view::npos && line.substr(start).starts_with("0 !COLOUR ")) {
+            colours.emplace_back(line);
+        }
+    }
+    return colours;
 }
 
 bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)

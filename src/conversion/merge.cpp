@@ -8,6 +8,9 @@
 #include "paths.h"
 #include "name_set.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace brikmux {
 
 namespace {
@@ -21,15 +24,33 @@ std::string folderOf(const std::string& path)
 // One run of the merge: the work list and what the walk has found so far.
 class Merge {
 public:
-    Merge(const MergeJob& job, FileSystem& fileSystem, Prompter& prompter)
+    Merge(const MergeJob& job, FileSystem& fileSystem, Prompter& prompter, CheckResult* check = nullptr)
         : m_job(job), m_fileSystem(fileSystem), m_prompter(prompter), m_library(fileSystem, job.ldrawPath),
-          m_datFolder(fileSystem)
+          m_datFolder(fileSystem), m_check(check)
     {
     }
 
     MergeResult run(std::string_view mainName);
+    // Walks the model as run would, writing nothing; what it meets goes to the check result.
+    void walk(std::string_view mainName);
 
 private:
+    // Where an entry of the work list is read from.
+    enum class Source { Custom, Library };
+
+    void start(std::string_view mainName);
+    // Decides a reference of the entry at index: queued, left to the library, or (packing) queued
+    // under its library path; returns the name the line is to carry.
+    std::string_view reference(std::string_view name, std::size_t index);
+    void queue(std::string_view name, std::size_t referrer, Source source, std::string section, std::string path);
+    // The check result's key of a name: the name, or (packing) its section's folded name.
+    std::string checkKey(std::string_view name, std::string_view section) const;
+    // Notes that the entry at referrer references name; a name met for the first time is added
+    // with kind and path.
+    void noteReference(const std::string& key, std::string_view name, std::size_t referrer, CheckedFile::Kind kind,
+                       std::string path);
+    void noteEntry(std::size_t index, CheckedFile::Kind kind, const std::string& path, std::string reason = {});
+
     // Copies the entry at index into the output as one section and queues its custom sub-files;
     // a file not found gets no section and is noted, an unreadable one is noted as a failure.
     void AppendDATFile(std::size_t index);
@@ -53,13 +74,137 @@ private:
     std::vector<messages::MissingFile> m_notFound;
     LineWriter* m_output = nullptr;
     bool m_replacing = false; // the output exists and the user agreed to replace it
+
+    // Packing: each entry's section name, source and (library files) path; the name each
+    // reference spelling is written as; the sections' names, letter case folded.
+    std::vector<std::string> m_sections;
+    std::vector<Source> m_sources;
+    std::vector<std::string> m_paths;
+    std::unordered_map<std::string, std::string> m_packedNames;
+    NameSet m_sectionNames;
+    std::string m_rewritten; // the line being written, with its name replaced
+
+    // Checking: the result, and where each name stands in it.
+    CheckResult* m_check = nullptr;
+    std::unordered_map<std::string, std::size_t> m_checked;
 };
 
-MergeResult Merge::run(std::string_view mainName)
+void Merge::start(std::string_view mainName)
 {
     m_datFiles.assign(1, std::string(mainName));
     m_referrers.assign(1, 0);
     m_decided.insert(mainName);
+    if (m_job.pack) {
+        m_sections.assign(1, std::string(mainName));
+        m_sources.assign(1, Source::Custom);
+        m_paths.assign(1, std::string());
+        m_sectionNames.insert(foldCase(mainName));
+    }
+    if (m_check != nullptr) {
+        m_check->main = std::string(mainName);
+        m_checked.emplace(checkKey(mainName, mainName), 0);
+        m_check->files.push_back({std::string(mainName), CheckedFile::Kind::Main, {}, {}, {}});
+    }
+}
+
+void Merge::queue(std::string_view name, std::size_t referrer, Source source, std::string section, std::string path)
+{
+    m_datFiles.emplace_back(name);
+    m_referrers.push_back(referrer);
+    if (m_job.pack) {
+        m_sections.push_back(std::move(section));
+        m_sources.push_back(source);
+        m_paths.push_back(std::move(path));
+    }
+}
+
+std::string Merge::checkKey(std::string_view name, std::string_view section) const
+{
+    return m_job.pack ? foldCase(section) : std::string(name);
+}
+
+void Merge::noteReference(const std::string& key, std::string_view name, std::size_t referrer, CheckedFile::Kind kind,
+                          std::string path)
+{
+    const auto [found, added] = m_checked.try_emplace(key, m_check->files.size());
+    if (added) {
+        m_check->files.push_back({std::string(name), kind, std::move(path), {}, {}});
+    }
+    auto& referencedBy = m_check->files[found->second].referencedBy;
+    const std::string& referrerName = m_datFiles[referrer];
+    if (std::find(referencedBy.begin(), referencedBy.end(), referrerName) == referencedBy.end()) {
+        referencedBy.push_back(referrerName);
+    }
+}
+
+void Merge::noteEntry(std::size_t index, CheckedFile::Kind kind, const std::string& path, std::string reason)
+{
+    if (m_check == nullptr) {
+        return;
+    }
+    const auto found = m_checked.find(checkKey(m_datFiles[index], m_job.pack ? m_sections[index] : std::string_view()));
+    if (found == m_checked.end()) {
+        return;
+    }
+    CheckedFile& file = m_check->files[found->second];
+    if (index > 0 || kind == CheckedFile::Kind::NotFound || kind == CheckedFile::Kind::Unreadable) {
+        file.kind = kind;
+    }
+    file.path = path;
+    file.reason = std::move(reason);
+}
+
+std::string_view Merge::reference(std::string_view name, std::size_t index)
+{
+    if (!m_job.pack) {
+        // A name is decided once: queued, or left to the library. Neither answer changes within
+        // one merge, and most lines name parts met before.
+        if (m_decided.insert(name)) {
+            const bool library = m_library.IsLibraryFile(name);
+            if (!library) {
+                queue(name, index, Source::Custom, {}, {});
+            }
+            if (m_check != nullptr) {
+                noteReference(std::string(name), name, index,
+                              library ? CheckedFile::Kind::Library : CheckedFile::Kind::NotFound,
+                              library ? m_library.Locate(name).path : std::string());
+            }
+        } else if (m_check != nullptr) {
+            noteReference(std::string(name), name, index, CheckedFile::Kind::NotFound, {});
+        }
+        return name;
+    }
+    // Packing: every file once, under the name a viewer looks it up by, letter case aside.
+    auto known = m_packedNames.find(std::string(name));
+    if (known == m_packedNames.end()) {
+        std::string section;
+        std::string path;
+        Source source = Source::Custom;
+        if (m_library.IsLibraryFile(name)) {
+            LibraryIndex::Located located = m_library.Locate(name);
+            section = std::move(located.packedName);
+            path = std::move(located.path);
+            source = Source::Library;
+        } else {
+            section = packedCustomName(name);
+        }
+        if (m_sectionNames.insert(foldCase(section))) {
+            queue(name, index, source, section, path);
+        }
+        known = m_packedNames.emplace(std::string(name), std::move(section)).first;
+        if (m_check != nullptr) {
+            noteReference(foldCase(known->second), name, index,
+                          source == Source::Library ? CheckedFile::Kind::Library : CheckedFile::Kind::NotFound, path);
+        }
+    } else if (m_check != nullptr) {
+        noteReference(foldCase(known->second), name, index, CheckedFile::Kind::NotFound, {});
+    }
+    return known->second;
+}
+
+MergeResult Merge::run(std::string_view mainName)
+{
+    start(mainName);
 
     MergeResult result;
     result.mpdName = withMpdSuffix(m_job.mpdName);
@@ -80,8 +225,11 @@ MergeResult Merge::run(std::string_view mainName)
         for (const auto& missing : result.notFound) {
             notFound.insert(missing.name);
         }
-        for (const auto& name : result.datFiles) {
-            if (!notFound.contains(name)) {
+        for (std::size_t i = 0; i < result.datFiles.size(); ++i) {
+            const std::string& name = result.datFiles[i];
+            if (m_job.pack && m_sources[i] == Source::Library) {
+                details += name + " (library)\n";
+            } else if (!notFound.contains(name)) {
                 details += name + (m_unofficial.contains(name) ? " (unofficial)\n" : "\n");
             }
         }
@@ -125,58 +273,100 @@ MergeResult::Status Merge::writeAll(const std::string& target)
     return MergeResult::Status::Created;
 }
 
+void Merge::walk(std::string_view mainName)
+{
+    start(mainName);
+    if (mainName.empty()) {
+        noteEntry(0, CheckedFile::Kind::NotFound, {});
+        return;
+    }
+    for (std::size_t index = 0; index < m_datFiles.size(); ++index) {
+        AppendDATFile(index);
+    }
+}
+
 void Merge::AppendDATFile(std::size_t index)
 {
     // A copy: queuing below may move the list's entries.
     const std::string name = m_datFiles[index];
     const std::string referrer = index == 0 ? std::string() : m_datFiles[m_referrers[index]];
     std::string shownPath = joinPath(m_job.datPath, name);
-    auto unreadable = [&](std::string reason) { m_unreadable.push_back({shownPath, std::move(reason), referrer}); };
+    auto unreadable = [&](std::string reason) {
+        noteEntry(index, CheckedFile::Kind::Unreadable, shownPath, reason);
+        m_unreadable.push_back({shownPath, std::move(reason), referrer});
+    };
 
-    const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
-    std::string path = resolved.path();
-    if (!resolved.fileExists) {
-        // Nothing of that name in the DAT folder, in any letter case: a part not yet official,
-        // which the library keeps apart, or a sub-file the user may do without. A folder, a pipe
-        // or a main file that is not there stays a failure.
-        if (index == 0 || resolved.occupant != EntryKind::Missing) {
-            unreadable(whyNotAFile(resolved.occupant));
-            return;
-        }
-        path = m_library.UnofficialFile(name);
-        if (path.empty()) {
-            m_notFound.push_back({name, referrer});
-            return;
-        }
-        m_unofficial.insert(name);
+    std::string path;
+    CheckedFile::Kind kind = index == 0 ? CheckedFile::Kind::Main : CheckedFile::Kind::Custom;
+    if (m_job.pack && m_sources[index] == Source::Library) {
+        path = m_paths[index];
         shownPath = path;
+        kind = CheckedFile::Kind::Library;
+    } else {
+        const ResolvedName resolved = m_datFolder.resolveFresh(m_job.datPath, name);
+        path = resolved.path();
+        if (!resolved.fileExists) {
+            // Nothing of that name in the DAT folder, in any letter case: a part not yet official,
+            // which the library keeps apart, or a sub-file the user may do without. A folder, a
+            // pipe or a main file that is not there stays a failure.
+            if (index == 0 || resolved.occupant != EntryKind::Missing) {
+                unreadable(whyNotAFile(resolved.occupant));
+                return;
+            }
+            path = m_library.UnofficialFile(name);
+            if (path.empty()) {
+                noteEntry(index, CheckedFile::Kind::NotFound, {});
+                m_notFound.push_back({name, referrer});
+                return;
+            }
+            m_unofficial.insert(name);
+            shownPath = path;
+            kind = CheckedFile::Kind::Unofficial;
+        }
     }
     std::unique_ptr<InputFile> file;
     if (const Status opened = m_fileSystem.openForReading(path, file); !opened) {
         unreadable(opened.reason());
         return;
     }
-    m_output->write(fileMarkerLine(name));
-    if (index == 0) {
-        for (const auto& line : mpdHeader(m_job.authorName)) {
-            m_output->write(line);
+    noteEntry(index, kind, path);
+    if (m_output != nullptr) {
+        m_output->write(fileMarkerLine(m_job.pack ? m_sections[index] : name));
+        if (index == 0) {
+            for (const auto& line : mpdHeader(m_job.authorName)) {
+                m_output->write(line);
+            }
+            if (m_job.pack) {
+                // The library's colours, for a viewer that has no library.
+                for (const auto& line : libraryColours(m_fileSystem, m_job.ldrawPath)) {
+                    m_output->write(line);
+                }
+            }
         }
     }
     LineReader reader(*file);
     std::string_view line;
+    const ReferenceKinds kinds = m_job.pack ? ReferenceKinds::Any : m_job.referenceKinds;
     while (reader.next(line)) {
-        if (IsSubFileReference(line, m_job.referenceKinds)) {
-            // A name is decided once: queued, or left to the library. Neither answer changes
-            // within one merge, and most lines name parts met before.
-            const std::string_view subName = SubFileName(line);
-            if (m_decided.insert(subName)) {
-                if (!m_library.IsLibraryFile(subName)) {
-                    m_datFiles.emplace_back(subName);
-                    m_referrers.push_back(index);
+        if (IsSubFileReference(line, kinds)) {
+            std::string_view subName = SubFileName(line);
+            if (m_job.pack) {
+                // Whatever a name ends in, blanks after it are no part of it.
+                subName = subName.substr(0, subName.find_last_not_of(" \t") + 1);
+            }
+            if (!subName.empty()) {
+                const std::string_view written = reference(subName, index);
+                if (written.data() != subName.data()) {
+                    // Packing names it by its library path: the rest of the line stays as it was.
+                    const auto offset = static_cast<std::size_t>(subName.data() - line.data());
+                    m_rewritten.assign(line.substr(0, offset));
+                    m_rewritten.append(written);
+                    m_rewritten.append(line.substr(offset + subName.size()));
+                    line = m_rewritten;
                 }
             }
         }
-        if (!IsFileMarker(line)) {
+        if (m_output != nullptr && !IsFileMarker(line)) {
             m_output->write(line);
         }
     }
@@ -190,6 +380,46 @@ void Merge::AppendDATFile(std::size_t index)
 MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Prompter& prompter)
 {
     return Merge(job, fileSystem, prompter).run(mainName);
+}
+
+bool CheckResult::complete() const
+{
+    return std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
+        return file.kind == CheckedFile::Kind::NotFound || file.kind == CheckedFile::Kind::Unreadable;
+    });
+}
+
+std::string_view kindName(CheckedFile::Kind kind)
+{
+    switch (kind) {
+    case CheckedFile::Kind::Main:
+        return "main";
+    case CheckedFile::Kind::Custom:
+        return "custom";
+    case CheckedFile::Kind::Unofficial:
+        return "unofficial";
+    case CheckedFile::Kind::Library:
+        return "library";
+    case CheckedFile::Kind::NotFound:
+        return "not found";
+    case CheckedFile::Kind::Unreadable:
+        return "unreadable";
+    }
+    return "unreadable";
+}
+
+CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem)
+{
+    // Nothing is asked: a prompter that is never called.
+    class Silent final : public Prompter {
+    public:
+        bool askYesNo(const Message&) override { return false; }
+        void inform(const Message&) override {}
+        void reportFailure(const Message&) override {}
+    } silent;
+    CheckResult result;
+    Merge(job, fileSystem, silent, &result).walk(mainName);
+    return result;
 }
 
 } // namespace brikmux

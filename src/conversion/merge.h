@@ -19,6 +19,11 @@ struct MergeJob {
     std::string mpdName;   // the output's name as the MPD list shows it
     std::string authorName;
     ReferenceKinds referenceKinds = ReferenceKinds::DatOnly;
+    // Packed: every file the model reaches is embedded, library files included, so that the MPD
+    // opens with no library (web viewers). Library references, and names in the s and 48
+    // folders, are written as library paths (parts/3001.dat, p/48/1-4cyli.dat), and the
+    // library's colours are carried.
+    bool pack = false;
 };
 
 struct MergeResult {
@@ -36,6 +41,31 @@ struct MergeResult {
     // Queued sub-files that neither the DAT folder nor the library holds, in the order queued.
     std::vector<messages::MissingFile> notFound;
 };
+
+// What a merge reaches, as a check reports it.
+struct CheckedFile {
+    enum class Kind { Main, Custom, Unofficial, Library, NotFound, Unreadable };
+    std::string name; // as the first reference writes it
+    Kind kind = Kind::NotFound;
+    std::string path;                      // where it was found; empty for a file found nowhere
+    std::vector<std::string> referencedBy; // every file that references it, once each, in the walk's order
+    std::string reason;                    // why it cannot be read
+};
+
+struct CheckResult {
+    std::string main;
+    std::vector<CheckedFile> files; // in the walk's order, the main file first
+    // True when a merge would find and read every file.
+    bool complete() const;
+};
+
+// The name of a kind as check reports it ("main", "custom", "unofficial", "library", "not found",
+// "unreadable").
+std::string_view kindName(CheckedFile::Kind kind);
+
+// Walks the model as MergeToMPD would (job.pack included), reading every file it reaches and
+// writing nothing, asking nothing.
+CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem);
 
 // Writes the main file and every custom sub-file it reaches into one MPD file, asking before an
 // existing output is replaced. A custom sub-file is read from the DAT folder, else from the

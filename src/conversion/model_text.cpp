@@ -59,8 +59,8 @@ double detail::leadingNumber(std::string_view text)
 bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
 {
     // Both tests are pure; the cheaper one, the ending, rules out most other lines first.
-    const bool named =
-        endsWithIgnoringCase(line, "dat") || (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
+    const bool named = kinds == ReferenceKinds::Any || endsWithIgnoringCase(line, "dat") ||
+                       (kinds == ReferenceKinds::DatAndLdr && endsWithIgnoringCase(line, "ldr"));
     if (!named) {
         return false;
     }

@@ -10,10 +10,11 @@ namespace brikmux {
 enum class ReferenceKinds {
     DatOnly,   // names ending in "dat"
     DatAndLdr, // also names ending in "ldr"
+    Any,       // every type 1 line, whatever its name ends in
 };
 
 // True when line is a sub-file reference: its first two characters read as the number 1 and it
-// ends in "dat" (or, with DatAndLdr, "ldr"), letter case aside.
+// ends in "dat" (or, with DatAndLdr, "ldr"; with Any, anything), letter case aside.
 bool IsSubFileReference(std::string_view line, ReferenceKinds kinds = ReferenceKinds::DatOnly);
 
 // The name a sub-file reference carries: the text after the fourteen fields of line type, colour,

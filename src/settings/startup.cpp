@@ -154,6 +154,7 @@ void loadMainWindow(MainWindowState& window, const SettingsStore& store, std::st
         }
     });
     step([&] { window.setAuthorName(store.GetSetting(kAppName, kSettings, "AuthorName", "Brikmux")); });
+    step([&] { window.setPackMPD(store.GetSetting(kAppName, kSettings, "PackMPD", "0") == "1"); });
     step([&] {
         if (window.RefreshMPDList() && window.mpdListCount() > 0) {
             window.selectMpdEntry(0);
@@ -175,6 +176,7 @@ void saveMainWindow(MainWindowState& window, SettingsStore& store)
     store.SaveSetting(kAppName, kSettings, "WindowLeft", coordinateText(window.windowLeft()));
     store.SaveSetting(kAppName, kSettings, "WindowTop", coordinateText(window.windowTop()));
     store.SaveSetting(kAppName, kSettings, "AuthorName", window.authorName());
+    store.SaveSetting(kAppName, kSettings, "PackMPD", window.packMPD() ? "1" : "0");
 }
 
 } // namespace brikmux

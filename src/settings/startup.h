@@ -39,6 +39,9 @@ public:
 
     virtual std::string authorName() const = 0;
     virtual void setAuthorName(const std::string& name) = 0;
+    // Whether merges embed every library file too (packed MPDs, for viewers without a library).
+    virtual bool packMPD() const = 0;
+    virtual void setPackMPD(bool pack) = 0;
 
     // Refill the lists from their folders; false, with the list unchanged, when the folder
     // cannot be listed.
@@ -63,12 +66,12 @@ std::string defaultFolder();
 // The default of the LDraw folder: $LDRAWDIR with a trailing separator, else defaultFolder().
 std::string defaultLDrawFolder();
 
-// Restores the folders, position and author name from the store, fills the lists and applies
+// Restores the folders, position, author name and packing choice from the store, fills the lists and applies
 // the command-line argument. Each step is carried out on its own: a step that fails is skipped
 // without a message.
 void loadMainWindow(MainWindowState& window, const SettingsStore& store, std::string_view commandLine);
 
-// Writes the DAT and MPD folders, the position and the author name to the store, after closing
+// Writes the DAT and MPD folders, the position, the author name and the packing choice to the store, after closing
 // every other window. The LDraw folder is not written here.
 void saveMainWindow(MainWindowState& window, SettingsStore& store);
 

@@ -108,6 +108,11 @@ void BrikmuxMain::buildControls()
     QFont bold = windowFont();
     bold.setBold(true);
 
+    MenuOptions = menuBar()->addMenu(QStringLiteral("Options"));
+    MenuOptions->setObjectName("MenuOptions");
+    MenuPack = MenuOptions->addAction(QStringLiteral("Pack Library Files into the .MPD (for Web Viewers)"));
+    MenuPack->setObjectName("MenuPack");
+    MenuPack->setCheckable(true);
     MenuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     MenuHelp->setObjectName("MenuHelp");
     MenuAbout = MenuHelp->addAction(QStringLiteral("About Brikmux"));
@@ -328,6 +333,16 @@ void BrikmuxMain::setAuthorName(const std::string& name)
     AuthorNameText->setText(QString::fromLocal8Bit(name));
 }
 
+bool BrikmuxMain::packMPD() const
+{
+    return MenuPack->isChecked();
+}
+
+void BrikmuxMain::setPackMPD(bool pack)
+{
+    MenuPack->setChecked(pack);
+}
+
 bool BrikmuxMain::RefreshMPDList()
 {
     if (!HiddenFileList.list(m_mpdPath, "*.mpd")) {
@@ -524,7 +539,7 @@ void BrikmuxMain::MergeToMPD(const std::string& mainName)
     if (const std::string suffixed = withMpdSuffix(mpdName); suffixed != mpdName) {
         setMpdText(suffixed);
     }
-    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly};
+    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly, packMPD()};
     m_datFiles = brikmux::MergeToMPD(mainName, job, m_fileSystem, m_prompter).datFiles;
 }
 

@@ -81,6 +81,8 @@ public:
     bool titleBarOnAScreen() const override;
     std::string authorName() const override;
     void setAuthorName(const std::string& name) override;
+    bool packMPD() const override;
+    void setPackMPD(bool pack) override;
     bool RefreshMPDList() override;
     bool RefreshDATList() override;
     int mpdListCount() const override;
@@ -90,7 +92,6 @@ public:
     std::string datListEntry(int index) const override;
     void selectDatEntry(int index) override;
     void unloadOtherWindows() override;
-
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +137,8 @@ private:
     std::vector<std::string> m_datNames; // raw names behind the DAT list's entries
     std::string m_mpdRawText;            // the raw name last put into the MPD text, if still shown
 
+    QMenu* MenuOptions = nullptr;
+    QAction* MenuPack = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuAbout = nullptr;
     QFrame* Line1 = nullptr;

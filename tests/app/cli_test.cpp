@@ -2,6 +2,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <sstream>
@@ -143,6 +144,32 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     dir.write("uses.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 u.dat\r\n");
     EXPECT_EQ(cli("merge --verbose --ldraw lib uses.dat").out,
               "uses.mpd has been successfully created. 1 .DAT file(s) merged.\nuses.dat\nu.dat (unofficial)\n");
+}
+
+TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
+{
+    const Outcome text = cli("check " + library + " buggy.dat");
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out.substr(0, text.out.find('\n', text.out.find("Custom"))),
+              "Main file:\n  buggy.dat  ." + std::string(1, kSep) + "buggy.dat\nCustom sub-files:");
+    EXPECT_NE(text.out.find("  axle.dat  ." + std::string(1, kSep) + "axle.dat  (referenced by chassis.dat)\n"),
+              std::string::npos);
+
+    dir.write("broken.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 bxplate.dat\r\n");
+    const Outcome json = cli("check --json " + library + " broken.dat");
+    EXPECT_EQ(json.status, 1);
+    const auto report = nlohmann::json::parse(json.out);
+    EXPECT_EQ(report["main"], "broken.dat");
+    std::string kinds;
+    for (const auto& file : report["files"]) {
+        kinds += file["name"].get<std::string>() + ":" + file["kind"].get<std::string>() + ":" +
+                 std::to_string(file.contains("path")) + ":" + file["referencedBy"].dump() + " ";
+    }
+    EXPECT_EQ(kinds,
+              "broken.dat:main:1:[] gone.dat:not found:0:[\"broken.dat\"] bxplate.dat:library:1:[\"broken.dat\"] ");
+    EXPECT_FALSE(dir.exists("broken.mpd"));
+    EXPECT_EQ(cli("check " + library + " missing.dat").status, 1);
+    EXPECT_EQ(cli("check --yes " + library + " buggy.dat").status, 2);
 }
 
 TEST_F(Cli, QuestionsAreAnsweredByFlagsOrNoWithoutATerminal)

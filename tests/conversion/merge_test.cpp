@@ -1,4 +1,5 @@
 #include "conversion/merge.h"
+#include "conversion/paths.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,100 @@ TEST_F(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
     EXPECT_EQ(prompter.informations().at(0).details,
               "main.dat\nU1.DAT (unofficial)\nu2.dat\ns\\u1s01.dat (unofficial)\nupr.dat (unofficial)\n"
               "48\\UPR48.dat (unofficial)\nnowhere.dat (not found)\n");
+}
+
+TEST_F(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
+{
+    library.write("LDCONFIG.LDR", crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #1B2A34",
+                                        "  0 !COLOUR Blue CODE 1 VALUE #1E5AA8", "0 // 0 !COLOUR not one"}));
+    library.write("parts/3001.dat", crlf({"0 Brick 2 x 4", ref("s\\3001s01.dat"), ref("box.dat")}));
+    library.write("parts/s/3001s01.dat", crlf({"0 ~Brick 2 x 4 without Front Face", ref("48\\1-4cyli.dat")}));
+    library.write("p/48/1-4cyli.dat", "0 Cylinder 0.25\r\n");
+    library.write("unofficial/parts/s/u01.dat", crlf({"0 unofficial", ref("BOX.DAT")}));
+    dat.write("main.dat",
+              crlf({ref("3001.dat"), ref("3001.DAT"), ref("s\\mine.dat"), ref("s/U01.dat"), ref("sub.ldr")}));
+    dat.write("s/mine.dat", crlf({ref("Box.dat"), "1 16 0 0 0 1 0 0 0 1 0 0 0 1  box.dat  "}));
+    dat.write("sub.ldr", "0 sub\r\n");
+    const MergeResult result =
+        MergeToMPD("main.dat",
+                   MergeJob{dat.field(), dat.field(), library.field(), "out", "Brikmux", ReferenceKinds::DatOnly, true},
+                   fileSystem, prompter);
+    // Every spelling of a file is one section; the references are rewritten, nothing else is.
+    EXPECT_EQ(result.datFiles, (Names{"main.dat", "3001.dat", "s\\mine.dat", "s/U01.dat", "sub.ldr", "s\\3001s01.dat",
+                                      "box.dat", "48\\1-4cyli.dat"}));
+    EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader +
+                                       crlf({"0 !COLOUR Black CODE 0 VALUE #1B2A34",
+                                             "  0 !COLOUR Blue CODE 1 VALUE #1E5AA8",
+                                             ref("parts/3001.dat"),
+                                             ref("parts/3001.DAT"),
+                                             ref("parts/s/mine.dat"),
+                                             ref("parts/s/U01.dat"),
+                                             ref("sub.ldr"),
+                                             "0 FILE parts/3001.dat",
+                                             "0 Brick 2 x 4",
+                                             ref("parts/s/3001s01.dat"),
+                                             ref("p/box.dat"),
+                                             "0 FILE parts/s/mine.dat",
+                                             ref("p/Box.dat"),
+                                             "1 16 0 0 0 1 0 0 0 1 0 0 0 1  p/box.dat  ",
+                                             "0 FILE parts/s/U01.dat",
+                                             "0 unofficial",
+                                             ref("p/BOX.DAT"),
+                                             "0 FILE sub.ldr",
+                                             "0 sub",
+                                             "0 FILE parts/s/3001s01.dat",
+                                             "0 ~Brick 2 x 4 without Front Face",
+                                             ref("p/48/1-4cyli.dat"),
+                                             "0 FILE p/box.dat",
+                                             "0 FILE p/48/1-4cyli.dat",
+                                             "0 Cylinder 0.25"}));
+    EXPECT_EQ(done(), "out.mpd has been successfully created. 7 .DAT file(s) merged.");
+}
+
+TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
+{
+    library.write("Unofficial/parts/u.dat", crlf({ref("3001.dat")}));
+    library.write("parts/3001.dat", crlf({ref("s\\3001s01.dat")}));
+    dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat")}));
+    dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat")}));
+    dat.write("folder.dat/x", "");
+    const auto listing = [&](bool pack) {
+        const CheckResult result = CheckMerge(
+            "main.dat",
+            MergeJob{dat.field(), dat.field(), library.field(), "out", "Brikmux", ReferenceKinds::DatOnly, pack},
+            fileSystem);
+        std::string lines = result.main + (result.complete() ? " complete\n" : " incomplete\n");
+        for (const auto& file : result.files) {
+            std::string path = file.path;
+            for (const auto& [folder, shown] : {std::pair{dat.field(), "DAT/"}, {library.field(), "LIB/"}}) {
+                if (path.starts_with(folder)) {
+                    path = shown + path.substr(folder.size());
+                }
+            }
+            lines += file.name + "|" + std::string(kindName(file.kind)) + "|" + path + "|" + file.reason + "|";
+            for (const auto& referrer : file.referencedBy) {
+                lines += referrer + ",";
+            }
+            lines += "\n";
+        }
+        return lines;
+    };
+    const std::string sep(1, kSeparator);
+    EXPECT_EQ(listing(false), "main.dat incomplete\n"
+                              "main.dat|main|DAT/main.dat||sub.dat,\n"
+                              "sub.dat|custom|DAT/sub.dat||main.dat,sub.dat,\n"
+                              "3001.dat|library|LIB/parts" +
+                                  sep +
+                                  "3001.dat||main.dat,sub.dat,u.dat,\n"
+                                  "gone.dat|not found|||main.dat,sub.dat,\n"
+                                  "folder.dat|unreadable|DAT/folder.dat|Is a directory|main.dat,\n"
+                                  "u.dat|unofficial|LIB/Unofficial" +
+                                  sep + "parts" + sep + "u.dat||main.dat,\n");
+    // Packed, the library's own references are walked too.
+    EXPECT_NE(listing(true).find("s\\3001s01.dat|library|LIB/parts" + sep + "s" + sep + "3001s01.dat||3001.dat,\n"),
+              std::string::npos);
+    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat"}));
 }
 
 TEST_F(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)

@@ -76,7 +76,8 @@ private slots:
                                  "mpd/b.mpd", "mpd/A.MPD", "ldraw/parts/3001.dat", "ldraw/p/box.dat"}) {
             m_dir->write(file, "");
         }
-        m_dir->write("models/car.dat", crlf({"0 Car", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 wheel.dat"}));
+        m_dir->write("models/car.dat",
+                     crlf({"0 Car", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 wheel.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat"}));
         m_dir->write("models/wheel.dat", crlf({"0 Wheel"}));
         // A library that the installation check accepts, so that no Locate dialog comes up.
         store("Paths", "LDrawPath", m_root + native("ldraw/"));
@@ -299,6 +300,18 @@ private slots:
         QCOMPARE(m_prompter.informations()[0].text + "\n" + m_prompter.informations()[1].text,
                  std::string("garage.mpd has been successfully created. 1 .DAT file(s) merged.\n"
                              "garage.mpd has been successfully split. 2 .DAT file(s) created."));
+
+        // Packing, chosen in the Options menu and remembered: library files travel in the MPD.
+        QVERIFY(!window->findChild<QAction*>("MenuPack")->isChecked());
+        window->findChild<QAction*>("MenuPack")->trigger();
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("packed");
+        press(*window, "MergeMPDBtn");
+        QVERIFY(m_dir->read("mpd/packed.mpd").find("wheel.dat\r\n1 4 0 0 0 1 0 0 0 1 0 0 0 1 parts/3001.dat\r\n") !=
+                std::string::npos);
+        window->close();
+        QCOMPARE(stored("Settings", "PackMPD"), std::string("1"));
+        QVERIFY(makeWindow()->findChild<QAction*>("MenuPack")->isChecked());
+        store("Settings", "PackMPD", "0");
 
         // An unforeseen failure inside a button's work is one message, and the window stays usable.
         FaultyFileSystem fileSystem;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Packs each model of ../shared/models with brikmux-cli and loads the packed MPD in three.js's
+# LDrawLoader with no library at all: it must give the geometry that the original model gives,
+# loaded from its split files and ../shared/ldraw, fetch nothing and warn of nothing.
+#   tests/web/packed_models_test.sh BRIKMUX_CLI
+set -euo pipefail
+cli=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+shared=$(cd "$here/../../.." && pwd)/shared
+if [ ! -d "$shared/models" ] || [ ! -d "$shared/ldraw" ]; then
+    echo "no ../shared/models or ../shared/ldraw: nothing to load"
+    exit 0
+fi
+if [ ! -d "$here/node_modules/three" ]; then
+    (cd "$here" && npm ci --no-audit --no-fund --silent)
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+count=0
+for model in "$shared"/models/*.mpd; do
+    count=$((count + 1))
+    name=$(basename "$model")
+    dir=$work/$count
+    mkdir -p "$dir/split"
+    "$cli" split --yes --dat-dir "$dir/split" "$model" >/dev/null
+    main=$(grep -a -m 1 '^0 FILE ' "$model" | sed 's/^0 FILE //; s/\r$//')
+    "$cli" merge --pack --yes --ldraw "$shared/ldraw" --mpd-dir "$dir" --mpd packed "$dir/split/$main" >/dev/null
+    packed=$(node "$here/load_ldraw.mjs" packed "$dir/packed.mpd")
+    served=$(node "$here/load_ldraw.mjs" served "$dir/split/$main" "$dir/split" "$shared/ldraw")
+    geometry() { sed 's/,"fetched".*//' <<<"$1"; }
+    if [ "$(geometry "$packed")" != "$(geometry "$served")" ]; then
+        echo "FAILED: $name: packed $(geometry "$packed"), original $(geometry "$served")"
+        failures=$((failures + 1))
+    elif [[ $packed != *'"fetched":[],"warnings":[]}' ]]; then
+        echo "FAILED: $name: the packed model fetched or warned: $packed"
+        failures=$((failures + 1))
+    else
+        echo "ok: $name $(geometry "$packed"), $(stat -c %s "$dir/packed.mpd") bytes packed"
+    fi
+done
+echo "$((count - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
