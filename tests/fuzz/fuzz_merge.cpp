@@ -1,0 +1,129 @@
+// Fuzzes the merge's walk, plain and packed, on a temporary folder. The input is a model laid out
+// as an MPD: each "0 FILE NAME" line starts a file, written to the DAT folder, or with a name that
+// begins "L:" to the library's parts folder, "P:" to its p folder, "U:" to its Unofficial/parts.
+// Whatever the files hold (hostile names, deep and cyclic references, names that differ in letter
+// case or separator), the walk ends, the check agrees with the merge, no temporary file is left,
+// and a packed MPD has each section once.
+
+#include "conversion/file_system.h"
+#include "conversion/merge.h"
+#include "conversion/model_text.h"
+#include "conversion/paths.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using namespace brikmux;
+namespace fs = std::filesystem;
+
+class YesPrompter final : public Prompter {
+public:
+    bool askYesNo(const Message&) override
+    {
+        ++questions;
+        return true;
+    }
+    void inform(const Message&) override {}
+    void reportFailure(const Message&) override {}
+    int questions = 0;
+};
+
+void check(bool condition)
+{
+    if (!condition) {
+        std::abort();
+    }
+}
+
+void writeFile(const fs::path& folder, const std::string& name, const std::string& text)
+{
+    if (name.empty() || leavesFolder(name) || !isValidPath(name)) {
+        return;
+    }
+    std::error_code error;
+    const fs::path path = folder / fs::path(name).relative_path();
+    fs::create_directories(path.parent_path(), error);
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const fs::path root = fs::temp_directory_path() / ("brikmux-fuzz-merge-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    for (const char* folder : {"dat", "out", "ldraw/parts/s", "ldraw/p/48", "ldraw/Unofficial/parts"}) {
+        fs::create_directories(root / folder);
+    }
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const bool pack = size > 0 && (data[0] & 1) != 0;
+
+    // The files: "main.dat" until the first marker.
+    std::string name = "main.dat";
+    std::string text;
+    std::istringstream lines(input);
+    auto flush = [&] {
+        const std::string kind = name.substr(0, 2);
+        const std::string rest = name.size() > 2 ? name.substr(2) : std::string();
+        if (kind == "L:") {
+            writeFile(root / "ldraw/parts", rest, text);
+        } else if (kind == "P:") {
+            writeFile(root / "ldraw/p", rest, text);
+        } else if (kind == "U:") {
+            writeFile(root / "ldraw/Unofficial/parts", rest, text);
+        } else {
+            writeFile(root / "dat", name, text);
+        }
+        text.clear();
+    };
+    for (std::string line; std::getline(lines, line);) {
+        if (IsFileMarker(line) && hasFileMarkerName(line)) {
+            flush();
+            name = std::string(FileMarkerName(line));
+        } else {
+            text += line + "\n";
+        }
+    }
+    flush();
+
+    const MergeJob job{(root / "dat").string() + "/", (root / "out").string() + "/", (root / "ldraw").string() + "/",
+                       "out.mpd", "Fuzz", ReferenceKinds::DatAndLdr, pack};
+    NativeFileSystem fileSystem;
+    const CheckResult checked = CheckMerge("main.dat", job, fileSystem);
+    YesPrompter prompter;
+    const MergeResult merged = MergeToMPD("main.dat", job, fileSystem, prompter);
+
+    // The check foresees the merge: complete exactly when the merge asks nothing and succeeds.
+    const bool created = merged.status == MergeResult::Status::Created;
+    if (checked.complete()) {
+        check(created && merged.notFound.empty() && prompter.questions == 0);
+    } else {
+        check(!created || !merged.notFound.empty());
+    }
+    // Nothing but the MPD in its folder: no temporary file survives.
+    for (const auto& entry : fs::directory_iterator(root / "out")) {
+        check(created && entry.path().filename() == "out.mpd");
+    }
+    if (created && pack) {
+        // Each file once, whatever the spellings that reached it.
+        std::ifstream output(root / "out" / "out.mpd", std::ios::binary);
+        std::set<std::string> sections;
+        for (std::string line; std::getline(output, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (IsFileMarker(line) && hasFileMarkerName(line)) {
+                check(sections.insert(foldCase(FileMarkerName(line))).second);
+            }
+        }
+    }
+    return 0;
+}
