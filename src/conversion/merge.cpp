@@ -311,6 +311,9 @@ void Merge::AppendDATFile(std::size_t index)
             // pipe or a main file that is not there stays a failure.
             if (index == 0 || resolved.occupant != EntryKind::Missing) {
                 unreadable(whyNotAFile(resolved.occupant));
+                if (resolved.occupant == EntryKind::Missing) {
+                    noteEntry(index, CheckedFile::Kind::NotFound, {}); // a main file that is not there
+                }
                 return;
             }
             path = m_library.UnofficialFile(name);

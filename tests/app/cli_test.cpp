@@ -168,7 +168,9 @@ TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
     EXPECT_EQ(kinds,
               "broken.dat:main:1:[] gone.dat:not found:0:[\"broken.dat\"] bxplate.dat:library:1:[\"broken.dat\"] ");
     EXPECT_FALSE(dir.exists("broken.mpd"));
-    EXPECT_EQ(cli("check " + library + " missing.dat").status, 1);
+    const Outcome missing = cli("check " + library + " missing.dat");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "Found nowhere:\n  missing.dat\n");
     EXPECT_EQ(cli("check --yes " + library + " buggy.dat").status, 2);
 }
 

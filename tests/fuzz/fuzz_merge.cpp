@@ -94,8 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     flush();
 
-    const MergeJob job{(root / "dat").string() + "/", (root / "out").string() + "/", (root / "ldraw").string() + "/",
-                       "out.mpd", "Fuzz", ReferenceKinds::DatAndLdr, pack};
+    const MergeJob job{(root / "dat").string() + "/",
+                       (root / "out").string() + "/",
+                       (root / "ldraw").string() + "/",
+                       "out.mpd",
+                       "Fuzz",
+                       ReferenceKinds::DatAndLdr,
+                       pack};
     NativeFileSystem fileSystem;
     const CheckResult checked = CheckMerge("main.dat", job, fileSystem);
     YesPrompter prompter;
