@@ -160,16 +160,20 @@ exe=$(echo "$command" | sed 's/^"\([^"]*\)".*/\1/')
 wine "$exe" 'C:\Models\My cars\Gélé 2.mpd' >/dev/null 2>&1 &
 if id=$(wait_window Brikmux); then
     screenshot brikmux_main
-    # Help, then About Brikmux, from the keyboard.
+    # Help (the menu after Options), then About Brikmux, from the keyboard.
     xdotool key --window "$id" alt
+    sleep 0.5
+    xdotool key Right
     sleep 0.5
     xdotool key Return
     sleep 0.5
     xdotool key Return
     if about=$(wait_window "About Brikmux"); then
+        echo "ok: Help, About Brikmux opens the About box"
         screenshot brikmux_about
         xdotool key --window "$about" Escape
     else
+        echo "FAILED: Help, About Brikmux opens the About box"
         failures=$((failures + 1))
     fi
     sleep 1
@@ -181,6 +185,7 @@ if id=$(wait_window Brikmux); then
     check "the model's folder became the MPD folder" \
         test "$(reg_value 'HKCU\Software\Brikmux\Brikmux\Paths' MPDPath)" = 'C:\Models\My cars\'
 else
+    echo "FAILED: the installed brikmux.exe shows its window for a model opened from Explorer"
     failures=$((failures + 1))
 fi
 
