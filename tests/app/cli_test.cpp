@@ -136,14 +136,6 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     EXPECT_EQ(cli("merge --ldr Mod\xC3\xA8les/b\xC3\xBCggy.dat", kLibrary).out,
               "b\xC3\xBCggy.mpd has been successfully created. 4 .DAT file(s) merged.\n");
     EXPECT_NE(dir.read("Mod\xC3\xA8les/b\xC3\xBCggy.mpd").find("0 FILE sub.ldr\r\n0 sub\r\n"), std::string::npos);
-
-    // A part not yet official comes from the library's Unofficial folder, and says so.
-    for (const char* file : {"lib/parts/3001.dat", "lib/p/box.dat", "lib/unofficial/PARTS/u.dat"}) {
-        dir.write(file, "0 u\r\n");
-    }
-    dir.write("uses.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 u.dat\r\n");
-    EXPECT_EQ(cli("merge --verbose --ldraw lib uses.dat").out,
-              "uses.mpd has been successfully created. 1 .DAT file(s) merged.\nuses.dat\nu.dat (unofficial)\n");
 }
 
 TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)

@@ -106,11 +106,10 @@ mkdir -p "$work/unpacked"
 unpacked=$(find "$work/unpacked" -name brikmux.exe -printf '%h\n')
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' "$root/CMakeLists.txt" | head -n 1)
 for exe in brikmux.exe brikmux-cli.exe; do
-    resources=$(x86_64-w64-mingw32-windres -i "$unpacked/$exe" -O rc 2>/dev/null | grep -E 'RT_GROUP_ICON|VALUE')
-    check "$exe has the program icon" grep -q RT_GROUP_ICON <<<"$resources"
-    check "$exe's properties show its name, version and description" \
-        grep -q "\"ProductName\", \"Brikmux\".*\"ProductVersion\", \"$version\"" <<<"$(echo $resources)"
-    check "$exe's description" grep -q '"FileDescription", "Brikmux' <<<"$resources"
+    resources=$(x86_64-w64-mingw32-windres -i "$unpacked/$exe" -O rc 2>/dev/null | grep -E 'RT_GROUP_ICON|VALUE' | tr '\n' ' ')
+    check "$exe has the program icon, and properties that show its name, version and description" grep -q \
+        "RT_GROUP_ICON.*\"FileDescription\", \"Brikmux.*\"ProductName\", \"Brikmux\".*\"ProductVersion\", \"$version\"" \
+        <<<"$resources"
 done
 check "brikmux-cli.exe from the ZIP runs" sh -c "/usr/lib/wine/wine64 '$unpacked/brikmux-cli.exe' --version | grep -q '^brikmux-cli '"
 (cd "$unpacked" && wine brikmux.exe >/dev/null 2>&1 &)
@@ -133,10 +132,11 @@ wine "$setup" /S
 /usr/lib/wine/wineserver -w
 user_dir=$WINEPREFIX/drive_c/users/$(id -un)
 installed=$user_dir/AppData/Local/Programs/Brikmux
+start_menu="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brikmux.lnk"
 for file in brikmux.exe brikmux-cli.exe Uninstall.exe Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
     check "installed $file" test -f "$installed/$file"
 done
-check "Start-menu entry" test -f "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brikmux.lnk"
+check "Start-menu entry" test -f "$start_menu"
 install_dir='C:\users\'$(id -un)'\AppData\Local\Programs\Brikmux'
 for ext in .mpd .ldr .dat; do
     key='HKCU\Software\Classes\SystemFileAssociations\'$ext'\shell\Brikmux'
@@ -194,9 +194,8 @@ wine "$installed/Uninstall.exe" /S
 /usr/lib/wine/wineserver -w
 sleep 1
 /usr/lib/wine/wineserver -w
-check "the programs are removed" test ! -e "$installed/brikmux.exe" -a ! -e "$installed/platforms"
-check "the install folder is removed" test ! -e "$installed"
-check "the Start-menu entry is removed" test ! -e "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brikmux.lnk"
+check "the programs and their folder are removed" test ! -e "$installed"
+check "the Start-menu entry is removed" test ! -e "$start_menu"
 check "the associations are removed" \
     test -z "$(reg_default 'HKCU\Software\Classes\SystemFileAssociations\.mpd\shell\Brikmux')"
 check "the settings are kept" test "$(reg_value 'HKCU\Software\Brikmux\Brikmux\Paths' LDrawPath)" = 'C:\LDraw\'
