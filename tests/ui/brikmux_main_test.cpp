@@ -313,14 +313,6 @@ private slots:
         QVERIFY(makeWindow()->findChild<QAction*>("MenuPack")->isChecked());
         store("Settings", "PackMPD", "0");
 
-        // A part not yet official, in the library's Unofficial folder, travels with the model.
-        m_dir->write("ldraw/Unofficial/parts/tyre.dat", "0 Tyre\r\n");
-        m_dir->write("models/rim.dat", crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 tyre.dat"}));
-        auto rim = makeWindow(m_root + native("models/rim.dat"));
-        press(*rim, "MergeMPDBtn");
-        QVERIFY(m_dir->read("mpd/rim.mpd").find("0 FILE tyre.dat\r\n0 Tyre\r\n") != std::string::npos);
-        rim->close();
-
         // An unforeseen failure inside a button's work is one message, and the window stays usable.
         FaultyFileSystem fileSystem;
         fileSystem.throwOnOpenForReading = 1;
