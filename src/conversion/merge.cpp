@@ -318,7 +318,7 @@ void Merge::AppendDATFile(std::size_t index)
             }
             path = m_library.UnofficialFile(name);
             if (path.empty()) {
-                noteEntry(index, CheckedFile::Kind::NotFound, {});
+                // A queued name is noted as found nowhere until it is found.
                 m_notFound.push_back({name, referrer});
                 return;
             }
@@ -394,21 +394,9 @@ bool CheckResult::complete() const
 
 std::string_view kindName(CheckedFile::Kind kind)
 {
-    switch (kind) {
-    case CheckedFile::Kind::Main:
-        return "main";
-    case CheckedFile::Kind::Custom:
-        return "custom";
-    case CheckedFile::Kind::Unofficial:
-        return "unofficial";
-    case CheckedFile::Kind::Library:
-        return "library";
-    case CheckedFile::Kind::NotFound:
-        return "not found";
-    case CheckedFile::Kind::Unreadable:
-        return "unreadable";
-    }
-    return "unreadable";
+    // In the order of CheckedFile::Kind.
+    constexpr std::string_view kNames[] = {"main", "custom", "unofficial", "library", "not found", "unreadable"};
+    return kNames[static_cast<std::size_t>(kind)];
 }
 
 CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem)
