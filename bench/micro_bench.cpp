@@ -120,7 +120,7 @@ void LibraryTest(benchmark::State& state)
         names.push_back((i % 2 == 0 ? "PART" : "part") + std::to_string(i % 30000) + ".dat");
     }
     for (auto _ : state) {
-        LibraryIndex index(fileSystem, folder);
+        FolderLibrary index(fileSystem, folder);
         std::size_t found = 0;
         for (const auto& name : names) {
             found += index.IsLibraryFile(name) ? 1U : 0U;

@@ -5,12 +5,12 @@
 
 namespace brikmux {
 
-LibraryIndex::LibraryIndex(const FileSystem& fileSystem, std::string ldrawPath)
+FolderLibrary::FolderLibrary(FileSystem& fileSystem, std::string ldrawPath)
     : m_fileSystem(fileSystem), m_ldrawPath(std::move(ldrawPath)), m_resolver(fileSystem)
 {
 }
 
-void LibraryIndex::listFolder(Folder& folder)
+void FolderLibrary::listFolder(Folder& folder)
 {
     // The folder itself may be spelt in any letter case: "Parts" finds "parts".
     std::vector<DirectoryEntry> entries;
@@ -34,7 +34,7 @@ void LibraryIndex::listFolder(Folder& folder)
     }
 }
 
-bool LibraryIndex::holds(Folder& folder, std::string_view name, const std::string& folded)
+bool FolderLibrary::holds(Folder& folder, std::string_view name, const std::string& folded)
 {
     if (name.find_first_of("\\/") != std::string_view::npos) {
         // A name in a sub-folder (s\3001s01.dat): resolved component by component.
@@ -50,18 +50,16 @@ bool LibraryIndex::holds(Folder& folder, std::string_view name, const std::strin
     return folder.files.contains(folded);
 }
 
-bool LibraryIndex::IsLibraryFile(std::string_view name)
+bool FolderLibrary::IsLibraryFile(std::string_view name)
 {
     const std::string folded = foldCase(name);
     return holds(m_primitives, name, folded) || holds(m_parts, name, folded);
 }
 
-std::string LibraryIndex::UnofficialFile(std::string_view name)
+std::string FolderLibrary::find(std::initializer_list<std::string_view> folders, std::string_view name)
 {
-    for (const char* folder : {"parts", "p"}) {
-        std::string relative = "Unofficial";
-        relative += kSeparator;
-        relative += folder;
+    for (const std::string_view folder : folders) {
+        std::string relative(folder);
         relative += kSeparator;
         relative += name;
         if (const ResolvedName resolved = m_resolver.resolve(m_ldrawPath, relative); resolved.fileExists) {
@@ -69,6 +67,26 @@ std::string LibraryIndex::UnofficialFile(std::string_view name)
         }
     }
     return {};
+}
+
+std::string FolderLibrary::UnofficialFile(std::string_view name)
+{
+    return find({"Unofficial/parts", "Unofficial/p"}, name);
+}
+
+std::string FolderLibrary::LibraryImage(std::string_view name)
+{
+    return find({"parts/textures", "p/textures"}, name);
+}
+
+std::string FolderLibrary::UnofficialImage(std::string_view name)
+{
+    return find({"Unofficial/parts/textures", "Unofficial/p/textures"}, name);
+}
+
+Status FolderLibrary::open(const std::string& path, std::unique_ptr<InputFile>& file)
+{
+    return m_fileSystem.openForReading(path, file);
 }
 
 namespace {
@@ -86,7 +104,7 @@ std::string withSlashes(std::string_view name)
 
 } // namespace
 
-LibraryIndex::Located LibraryIndex::Locate(std::string_view name)
+FolderLibrary::Located FolderLibrary::Locate(std::string_view name)
 {
     for (const auto& [folder, prefix] : {std::pair{"P", "p/"}, std::pair{"Parts", "parts/"}}) {
         std::string relative = folder;
@@ -97,6 +115,11 @@ LibraryIndex::Located LibraryIndex::Locate(std::string_view name)
         }
     }
     return {};
+}
+
+std::unique_ptr<Library> openLibrary(FileSystem& fileSystem, const std::string& ldrawPath)
+{
+    return std::make_unique<FolderLibrary>(fileSystem, ldrawPath);
 }
 
 std::string packedCustomName(std::string_view name)
@@ -114,13 +137,12 @@ std::string packedCustomName(std::string_view name)
     return std::string(name);
 }
 
-std::vector<std::string> libraryColours(FileSystem& fileSystem, const std::string& ldrawPath)
+std::vector<std::string> FolderLibrary::colours()
 {
     std::vector<std::string> colours;
-    CaseResolver resolver(fileSystem);
-    const ResolvedName config = resolver.resolve(ldrawPath, "LDConfig.ldr");
+    const ResolvedName config = m_resolver.resolve(m_ldrawPath, "LDConfig.ldr");
     std::unique_ptr<InputFile> file;
-    if (!config.fileExists || !fileSystem.openForReading(config.path(), file)) {
+    if (!config.fileExists || !m_fileSystem.openForReading(config.path(), file)) {
         return colours;
     }
     LineReader reader(*file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "file_system.h"
+#include "model_walk.h"
 #include "messages.h"
 #include "model_text.h"
 #include "prompter.h"
@@ -38,30 +39,22 @@ struct MergeResult {
     std::string mpdName;
     // The work list: the main name, then every custom sub-file in the order it was queued.
     std::vector<std::string> datFiles;
-    // Queued sub-files that neither the DAT folder nor the library holds, in the order queued.
+    // Sub-files and images that neither the DAT folder nor the library holds, in the walk's order.
     std::vector<messages::MissingFile> notFound;
+    // The images embedded as data blocks, in the order first met.
+    std::vector<std::string> images;
 };
 
-// What a merge reaches, as a check reports it.
-struct CheckedFile {
-    enum class Kind { Main, Custom, Unofficial, Library, NotFound, Unreadable };
-    std::string name; // as the first reference writes it
-    Kind kind = Kind::NotFound;
-    std::string path;                      // where it was found; empty for a file found nowhere
-    std::vector<std::string> referencedBy; // every file that references it, once each, in the walk's order
-    std::string reason;                    // why it cannot be read
-};
+// What a merge reaches, as a check reports it: every file and image, with its kind, its path and
+// the files that reference it.
+using CheckedFile = WalkEntry;
 
 struct CheckResult {
     std::string main;
     std::vector<CheckedFile> files; // in the walk's order, the main file first
-    // True when a merge would find and read every file.
+    // True when a merge would find and read every file and image.
     bool complete() const;
 };
-
-// The name of a kind as check reports it ("main", "custom", "unofficial", "library", "not found",
-// "unreadable").
-std::string_view kindName(CheckedFile::Kind kind);
 
 // Walks the model as MergeToMPD would (job.pack included), reading every file it reaches and
 // writing nothing, asking nothing.
@@ -69,8 +62,10 @@ CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSyste
 
 // Writes the main file and every custom sub-file it reaches into one MPD file, asking before an
 // existing output is replaced. A custom sub-file is read from the DAT folder, else from the
-// library's Unofficial/parts or Unofficial/p folder. A sub-file found in neither gets no section: the user is asked
-// once, at the end, whether to create the MPD without them. The output is written under a
+// library's Unofficial/parts or Unofficial/p folder. The images that their !TEXMAP lines name
+// and the DAT folder or the library's Unofficial folders hold follow as "0 !DATA" blocks. A
+// sub-file or image found nowhere gets no section: the user is asked once, at the end, whether to
+// create the MPD without them. The output is written under a
 // temporary name and takes the place of the target only when complete; on any failure, or a No,
 // it is removed.
 MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Prompter& prompter);

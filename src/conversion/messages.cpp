@@ -43,12 +43,14 @@ Message mergeOutputExists()
             {}};
 }
 
-Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details)
+Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::size_t imageCount, std::string details)
 {
-    return {".MPD File Created",
-            std::string(mpdName) + " has been successfully created. " + std::to_string(mergedCount) +
-                " .DAT file(s) merged.",
-            MessageIcon::Information, std::move(details)};
+    std::string text = std::string(mpdName) + " has been successfully created. " + std::to_string(mergedCount) +
+                       " .DAT file(s) merged.";
+    if (imageCount > 0) {
+        text += " " + std::to_string(imageCount) + " image(s) embedded.";
+    }
+    return {".MPD File Created", std::move(text), MessageIcon::Information, std::move(details)};
 }
 
 Message mergeWithoutMainFile()
@@ -107,12 +109,38 @@ Message splitOutputExists(std::string_view sectionName)
             {}};
 }
 
-Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details)
+Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_t imageCount, std::string details)
 {
-    return {".MPD File Split",
-            std::string(mpdName) + " has been successfully split. " + std::to_string(sectionCount) +
-                " .DAT file(s) created.",
-            MessageIcon::Information, std::move(details)};
+    std::string text = std::string(mpdName) + " has been successfully split. " + std::to_string(sectionCount) +
+                       " .DAT file(s) created.";
+    if (imageCount > 0) {
+        text += " " + std::to_string(imageCount) + " image(s) written.";
+    }
+    return {".MPD File Split", std::move(text), MessageIcon::Information, std::move(details)};
+}
+
+Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images)
+{
+    std::string text;
+    for (const auto& image : images) {
+        text += text.empty() ? "" : "\n";
+        text += "The image " + quoted(image.name) + " (line " + std::to_string(image.line) + " of " +
+                std::string(mpdName) + ") was not written: ";
+        const std::string at = "line " + std::to_string(image.problemLine);
+        switch (image.problem) {
+        case BadImage::Problem::NotData:
+            text += at + " is not a \"0 !:\" data line.";
+            break;
+        case BadImage::Problem::BadCharacter:
+            text += at + " is not valid base64 data.";
+            break;
+        case BadImage::Problem::CutShort:
+        case BadImage::Problem::None:
+            text += "its base64 data is cut short.";
+            break;
+        }
+    }
+    return failure(kSplitFailed, std::move(text));
 }
 
 Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason)
@@ -124,10 +152,10 @@ Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::
     return failure(kSplitFailed, text + ": " + std::string(reason) + ".");
 }
 
-Message splitMarkerWithoutName(std::string_view mpdName, std::uint64_t line)
+Message splitMarkerWithoutName(std::string_view marker, std::string_view mpdName, std::uint64_t line)
 {
-    return failure(kSplitFailed, "The FILE marker on line " + std::to_string(line) + " of " + std::string(mpdName) +
-                                     " names no file.");
+    return failure(kSplitFailed, "The " + std::string(marker) + " marker on line " + std::to_string(line) + " of " +
+                                     std::string(mpdName) + " names no file.");
 }
 
 Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)

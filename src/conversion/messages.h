@@ -29,7 +29,8 @@ struct MissingFile {
 inline constexpr std::size_t kMissingFilesShown = 10;
 
 Message mergeOutputExists();
-Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::string details);
+// imageCount is added to the text only when images were embedded.
+Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::size_t imageCount, std::string details);
 Message mergeWithoutMainFile();
 Message mergeCannotRead(const std::vector<UnreadableFile>& files);
 Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason);
@@ -39,10 +40,27 @@ Message mergeFilesNotFound(const std::vector<MissingFile>& files);
 // "NAME (referenced by REFERRER)".
 std::string missingFileLine(const MissingFile& file);
 
+// An embedded file of an MPD whose data could not be decoded.
+struct BadImage {
+    enum class Problem {
+        None,
+        NotData,      // a line that is neither a "0 !:" line nor blank
+        BadCharacter, // a character outside the base64 alphabet, or after the padding
+        CutShort,     // the characters do not make whole bytes
+    };
+    std::string name;
+    std::uint64_t line = 0; // its "0 !DATA" line
+    Problem problem = Problem::None;
+    std::uint64_t problemLine = 0; // the offending line, where there is one
+};
+
 Message splitOutputExists(std::string_view sectionName);
-Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::string details);
+// imageCount is added to the text only when images were written.
+Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_t imageCount, std::string details);
+Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images);
 Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason);
-Message splitMarkerWithoutName(std::string_view mpdName, std::uint64_t line);
+// marker: "FILE" or "!DATA".
+Message splitMarkerWithoutName(std::string_view marker, std::string_view mpdName, std::uint64_t line);
 Message splitNameLeavesFolder(std::string_view sectionName, std::string_view mpdName, std::uint64_t line);
 Message splitCannotWrite(std::string_view sectionName, std::string_view path, std::string_view mpdName,
                          std::uint64_t line, std::string_view reason);

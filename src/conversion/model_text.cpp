@@ -2,6 +2,7 @@
 
 #include "paths.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -140,6 +141,101 @@ bool hasFileMarkerName(std::string_view line)
 std::string_view FileMarkerName(std::string_view line)
 {
     return line.size() >= 7 ? line.substr(7) : std::string_view();
+}
+
+bool IsDataMarker(std::string_view line)
+{
+    return line.starts_with("0 !DATA ");
+}
+
+std::string_view DataMarkerName(std::string_view line)
+{
+    std::string_view name = line.substr(std::min<std::size_t>(line.size(), 8));
+    const auto last = name.find_last_not_of(" \t");
+    return last == std::string_view::npos ? std::string_view() : name.substr(0, last + 1);
+}
+
+bool IsNoFileMarker(std::string_view line)
+{
+    return line.starts_with("0 NOFILE") && isBlankLine(line.substr(8));
+}
+
+bool isBlankLine(std::string_view line)
+{
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+namespace {
+
+// Moves past the blanks at the start of text.
+std::string_view skipBlanks(std::string_view text)
+{
+    const auto start = text.find_first_not_of(" \t");
+    return start == std::string_view::npos ? std::string_view() : text.substr(start);
+}
+
+// Takes the next field from text: a run of non-blanks, or text within quotation marks (without
+// them). Empty at the end of text.
+std::string_view nextField(std::string_view& text)
+{
+    text = skipBlanks(text);
+    if (text.starts_with('"')) {
+        const auto close = text.find('"', 1);
+        const std::string_view field = text.substr(1, close == std::string_view::npos ? text.npos : close - 1);
+        text = close == std::string_view::npos ? std::string_view() : text.substr(close + 1);
+        return field;
+    }
+    const auto end = std::min(text.find_first_of(" \t"), text.size());
+    const std::string_view field = text.substr(0, end);
+    text.remove_prefix(end);
+    return field;
+}
+
+} // namespace
+
+bool IsMetaDataLine(std::string_view line, std::string_view& payload)
+{
+    line = skipBlanks(line);
+    if (!line.starts_with("0 !:") || (line.size() > 4 && !isBlank(line[4]))) {
+        return false;
+    }
+    payload = line.substr(4);
+    return true;
+}
+
+TexmapLine ReadTexmapLine(std::string_view line)
+{
+    TexmapLine texmap;
+    line = skipBlanks(line);
+    if (!line.starts_with("0 !TEXMAP") || (line.size() > 9 && !isBlank(line[9]))) {
+        return texmap;
+    }
+    std::string_view rest = line.substr(9);
+    const std::string_view action = nextField(rest);
+    if (action == "END") {
+        texmap.kind = TexmapLine::Kind::End;
+    } else if (action == "FALLBACK") {
+        texmap.kind = TexmapLine::Kind::Fallback;
+    } else if (action == "START" || action == "NEXT") {
+        texmap.kind = action == "START" ? TexmapLine::Kind::Start : TexmapLine::Kind::Next;
+        const std::string_view method = nextField(rest);
+        const int numbers = method == "PLANAR" ? 9 : method == "CYLINDRICAL" ? 10 : method == "SPHERICAL" ? 11 : -1;
+        if (numbers < 0) {
+            return texmap;
+        }
+        for (int i = 0; i < numbers; ++i) {
+            nextField(rest);
+        }
+        if (const std::string_view image = nextField(rest); !image.empty()) {
+            texmap.images.push_back(image);
+            if (nextField(rest) == "GLOSSMAP") {
+                if (const std::string_view gloss = nextField(rest); !gloss.empty()) {
+                    texmap.images.push_back(gloss);
+                }
+            }
+        }
+    }
+    return texmap;
 }
 
 std::string fileMarkerLine(std::string_view name)

@@ -32,6 +32,35 @@ std::string_view FileMarkerName(std::string_view line);
 // True when a FILE marker line is long enough to carry a name (possibly empty).
 bool hasFileMarkerName(std::string_view line);
 
+// True when line begins with exactly "0 !DATA ": it starts an embedded file (an image) of an MPD.
+bool IsDataMarker(std::string_view line);
+
+// The name a "0 !DATA " line carries: the rest of the line without trailing blanks.
+std::string_view DataMarkerName(std::string_view line);
+
+// True when line is "0 NOFILE", trailing blanks aside: the end of an MPD's block.
+bool IsNoFileMarker(std::string_view line);
+
+// True when line holds nothing but blanks.
+bool isBlankLine(std::string_view line);
+
+// True when line (leading blanks aside) is a "0 !:" line; payload is then its text after "0 !:".
+// Such lines carry an embedded file's data, or within a !TEXMAP block a line for texture-aware
+// readers.
+bool IsMetaDataLine(std::string_view line, std::string_view& payload);
+
+// A "0 !TEXMAP" line: what it does and the images it names.
+struct TexmapLine {
+    enum class Kind { None, Start, Next, Fallback, End };
+    Kind kind = Kind::None;
+    // START and NEXT: the image after the method's numbers, then the glossmap's where there is
+    // one; quotation marks removed.
+    std::vector<std::string_view> images;
+};
+
+// Reads line as a "0 !TEXMAP" line; Kind::None for any other line.
+TexmapLine ReadTexmapLine(std::string_view line);
+
 // "0 FILE " followed by name.
 std::string fileMarkerLine(std::string_view name);
 

@@ -1,10 +1,12 @@
 #include "split.h"
 
+#include "base64.h"
 #include "case_resolver.h"
 #include "line_reader.h"
 #include "line_writer.h"
 #include "messages.h"
 #include "model_text.h"
+#include "mpd_reader.h"
 #include "paths.h"
 
 #include <cstdint>
@@ -23,6 +25,16 @@ struct Section {
     std::unique_ptr<LineWriter> writer;
 };
 
+// The embedded file being read: decoded in memory, written only when all of it is valid.
+struct DataBlock {
+    bool open = false;
+    std::string name;
+    std::uint64_t line = 0;
+    Base64Decoder decoder;
+    std::string bytes;
+    messages::BadImage bad; // bad.problem is set once the data is found invalid
+};
+
 class Split {
 public:
     Split(std::string_view name, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
@@ -33,17 +45,25 @@ public:
     SplitResult run();
 
 private:
-    bool startSection(std::string_view marker, std::uint64_t line);
+    enum class Opened { Yes, Declined, Failed };
+
+    bool startSection(const MpdReader::Item& marker);
     bool finishSection();
+    void startData(const MpdReader::Item& marker);
+    void addData(const MpdReader::Item& item);
+    bool finishData();
+    // Checks name as a file to write (on line) and opens its temporary output, asking first when
+    // the file exists.
+    Opened openTarget(const std::string& name, std::uint64_t line, bool named, std::string_view marker,
+                      ResolvedName& target, std::unique_ptr<OutputFile>& file);
     bool fail(const Message& message)
     {
         m_prompter.reportFailure(message);
         return false;
     }
-    bool cannotWrite(const std::string& sectionName, const std::string& path, std::uint64_t line,
-                     const std::string& reason)
+    bool cannotWrite(const std::string& name, const std::string& path, std::uint64_t line, const std::string& reason)
     {
-        return fail(messages::splitCannotWrite(sectionName, path, m_name, line, reason));
+        return fail(messages::splitCannotWrite(name, path, m_name, line, reason));
     }
 
     std::string m_name;
@@ -52,6 +72,8 @@ private:
     Prompter& m_prompter;
     CaseResolver m_datFolder;
     Section m_section;
+    DataBlock m_data;
+    std::vector<messages::BadImage> m_badImages;
     SplitResult m_result;
     std::string m_details;
 };
@@ -70,69 +92,104 @@ SplitResult Split::run()
     }
 
     LineReader reader(*file);
-    std::string_view line;
-    while (reader.next(line)) {
-        if (IsFileMarker(line)) {
-            ++m_result.sectionCount;
-            if (!finishSection() || !startSection(line, reader.lineNumber())) {
+    MpdReader mpd(reader);
+    MpdReader::Item item;
+    while (mpd.next(item)) {
+        if (item.type != MpdReader::Item::Type::Line) {
+            if (!finishSection() || !finishData()) {
                 return m_result;
             }
-        } else if (m_section.writer) {
-            m_section.writer->write(line);
+            if (item.type == MpdReader::Item::Type::BlockEnd) {
+                continue;
+            }
+            if (item.type == MpdReader::Item::Type::DataStart) {
+                startData(item);
+                continue;
+            }
+            ++m_result.sectionCount;
+            if (!startSection(item)) {
+                return m_result;
+            }
+        } else if (item.block == MpdReader::Block::Section && m_section.writer) {
+            m_section.writer->write(item.line);
             if (!m_section.writer->status()) {
                 cannotWrite(m_section.name, m_section.target.path(), m_section.line,
                             m_section.writer->status().reason());
                 return m_result;
             }
+        } else if (item.block == MpdReader::Block::Data && m_data.open) {
+            addData(item);
         }
     }
     if (!reader.status()) {
         fail(messages::splitCannotRead(mpdFile, reader.lineNumber(), reader.status().reason()));
         return m_result;
     }
-    if (!finishSection()) {
+    if (!finishSection() || !finishData()) {
+        return m_result;
+    }
+    if (!m_badImages.empty()) {
+        fail(messages::splitBadImages(m_name, m_badImages));
         return m_result;
     }
     m_result.status = SplitResult::Status::Split;
-    m_prompter.inform(messages::splitDone(m_name, m_result.sectionCount, std::move(m_details)));
+    m_prompter.inform(
+        messages::splitDone(m_name, m_result.sectionCount, m_result.images.size(), std::move(m_details)));
     return m_result;
 }
 
-bool Split::startSection(std::string_view marker, std::uint64_t line)
+Split::Opened Split::openTarget(const std::string& name, std::uint64_t line, bool named, std::string_view marker,
+                                ResolvedName& target, std::unique_ptr<OutputFile>& file)
 {
-    const std::string name(FileMarkerName(marker));
-    if (!hasFileMarkerName(marker) || nameComponents(name).empty()) {
-        return fail(messages::splitMarkerWithoutName(m_name, line));
+    if (!named || nameComponents(name).empty()) {
+        fail(messages::splitMarkerWithoutName(marker, m_name, line));
+        return Opened::Failed;
     }
     if (leavesFolder(name)) {
-        return fail(messages::splitNameLeavesFolder(name, m_name, line));
+        fail(messages::splitNameLeavesFolder(name, m_name, line));
+        return Opened::Failed;
     }
-    ResolvedName target = m_datFolder.resolveFresh(m_job.datPath, name);
+    target = m_datFolder.resolveFresh(m_job.datPath, name);
     if (target.fileExists) {
         if (!m_prompter.askYesNo(messages::splitOutputExists(name))) {
             m_details += name + " (kept as it was)\n";
-            return true;
+            return Opened::Declined;
         }
     } else if (!target.folderExists) {
-        // Folders named in the section are created, but only inside a DAT folder that exists.
+        // Folders named in the block are created, but only inside a DAT folder that exists.
         if (m_fileSystem.kindOf(m_job.datPath) != EntryKind::Folder) {
-            return cannotWrite(name, target.path(), line, whyNotAFile(EntryKind::Missing));
+            cannotWrite(name, target.path(), line, whyNotAFile(EntryKind::Missing));
+            return Opened::Failed;
         }
         if (const Status created = m_fileSystem.createFolders(target.folder); !created) {
-            return cannotWrite(name, target.path(), line, created.reason());
+            cannotWrite(name, target.path(), line, created.reason());
+            return Opened::Failed;
         }
         m_datFolder.forget();
     } else if (target.occupant != EntryKind::Missing) {
         // A folder, a pipe or a device of that name: nothing can be written there.
-        return cannotWrite(name, target.path(), line, whyNotAFile(target.occupant));
+        cannotWrite(name, target.path(), line, whyNotAFile(target.occupant));
+        return Opened::Failed;
     }
-    std::unique_ptr<OutputFile> file;
     if (const Status created = m_fileSystem.createOutput(target.folder, file); !created) {
-        return cannotWrite(name, target.path(), line, created.reason());
+        cannotWrite(name, target.path(), line, created.reason());
+        return Opened::Failed;
+    }
+    return Opened::Yes;
+}
+
+bool Split::startSection(const MpdReader::Item& marker)
+{
+    const std::string name(marker.name);
+    ResolvedName target;
+    std::unique_ptr<OutputFile> file;
+    const Opened opened = openTarget(name, marker.number, marker.named, "FILE", target, file);
+    if (opened != Opened::Yes) {
+        return opened == Opened::Declined;
     }
     m_section.name = name;
     m_section.target = std::move(target);
-    m_section.line = line;
+    m_section.line = marker.number;
     m_section.file = std::move(file);
     m_section.writer = std::make_unique<LineWriter>(*m_section.file);
     return true;
@@ -155,6 +212,71 @@ bool Split::finishSection()
     m_datFolder.noteFileCreated(m_section.target.folder, m_section.target.fileName);
     m_result.written.push_back(m_section.name);
     m_details += m_section.name + "\n";
+    return true;
+}
+
+void Split::startData(const MpdReader::Item& marker)
+{
+    m_data = DataBlock{};
+    m_data.open = true;
+    m_data.name = std::string(marker.name);
+    m_data.line = marker.number;
+    m_data.bad.name = m_data.name;
+    m_data.bad.line = marker.number;
+}
+
+void Split::addData(const MpdReader::Item& item)
+{
+    if (m_data.bad.problem != messages::BadImage::Problem::None || isBlankLine(item.line)) {
+        return;
+    }
+    std::string_view payload;
+    if (!IsMetaDataLine(item.line, payload)) {
+        m_data.bad.problem = messages::BadImage::Problem::NotData;
+        m_data.bad.problemLine = item.number;
+        return;
+    }
+    std::string text;
+    for (const char c : payload) {
+        if (c != ' ' && c != '\t') {
+            text += c;
+        }
+    }
+    if (m_data.decoder.add(text, m_data.bytes) != Base64Decoder::Result::Ok) {
+        m_data.bad.problem = messages::BadImage::Problem::BadCharacter;
+        m_data.bad.problemLine = item.number;
+    }
+}
+
+bool Split::finishData()
+{
+    if (!m_data.open) {
+        return true;
+    }
+    m_data.open = false;
+    if (m_data.bad.problem == messages::BadImage::Problem::None && m_data.decoder.finish(m_data.bytes) != Base64Decoder::Result::Ok) {
+        m_data.bad.problem = messages::BadImage::Problem::CutShort;
+    }
+    if (m_data.bad.problem != messages::BadImage::Problem::None) {
+        m_badImages.push_back(std::move(m_data.bad));
+        return true;
+    }
+    ResolvedName target;
+    std::unique_ptr<OutputFile> file;
+    const Opened opened = openTarget(m_data.name, m_data.line, true, "!DATA", target, file);
+    if (opened != Opened::Yes) {
+        return opened == Opened::Declined;
+    }
+    Status done = file->write(m_data.bytes.data(), m_data.bytes.size());
+    if (done) {
+        done = file->commit(target.path(), target.fileExists);
+    }
+    if (!done) {
+        return cannotWrite(m_data.name, target.path(), m_data.line, done.reason());
+    }
+    m_datFolder.noteFileCreated(target.folder, target.fileName);
+    m_result.images.push_back(m_data.name);
+    m_details += m_data.name + " (image)\n";
     return true;
 }
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "line_reader.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace brikmux {
+
+// Cuts an MPD into its blocks as LDraw's MPD format defines them, in one pass. A "0 FILE" line
+// starts a section (a model file); a "0 !DATA " line starts an embedded file, whose "0 !:" lines
+// carry its data in base64; either ends the block before it. A "0 NOFILE" line ends an embedded
+// file, and the lines after it, up to the next block, belong to no file; within a section it is an
+// ordinary line. The format's earlier draft, a section whose body opens with "0 !DATA START" and
+// ends with "0 !DATA END", is read as an embedded file of the section's name.
+class MpdReader {
+public:
+    // What a line belongs to.
+    enum class Block {
+        Preamble, // before the first block
+        Section,
+        Data,
+        Ignored, // after a "0 NOFILE" that ended an embedded file
+    };
+    struct Item {
+        // BlockEnd: a section's marker ended the block before it; the new section starts with a
+        // SectionStart (or, the earlier draft, a DataStart) once the lines after the marker tell.
+        enum class Type { SectionStart, DataStart, Line, BlockEnd };
+        Type type = Type::Line;
+        Block block = Block::Preamble; // a line's block; for a start, the block it opens
+        std::string_view line;         // the line itself (for a section, its marker line)
+        std::string_view name;         // a start's name
+        bool named = false;            // a section's marker is long enough to carry a name
+        std::uint64_t number = 0;      // the line's number in the MPD, from 1
+    };
+
+    explicit MpdReader(LineReader& reader) : m_reader(reader) {}
+
+    // Reads the next item into item, whose texts stay valid until the next call. Returns false at
+    // the end of the file and on a read failure (the line reader's status()).
+    bool next(Item& item);
+
+private:
+    struct Stored {
+        Item::Type type;
+        Block block;
+        std::string line;
+        std::string name;
+        bool named;
+        std::uint64_t number;
+    };
+
+    // Decides line, read as number; true with item filled when it is to be delivered.
+    bool classify(std::string_view line, std::uint64_t number, Item& item);
+    // Ends the wait after a section's marker: the section and the blank lines held since.
+    void releaseSection();
+    bool deliverQueued(Item& item);
+
+    LineReader& m_reader;
+    Block m_block = Block::Preamble;
+    bool m_draft = false; // the embedded file is the earlier draft's, ended by "0 !DATA END"
+    // A section's marker waits for the first line that is not blank, which tells whether the
+    // section is the earlier draft's embedded file.
+    bool m_pending = false;
+    Stored m_marker{};
+    std::deque<Stored> m_blanks;
+    std::deque<Stored> m_queue;
+    Stored m_current{};
+};
+
+} // namespace brikmux
