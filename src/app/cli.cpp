@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -40,6 +41,10 @@ constexpr std::string_view kHelpText =
     "other sub-files, that the LDraw library's parts and p folders do not hold is read from the\n"
     "DAT folder, or else from the library's Unofficial/parts and Unofficial/p folders (parts not\n"
     "yet official, which readers' libraries lack), and written as a section of the .mpd file.\n"
+    "The images that their !TEXMAP lines name follow as 0 !DATA blocks (base64), looked up\n"
+    "beside the file, in the DAT folder's textures folder, in the library's parts/textures and\n"
+    "p/textures (left to the library, as library files are) and in its Unofficial textures\n"
+    "folders (embedded).\n"
     "  --dat-dir DIR   folder of the .dat files\n"
     "  --mpd-dir DIR   folder of the .mpd file (default: the DAT folder)\n"
     "  --ldraw DIR     the LDraw library (default: $LDRAWDIR, then the window's LDraw folder)\n"
@@ -48,22 +53,26 @@ constexpr std::string_view kHelpText =
     "  --ldr           also follow references to .ldr files\n"
     "  --pack          embed every file the model uses, library parts and primitives\n"
     "                  included, named by their library paths (parts/3001.dat), with the\n"
-    "                  library's colours: the .mpd file opens with no library, in web viewers too\n"
-    "A referenced sub-file that is found in none of these folders is not found:\n"
+    "                  library's colours and images: the .mpd file opens with no library, in web\n"
+    "                  viewers too\n"
+    "A referenced sub-file or image that is found in none of these folders is not found:\n"
     "the merge asks once whether to create the .mpd file without those files (their references\n"
     "stay in the model) and names each on standard error. Yes exits with 0, No with 1.\n"
     "\n"
-    "check: walks MAIN as merge would (options as merge's) and lists every file it reaches,\n"
-    "grouped by kind: the main file, custom sub-files and unofficial parts with their paths, the\n"
-    "library files they reference, files found nowhere and files that cannot be read (with the\n"
-    "reason), each with the files that reference it. It writes and asks nothing.\n"
-    "  --json          one JSON object instead: {\"main\": NAME, \"files\": [{\"name\", \"kind\",\n"
-    "                  \"path\", \"referencedBy\", \"reason\"}]}, kind one of main, custom,\n"
-    "                  unofficial, library, not found, unreadable\n"
-    "Exit status of check: 0 when a merge would find and read every file, 1 otherwise.\n"
+    "check: walks MAIN as merge would (options as merge's) and lists every file and image it\n"
+    "reaches, grouped by kind: the main file, custom sub-files and unofficial parts with their\n"
+    "paths, the library files they reference, the images, files found nowhere and files that\n"
+    "cannot be read (with the reason), each with the files that reference it. It writes and\n"
+    "asks nothing.\n"
+    "  --json          one JSON object instead: {\"main\": NAME, \"files\": [{\"name\", \"type\",\n"
+    "                  \"kind\", \"path\", \"referencedBy\", \"reason\"}]}, type model or image,\n"
+    "                  kind one of main, custom, unofficial, library, not found, unreadable\n"
+    "Exit status of check: 0 when a merge would find and read every file and image, 1 otherwise.\n"
     "\n"
     "split: MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path,\n"
-    "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder.\n"
+    "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder,\n"
+    "every 0 !DATA block its image, decoded; a block whose data is not valid base64 is not\n"
+    "written, and the split ends as a failure that names it.\n"
     "  --mpd-dir DIR   folder of the .mpd file\n"
     "  --dat-dir DIR   folder the .dat files are written to (default: the MPD folder)\n"
     "\n"
@@ -246,6 +255,7 @@ int check(const Options& options, CliEnvironment& environment)
         for (const auto& file : result.files) {
             nlohmann::ordered_json entry;
             entry["name"] = file.name;
+            entry["type"] = file.type == CheckedFile::Type::Image ? "image" : "model";
             entry["kind"] = kindName(file.kind);
             if (!file.path.empty()) {
                 entry["path"] = file.path;
@@ -262,19 +272,32 @@ int check(const Options& options, CliEnvironment& environment)
         // Names are bytes: whatever is not UTF-8 is replaced rather than failing the report.
         environment.output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        const std::pair<CheckedFile::Kind, const char*> groups[] = {{CheckedFile::Kind::Main, "Main file"},
-                                                                    {CheckedFile::Kind::Custom, "Custom sub-files"},
-                                                                    {CheckedFile::Kind::Unofficial, "Unofficial parts"},
-                                                                    {CheckedFile::Kind::Library, "Library files"},
-                                                                    {CheckedFile::Kind::NotFound, "Found nowhere"},
-                                                                    {CheckedFile::Kind::Unreadable, "Cannot be read"}};
-        for (const auto& [kind, heading] : groups) {
+        using Kind = CheckedFile::Kind;
+        using Type = CheckedFile::Type;
+        struct Group {
+            Kind kind;
+            std::optional<Type> type; // both types where not given
+            const char* heading;
+        };
+        const Group groups[] = {{Kind::Main, Type::Model, "Main file"},
+                                {Kind::Custom, Type::Model, "Custom sub-files"},
+                                {Kind::Unofficial, Type::Model, "Unofficial parts"},
+                                {Kind::Library, Type::Model, "Library files"},
+                                {Kind::Custom, Type::Image, "Custom images"},
+                                {Kind::Unofficial, Type::Image, "Unofficial images"},
+                                {Kind::Library, Type::Image, "Library images"},
+                                {Kind::NotFound, std::nullopt, "Found nowhere"},
+                                {Kind::Unreadable, std::nullopt, "Cannot be read"}};
+        for (const auto& [kind, type, heading] : groups) {
             std::string lines;
             for (const auto& file : result.files) {
-                if (file.kind != kind) {
+                if (file.kind != kind || (type && file.type != *type)) {
                     continue;
                 }
                 lines += "  " + file.name;
+                if (!type && file.type == Type::Image) {
+                    lines += " (image)";
+                }
                 if (!file.path.empty()) {
                     lines += "  " + file.path;
                 }

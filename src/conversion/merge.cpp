@@ -138,23 +138,22 @@ MergeResult Merge::run(std::string_view mainName)
 
 std::string Merge::details(const MergeResult& result) const
 {
+    // The sections, then the data blocks, as the file holds them.
     std::string details;
-    for (const WalkEntry& entry : m_walk.entries()) {
-        if (!entry.embedded) {
-            continue;
-        }
-        details += entry.name;
-        const bool image = entry.type == WalkEntry::Type::Image;
-        switch (entry.kind) {
-        case WalkEntry::Kind::Library:
-            details += image ? " (library image)\n" : " (library)\n";
-            break;
-        case WalkEntry::Kind::Unofficial:
-            details += image ? " (unofficial image)\n" : " (unofficial)\n";
-            break;
-        default:
-            details += image ? " (image)\n" : "\n";
-            break;
+    for (const WalkEntry::Type type : {WalkEntry::Type::Model, WalkEntry::Type::Image}) {
+        const bool image = type == WalkEntry::Type::Image;
+        for (const WalkEntry& entry : m_walk.entries()) {
+            if (!entry.embedded || entry.type != type) {
+                continue;
+            }
+            details += entry.name;
+            if (entry.kind == WalkEntry::Kind::Library) {
+                details += image ? " (library image)\n" : " (library)\n";
+            } else if (entry.kind == WalkEntry::Kind::Unofficial) {
+                details += image ? " (unofficial image)\n" : " (unofficial)\n";
+            } else {
+                details += image ? " (image)\n" : "\n";
+            }
         }
     }
     for (const auto& missing : result.notFound) {

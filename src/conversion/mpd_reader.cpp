@@ -69,15 +69,15 @@ bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item
         item = {Item::Type::BlockEnd, Block::Ignored, line, {}, false, number};
         return true;
     }
+    if (m_block == Block::Data && (IsNoFileMarker(line) || (m_draft && isLine(line, "0 !DATA END")))) {
+        m_block = Block::Ignored;
+        return false;
+    }
     if (IsDataMarker(line)) {
         m_block = Block::Data;
         m_draft = false;
         item = {Item::Type::DataStart, Block::Data, line, DataMarkerName(line), true, number};
         return true;
-    }
-    if (m_block == Block::Data && (IsNoFileMarker(line) || (m_draft && isLine(line, "0 !DATA END")))) {
-        m_block = Block::Ignored;
-        return false;
     }
     item = {Item::Type::Line, m_block, line, {}, false, number};
     return true;

@@ -147,18 +147,26 @@ TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
     EXPECT_NE(text.out.find("  axle.dat  ." + std::string(1, kSep) + "axle.dat  (referenced by chassis.dat)\n"),
               std::string::npos);
 
-    dir.write("broken.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 bxplate.dat\r\n");
+    dir.write("broken.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 bxplate.dat\r\n"
+                            "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 face.png GLOSSMAP lost.png\r\n");
+    dir.write("textures/face.png", "");
     const Outcome json = cli("check --json " + library + " broken.dat");
     EXPECT_EQ(json.status, 1);
     const auto report = nlohmann::json::parse(json.out);
     EXPECT_EQ(report["main"], "broken.dat");
     std::string kinds;
     for (const auto& file : report["files"]) {
-        kinds += file["name"].get<std::string>() + ":" + file["kind"].get<std::string>() + ":" +
+        kinds += file["name"].get<std::string>() + ":" + file["type"].get<std::string>() + ":" +
+                 file["kind"].get<std::string>() + ":" +
                  std::to_string(file.contains("path")) + ":" + file["referencedBy"].dump() + " ";
     }
     EXPECT_EQ(kinds,
-              "broken.dat:main:1:[] gone.dat:not found:0:[\"broken.dat\"] bxplate.dat:library:1:[\"broken.dat\"] ");
+              "broken.dat:model:main:1:[] gone.dat:model:not found:0:[\"broken.dat\"] "
+              "bxplate.dat:model:library:1:[\"broken.dat\"] face.png:image:custom:1:[\"broken.dat\"] "
+              "lost.png:image:not found:0:[\"broken.dat\"] ");
+    EXPECT_NE(cli("check " + library + " broken.dat").out.find("Found nowhere:\n  gone.dat  (referenced by "
+                                                                "broken.dat)\n  lost.png (image)  (referenced by"),
+              std::string::npos);
     EXPECT_FALSE(dir.exists("broken.mpd"));
     const Outcome missing = cli("check " + library + " missing.dat");
     EXPECT_EQ(missing.status, 1);

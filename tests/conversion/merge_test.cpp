@@ -154,13 +154,96 @@ TEST_F(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
     EXPECT_EQ(done(), "out.mpd has been successfully created. 7 .DAT file(s) merged.");
 }
 
+// An image of 200 bytes whose base64 is "ABCD" 66 times and "ABA=": four lines of 80, 80, 80, 28.
+std::string image200()
+{
+    std::string bytes;
+    for (int i = 0; i < 66; ++i) {
+        bytes += std::string("\x00\x10\x83", 3);
+    }
+    return bytes + std::string("\x00\x10", 2);
+}
+
+std::vector<std::string> dataBlock(const std::string& name, std::size_t lines = 4)
+{
+    std::string base64;
+    for (int i = 0; i < 66; ++i) {
+        base64 += "ABCD";
+    }
+    base64 += "ABA=";
+    std::vector<std::string> block = {"0 !DATA " + name};
+    for (std::size_t i = 0; i < lines; ++i) {
+        block.push_back("0 !: " + base64.substr(i * 80, 80));
+    }
+    return block;
+}
+
+TEST_F(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOrUnofficial)
+{
+    const std::string nine = " 1 0 0 0 1 0 0 0 1 ";
+    library.write("parts/textures/lib.png", image200());
+    library.write("p/textures/prim.png", image200());
+    library.write("Unofficial/parts/textures/Unof.png", image200());
+    library.write("parts/3001.dat", "0 Brick\r\n");
+    const std::vector<std::string> main = {
+        "0 !TEXMAP START PLANAR" + nine + "\"Face.PNG\" GLOSSMAP gloss.png", "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat",
+        "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat", "0 !TEXMAP FALLBACK", "0 !TEXMAP END",
+        "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat", "0 !TEXMAP NEXT CYLINDRICAL" + nine + "1 lib.png",
+        "0 !TEXMAP NEXT SPHERICAL" + nine + "1 2 unof.png", "0 !TEXMAP NEXT PLANAR" + nine + "prim.png"};
+    dat.write("main.dat", crlf(main));
+    dat.write("sub.dat", crlf({"0 !TEXMAP NEXT PLANAR" + nine + "FACE.png", "0 !TEXMAP NEXT PLANAR" + nine + "gone.png"}));
+    dat.write("face.png", image200());
+    dat.write("textures/gloss.png", std::string("\x89PNG", 4));
+    prompter.answers = {true}; // without gone.png
+    const MergeResult result = merge("main.dat");
+    EXPECT_EQ(result.datFiles, (Names{"main.dat", "sub.dat"}));
+    EXPECT_EQ(result.images, (Names{"Face.PNG", "gloss.png", "unof.png"}));
+    std::vector<std::string> expected = main;
+    expected.insert(expected.end(), {"0 FILE sub.dat", "0 !TEXMAP NEXT PLANAR" + nine + "FACE.png",
+                                     "0 !TEXMAP NEXT PLANAR" + nine + "gone.png"});
+    for (const auto& block : {dataBlock("Face.PNG"), {"0 !DATA gloss.png", "0 !: iVBORw=="}, dataBlock("unof.png")}) {
+        expected.insert(expected.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader + crlf(expected));
+    EXPECT_EQ(prompter.questions().at(0).text.find("gone.png (referenced by sub.dat)") != std::string::npos, true);
+    EXPECT_EQ(done(), "out.mpd has been successfully created. 1 .DAT file(s) merged. 3 image(s) embedded.");
+    EXPECT_EQ(prompter.informations().at(0).details, "main.dat\nsub.dat\nFace.PNG (image)\ngloss.png (image)\n"
+                                                     "unof.png (unofficial image)\ngone.png (not found)\n");
+
+    // Packed, the library's images come too, under their own names; the texture-aware line's
+    // reference is renamed like any other.
+    prompter = {};
+    prompter.answers = {true};
+    MergeToMPD("main.dat",
+               MergeJob{dat.field(), dat.field(), library.field(), "packed", "Brikmux", ReferenceKinds::DatOnly, true},
+               fileSystem, prompter);
+    const std::string packed = dat.read("packed.mpd");
+    EXPECT_NE(packed.find("\r\n0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 parts/3001.dat\r\n"), std::string::npos);
+    EXPECT_NE(packed.find("\r\n0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat\r\n"), std::string::npos);
+    EXPECT_NE(packed.find(crlf(dataBlock("lib.png")) + crlf(dataBlock("unof.png")) + crlf(dataBlock("prim.png"))),
+              std::string::npos);
+    EXPECT_EQ(done(), "packed.mpd has been successfully created. 2 .DAT file(s) merged. 5 image(s) embedded.");
+
+    // An image that cannot be read fails the merge, as a sub-file does.
+    dat.write("gone.png/inside", "");
+    prompter = {};
+    prompter.answers = {true};
+    EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Failed);
+    EXPECT_EQ(prompter.failures().at(0).text, "Cannot read " + joinPath(dat.field(), "gone.png") +
+                                                  " (referenced by sub.dat): Is a directory.");
+}
+
 TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
 {
     library.write("Unofficial/parts/u.dat", crlf({ref("3001.dat")}));
     library.write("parts/3001.dat", crlf({ref("s\\3001s01.dat")}));
+    library.write("parts/textures/lib.png", "");
     dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat")}));
-    dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat")}));
+    dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat"),
+                               "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lib.png GLOSSMAP pic.png",
+                               "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lost.png"}));
     dat.write("folder.dat/x", "");
+    dat.write("textures/pic.png", "");
     const auto listing = [&](bool pack) {
         const CheckResult result = CheckMerge(
             "main.dat",
@@ -174,7 +257,8 @@ TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                     path = shown + path.substr(folder.size());
                 }
             }
-            lines += file.name + "|" + std::string(kindName(file.kind)) + "|" + path + "|" + file.reason + "|";
+            lines += file.name + (file.type == CheckedFile::Type::Image ? "(image)|" : "|") +
+                     std::string(kindName(file.kind)) + "|" + path + "|" + file.reason + "|";
             for (const auto& referrer : file.referencedBy) {
                 lines += referrer + ",";
             }
@@ -192,7 +276,10 @@ TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                                   "gone.dat|not found|||main.dat,sub.dat,\n"
                                   "folder.dat|unreadable|DAT/folder.dat|Is a directory|main.dat,\n"
                                   "u.dat|unofficial|LIB/Unofficial" +
-                                  sep + "parts" + sep + "u.dat||main.dat,\n");
+                                  sep + "parts" + sep + "u.dat||main.dat,\n"
+                                  "lib.png(image)|library|LIB/parts" + sep + "textures" + sep + "lib.png||sub.dat,\n"
+                                  "pic.png(image)|custom|DAT/textures" + sep + "pic.png||sub.dat,\n"
+                                  "lost.png(image)|not found|||sub.dat,\n");
     // Packed, the library's own references are walked too.
     const std::string packed = listing(true);
     EXPECT_NE(packed.find("s\\3001s01.dat|library|LIB/parts" + sep + "s" + sep + "3001s01.dat||3001.dat,\n"),
@@ -200,7 +287,7 @@ TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_NE(packed.find("3001.dat|library|LIB/parts" + sep + "3001.dat||main.dat,sub.dat,u.dat,\n"),
               std::string::npos);
     EXPECT_TRUE(prompter.calls.empty());
-    EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat"}));
+    EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
 TEST_F(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)

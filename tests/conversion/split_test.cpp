@@ -45,6 +45,60 @@ TEST_F(Split, WritesEverySectionWithoutItsMarker)
     EXPECT_EQ(out.list(), (Names{"main.dat", "s"}));
 }
 
+TEST_F(Split, WritesEachDataBlockAsItsImageByteForByte)
+{
+    // Bytes that text handling would garble: line ends, NUL, high bytes. Base64 "iVBORw0KGgoA/w==".
+    const std::string png("\x89PNG\r\n\x1a\n\0\xff", 10);
+    prompter.answers = {true};
+    out.write("Sticker.PNG", "old");
+    const SplitResult result = split(crlf({"0 FILE main.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat",
+                                           "0 !DATA sticker.png", "0 !: iVBORw0K", "", "0 !:  Gg oA/w ==",
+                                           "0 NOFILE", "belongs to no file", "0 FILE a.dat", "0 a", "0 NOFILE",
+                                           "0 kept in a", "0 !DATA textures\\a.png  ", "0 !: QQ", "0 FILE old.png",
+                                           "", "0 !DATA START", "0 !: QUI=", "0 !DATA END", "0 after the draft's end"}));
+    ASSERT_EQ(result.status, SplitResult::Status::Split) << prompter.transcript();
+    EXPECT_EQ(out.read("Sticker.PNG"), png);
+    EXPECT_EQ(out.read("textures/a.png") + out.read("old.png"), "AAB");
+    EXPECT_EQ(out.read("a.dat"), crlf({"0 a", "0 NOFILE", "0 kept in a"}));
+    EXPECT_EQ(result.images, (Names{"sticker.png", "textures\\a.png", "old.png"}));
+    EXPECT_EQ(prompter.transcript().substr(prompter.transcript().find("inform")),
+              "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 3 image(s) "
+              "written.\n");
+    EXPECT_EQ(prompter.informations().at(0).details,
+              "main.dat\nsticker.png (image)\na.dat\ntextures\\a.png (image)\nold.png (image)\n");
+}
+
+TEST_F(Split, ABrokenDataBlockIsNotWrittenAndFailsTheSplitAtItsEnd)
+{
+    const std::string at = "The image \"bad.png\" (line 3 of house.mpd) was not written: ";
+    for (const auto& [data, text] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"0 !: QUJD*"}, "line 4 is not valid base64 data."},
+             {{"0 !: QUJD", "0 !: QQ==QQ=="}, "line 5 is not valid base64 data."},
+             {{"0 !: QUJDRA", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat"}, "line 5 is not a \"0 !:\" data line."},
+             {{"0 !: QUJDR"}, "its base64 data is cut short."},
+             {{"0 !: QQ="}, "its base64 data is cut short."},
+             {{"0 !: ===="}, "its base64 data is cut short."}}) {
+        prompter = {};
+        for (const auto& name : out.list()) {
+            std::filesystem::remove(out.path() / name);
+        }
+        std::vector<std::string> lines = {"0 FILE good.dat", "kept", "0 !DATA bad.png"};
+        lines.insert(lines.end(), data.begin(), data.end());
+        lines.insert(lines.end(), {"0 FILE after.dat", "after"});
+        EXPECT_EQ(split(crlf(lines)).status, SplitResult::Status::Failed);
+        EXPECT_EQ(prompter.transcript(), "fail C Split Failed: " + at + text + "\n");
+        EXPECT_EQ(out.list(), (Names{"after.dat", "good.dat"})) << text;
+    }
+    // A valid block whose name would leave the DAT folder, or that has none, stops the split.
+    prompter = {};
+    split(crlf({"0 !DATA ../escape.png", "0 !: QQ", "0 !DATA  ", "0 !: QQ"}));
+    split(crlf({"0 !DATA  ", "0 !: QQ"}));
+    EXPECT_EQ(prompter.transcript(), "fail C Split Failed: The section \"../escape.png\" (line 1 of house.mpd) would be "
+                                     "written outside the .DAT folder.\nfail C Split Failed: The !DATA marker on line "
+                                     "1 of house.mpd names no file.\n");
+    EXPECT_FALSE(dir.exists("../escape.png"));
+}
+
 TEST_F(Split, AsksOnceForEachExistingFileAndCountsDeclinedSections)
 {
     out.write("a.dat", "old a");
