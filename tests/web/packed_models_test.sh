@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Packs each model of ../shared/models with brikmux-cli and loads the packed MPD in three.js's
 # LDrawLoader with no library at all: it must give the geometry that the original model gives,
-# loaded from its split files and ../shared/ldraw, fetch nothing and warn of nothing.
+# loaded from its split files and ../shared/ldraw, fetch nothing and warn of nothing. The models
+# in this folder (texture-mapped parts and an embedded image) are loaded the same way.
 #   tests/web/packed_models_test.sh BRIKMUX_CLI
+# Exits with 77 (skipped) when ../shared or Node is missing.
 set -euo pipefail
 cli=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 shared=$(cd "$here/../../.." && pwd)/shared
 if [ ! -d "$shared/models" ] || [ ! -d "$shared/ldraw" ]; then
-    echo "no ../shared/models or ../shared/ldraw: nothing to load"
-    exit 0
+    echo "skipped: no ../shared/models or ../shared/ldraw"
+    exit 77
+fi
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    echo "skipped: no Node.js"
+    exit 77
 fi
 if [ ! -d "$here/node_modules/three" ]; then
     (cd "$here" && npm ci --no-audit --no-fund --silent)
@@ -19,7 +25,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 count=0
-for model in "$shared"/models/*.mpd; do
+for model in "$shared"/models/*.mpd "$here"/*.mpd; do
     count=$((count + 1))
     name=$(basename "$model")
     dir=$work/$count
