@@ -1,9 +1,11 @@
 // Fuzzes the merge's walk, plain and packed, on a temporary folder. The input is a model laid out
 // as an MPD: each "0 FILE NAME" line starts a file, written to the DAT folder, or with a name that
-// begins "L:" to the library's parts folder, "P:" to its p folder, "U:" to its Unofficial/parts.
-// Whatever the files hold (hostile names, deep and cyclic references, names that differ in letter
-// case or separator), the walk ends, the check agrees with the merge, no temporary file is left,
-// and a packed MPD has each section once.
+// begins "L:" to the library's parts folder, "P:" to its p folder, "U:" to its Unofficial/parts,
+// "T:" to its parts/textures, "V:" to its Unofficial/parts/textures (images; an image in the DAT
+// folder is any other name). Whatever the files hold (hostile names, deep and cyclic references,
+// names that differ in letter case or separator, !TEXMAP lines naming images anywhere or nowhere),
+// the walk ends, the check agrees with the merge, no temporary file is left, and an MPD has each
+// data block once and, packed, each section once.
 
 #include "conversion/file_system.h"
 #include "conversion/merge.h"
@@ -60,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const fs::path root = fs::temp_directory_path() / ("brikmux-fuzz-merge-" + std::to_string(getpid()));
     fs::remove_all(root);
-    for (const char* folder : {"dat", "out", "ldraw/parts/s", "ldraw/p/48", "ldraw/Unofficial/parts"}) {
+    for (const char* folder : {"dat", "out", "ldraw/parts/s", "ldraw/p/48", "ldraw/Unofficial/parts/textures",
+                               "ldraw/parts/textures"}) {
         fs::create_directories(root / folder);
     }
     const std::string input(reinterpret_cast<const char*>(data), size);
@@ -79,6 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             writeFile(root / "ldraw/p", rest, text);
         } else if (kind == "U:") {
             writeFile(root / "ldraw/Unofficial/parts", rest, text);
+        } else if (kind == "T:") {
+            writeFile(root / "ldraw/parts/textures", rest, text);
+        } else if (kind == "V:") {
+            writeFile(root / "ldraw/Unofficial/parts/textures", rest, text);
         } else {
             writeFile(root / "dat", name, text);
         }
@@ -117,17 +124,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& entry : fs::directory_iterator(root / "out")) {
         check(created && entry.path().filename() == "out.mpd");
     }
-    if (created && pack) {
-        // Each file once, whatever the spellings that reached it.
+    if (created) {
+        // Each file once, whatever the spellings that reached it; each image once, in the data
+        // blocks that close the file (a model's own lines may hold "0 !DATA" too).
         std::ifstream output(root / "out" / "out.mpd", std::ios::binary);
         std::set<std::string> sections;
+        std::vector<std::string> blocks;
         for (std::string line; std::getline(output, line);) {
             if (!line.empty() && line.back() == '\r') {
                 line.pop_back();
             }
-            if (IsFileMarker(line) && hasFileMarkerName(line)) {
+            if (pack && IsFileMarker(line) && hasFileMarkerName(line)) {
                 check(sections.insert(foldCase(FileMarkerName(line))).second);
             }
+            if (IsDataMarker(line)) {
+                blocks.push_back(foldCase(DataMarkerName(line)));
+            }
+        }
+        check(blocks.size() >= merged.images.size());
+        std::set<std::string> images;
+        for (std::size_t i = 0; i < merged.images.size(); ++i) {
+            const std::string& block = blocks[blocks.size() - merged.images.size() + i];
+            check(block == foldCase(merged.images[i]) && images.insert(block).second);
         }
     }
     return 0;

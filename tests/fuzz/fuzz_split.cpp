@@ -1,5 +1,6 @@
-// Fuzzes the split as a whole on a temporary folder: whatever the MPD holds, the split ends, writes
-// nothing outside the DAT folder and leaves no temporary file behind.
+// Fuzzes the split as a whole on a temporary folder: whatever the MPD holds (sections, !DATA blocks
+// with broken base64 or cut short, names that would escape), the split ends, writes nothing outside
+// the DAT folder, leaves no temporary file behind, and succeeds only when every image was valid.
 
 #include "conversion/file_system.h"
 #include "conversion/paths.h"
@@ -56,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every file in the DAT folder is a section that was written: no temporary file is left.
     // ("s/x.dat/" names the file s/x.dat, as the file system reads it.)
     std::set<std::string> written;
-    for (const auto& name : result.written) {
+    std::vector<std::string> names = result.written;
+    names.insert(names.end(), result.images.begin(), result.images.end());
+    for (const auto& name : names) {
         const fs::path path = fs::path(joinPath(dat, name)).lexically_normal();
         written.insert(foldCase((path.filename().empty() ? path.parent_path() : path).string()));
     }
