@@ -42,7 +42,7 @@ constexpr std::string_view kHelpText =
     "DAT folder, or else from the library's Unofficial/parts and Unofficial/p folders (parts not\n"
     "yet official, which readers' libraries lack), and written as a section of the .mpd file.\n"
     "The images that their !TEXMAP lines name follow as 0 !DATA blocks (base64), looked up\n"
-    "beside the file, in the DAT folder's textures folder, in the library's parts/textures and\n"
+    "in the DAT folder, in its textures folder, in the library's parts/textures and\n"
     "p/textures (left to the library, as library files are) and in its Unofficial textures\n"
     "folders (embedded).\n"
     "  --dat-dir DIR   folder of the .dat files\n"
