@@ -7,6 +7,29 @@
 
 namespace brikmux {
 
+namespace {
+
+// True when line (leading blanks aside) starts "0" and, after blanks, "!": a meta-command such as
+// "0 !TEXMAP" or "0 !:". Told apart from other lines in a few comparisons, as every line is asked.
+bool isMetaCommand(std::string_view line)
+{
+    std::size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+            ++i;
+        }
+    };
+    skipBlanks();
+    if (i + 1 >= line.size() || line[i] != '0' || (line[i + 1] != ' ' && line[i + 1] != '\t')) {
+        return false;
+    }
+    ++i;
+    skipBlanks();
+    return i < line.size() && line[i] == '!';
+}
+
+} // namespace
+
 ModelWalk::ModelWalk(WalkOptions options, FileSystem& fileSystem, Library& library)
     : m_options(std::move(options)), m_fileSystem(fileSystem), m_library(library), m_datFolder(fileSystem)
 {
@@ -44,24 +67,29 @@ void ModelWalk::run(std::string_view mainName, LineSink* sink)
     }
 }
 
+void ModelWalk::decide(std::string_view name, std::size_t referrer)
+{
+    const bool library = m_library.IsLibraryFile(name);
+    if (!library || m_options.record) {
+        WalkEntry entry{std::string(name), std::string(name), WalkEntry::Type::Model,
+                        library ? WalkEntry::Kind::Library : WalkEntry::Kind::NotFound,
+                        library ? m_library.Locate(name).path : std::string(),
+                        {}, referrer, !library, {}};
+        const std::size_t index = add(std::move(entry), !library);
+        if (m_options.record) {
+            m_index.emplace(std::string(name), index);
+            noteReferrer(index, referrer);
+        }
+    }
+}
+
 std::string_view ModelWalk::reference(std::string_view name, std::size_t referrer)
 {
     if (!m_options.pack) {
         // A name is decided once: queued, or left to the library. Neither answer changes within
         // one walk, and most lines name parts met before.
         if (m_decided.insert(name)) {
-            const bool library = m_library.IsLibraryFile(name);
-            if (!library || m_options.record) {
-                WalkEntry entry{std::string(name), std::string(name), WalkEntry::Type::Model,
-                                library ? WalkEntry::Kind::Library : WalkEntry::Kind::NotFound,
-                                library ? m_library.Locate(name).path : std::string(),
-                                {}, referrer, !library, {}};
-                const std::size_t index = add(std::move(entry), !library);
-                if (m_options.record) {
-                    m_index.emplace(std::string(name), index);
-                    noteReferrer(index, referrer);
-                }
-            }
+            decide(name, referrer);
         } else if (m_options.record) {
             noteReferrer(m_index.at(std::string(name)), referrer);
         }
@@ -241,11 +269,17 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     std::string_view line;
     const ReferenceKinds kinds = m_options.pack ? ReferenceKinds::Any : m_options.referenceKinds;
     bool inTexmap = false; // between "0 !TEXMAP START" and "0 !TEXMAP END"
+    const bool plain = !m_options.pack && !m_options.record;
     while (reader.next(line)) {
         if (IsSubFileReference(line, kinds)) {
-            follow(line, SubFileName(line), index);
-        } else if (const auto first = line.find_first_not_of(" \t");
-                   first != std::string_view::npos && line[first] == '0') {
+            const std::string_view subName = SubFileName(line);
+            // The plain merge's hot path: most lines name parts met before.
+            if (!plain) {
+                follow(line, subName, index);
+            } else if (!subName.empty() && m_decided.insert(subName)) {
+                decide(subName, index);
+            }
+        } else if (isMetaCommand(line)) {
             const TexmapLine texmap = ReadTexmapLine(line);
             inTexmap = texmap.kind == TexmapLine::Kind::Start ||
                        (inTexmap && texmap.kind != TexmapLine::Kind::End);

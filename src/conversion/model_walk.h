@@ -76,6 +76,8 @@ public:
 private:
     // Decides a reference made by the entry at referrer; returns the name its line is to carry.
     std::string_view reference(std::string_view name, std::size_t referrer);
+    // Decides a name met for the first time (plain): queued, or left to the library.
+    void decide(std::string_view name, std::size_t referrer);
     void image(std::string_view name, std::size_t referrer);
     std::size_t add(WalkEntry entry, bool queued);
     void noteReferrer(std::size_t entry, std::size_t referrer);
