@@ -120,10 +120,11 @@ void LibraryTest(benchmark::State& state)
         names.push_back((i % 2 == 0 ? "PART" : "part") + std::to_string(i % 30000) + ".dat");
     }
     for (auto _ : state) {
-        FolderLibrary index(fileSystem, folder);
+        std::unique_ptr<Library> index;
+        openLibrary(fileSystem, folder, index);
         std::size_t found = 0;
         for (const auto& name : names) {
-            found += index.IsLibraryFile(name) ? 1U : 0U;
+            found += index->IsLibraryFile(name) ? 1U : 0U;
         }
         benchmark::DoNotOptimize(found);
     }

@@ -47,7 +47,10 @@ constexpr std::string_view kHelpText =
     "folders (embedded).\n"
     "  --dat-dir DIR   folder of the .dat files\n"
     "  --mpd-dir DIR   folder of the .mpd file (default: the DAT folder)\n"
-    "  --ldraw DIR     the LDraw library (default: $LDRAWDIR, then the window's LDraw folder)\n"
+    "  --ldraw DIR     the LDraw library: a folder holding parts and p, or LDraw's complete.zip\n"
+    "                  (or library.bin), with ldrawunf.zip for unofficial parts (default:\n"
+    "                  $LDRAWDIR, the window's LDraw folder, then the first usual place that\n"
+    "                  holds one: see the README)\n"
     "  --author TEXT   author name for the header (default: the window's author name, or Brikmux)\n"
     "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
     "  --ldr           also follow references to .ldr files\n"
@@ -220,6 +223,9 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
         job.ldrawPath = folderField(*environment.ldrawDir);
     } else if (environment.ldrawPath && !environment.ldrawPath->empty()) {
         job.ldrawPath = folderField(*environment.ldrawPath);
+    } else if (std::string found = environment.usualLibrary ? environment.usualLibrary() : std::string();
+               !found.empty()) {
+        job.ldrawPath = std::move(found);
     } else {
         throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
     }
@@ -250,6 +256,10 @@ int check(const Options& options, CliEnvironment& environment)
     const MergeJob job = mergeJob(options, environment, mainName);
     NativeFileSystem fileSystem;
     const CheckResult result = CheckMerge(mainName, job, fileSystem);
+    if (!result.failure.empty()) {
+        environment.errors << "brikmux-cli: " << result.failure << "\n";
+        return kFailure;
+    }
     if (options.json) {
         nlohmann::ordered_json files = nlohmann::ordered_json::array();
         for (const auto& file : result.files) {

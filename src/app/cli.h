@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct CliEnvironment {
     std::optional<std::string> ldrawDir;   // LDRAWDIR
     std::optional<std::string> ldrawPath;  // the remembered LDraw folder, if any
     std::optional<std::string> authorName; // the remembered author name, if any
+    // The first usual place that holds a library (library_places), asked only when the above give none.
+    std::function<std::string()> usualLibrary;
 };
 
 // Runs "brikmux-cli" with args (without the program's name); returns the exit status:

@@ -1,4 +1,6 @@
 #include "cli.h"
+#include "conversion/file_system.h"
+#include "conversion/library_places.h"
 #include "remembered_settings.h"
 
 #include <cstdlib>
@@ -71,6 +73,12 @@ int main(int argc, char** argv)
     }
     const std::string authorName = brikmux::rememberedSetting("Settings", "AuthorName", "Brikmux");
     brikmux::CliEnvironment environment{std::cin,          std::cout, std::cerr, inputIsTerminal(),
-                                        environmentVariable("LDRAWDIR"), ldrawPath, authorName};
+                                        environmentVariable("LDRAWDIR"), ldrawPath, authorName, [] {
+                                            brikmux::NativeFileSystem fileSystem;
+                                            return brikmux::findLibrary(
+                                                fileSystem, brikmux::usualLibraryFolders([](const char* name) {
+                                                    return environmentVariable(name).value_or("");
+                                                }));
+                                        }};
     return brikmux::runCli(arguments(argc, argv), environment);
 }

@@ -1,125 +1,346 @@
 #include "library.h"
 
+#include "case_resolver.h"
 #include "line_reader.h"
+#include "messages.h"
+#include "name_set.h"
 #include "paths.h"
+#include "zip_archive.h"
+
+#include <utility>
 
 namespace brikmux {
 
-FolderLibrary::FolderLibrary(FileSystem& fileSystem, std::string ldrawPath)
-    : m_fileSystem(fileSystem), m_ldrawPath(std::move(ldrawPath)), m_resolver(fileSystem)
-{
-}
-
-void FolderLibrary::listFolder(Folder& folder)
-{
-    // The folder itself may be spelt in any letter case: "Parts" finds "parts".
-    std::vector<DirectoryEntry> entries;
-    if (!m_fileSystem.list(m_ldrawPath, entries)) {
-        return;
-    }
-    std::string found;
-    for (const auto& entry : entries) {
-        if (entry.kind == EntryKind::Folder && equalsIgnoringCase(entry.name, folder.name) &&
-            (found.empty() || entry.name == folder.name || entry.name < found)) {
-            found = entry.name;
-        }
-    }
-    if (found.empty() || !m_fileSystem.list(joinPath(m_ldrawPath, found), entries)) {
-        return;
-    }
-    for (const auto& entry : entries) {
-        if (entry.kind == EntryKind::File) {
-            folder.files.insert(foldCase(entry.name));
-        }
-    }
-}
-
-bool FolderLibrary::holds(Folder& folder, std::string_view name, const std::string& folded)
-{
-    if (name.find_first_of("\\/") != std::string_view::npos) {
-        // A name in a sub-folder (s\3001s01.dat): resolved component by component.
-        std::string relative(folder.name);
-        relative += kSeparator;
-        relative += name;
-        return m_resolver.resolve(m_ldrawPath, relative).fileExists;
-    }
-    if (!folder.listed) {
-        folder.listed = true;
-        listFolder(folder);
-    }
-    return folder.files.contains(folded);
-}
-
-bool FolderLibrary::IsLibraryFile(std::string_view name)
-{
-    const std::string folded = foldCase(name);
-    return holds(m_primitives, name, folded) || holds(m_parts, name, folded);
-}
-
-std::string FolderLibrary::find(std::initializer_list<std::string_view> folders, std::string_view name)
-{
-    for (const std::string_view folder : folders) {
-        std::string relative(folder);
-        relative += kSeparator;
-        relative += name;
-        if (const ResolvedName resolved = m_resolver.resolve(m_ldrawPath, relative); resolved.fileExists) {
-            return resolved.path();
-        }
-    }
-    return {};
-}
-
-std::string FolderLibrary::UnofficialFile(std::string_view name)
-{
-    return find({"Unofficial/parts", "Unofficial/p"}, name);
-}
-
-std::string FolderLibrary::LibraryImage(std::string_view name)
-{
-    return find({"parts/textures", "p/textures"}, name);
-}
-
-std::string FolderLibrary::UnofficialImage(std::string_view name)
-{
-    return find({"Unofficial/parts/textures", "Unofficial/p/textures"}, name);
-}
-
-Status FolderLibrary::open(const std::string& path, std::unique_ptr<InputFile>& file)
-{
-    return m_fileSystem.openForReading(path, file);
-}
-
 namespace {
+
+// A name from model text with "/" between its components (doubled separators dropped).
+std::string slashed(std::string_view name)
+{
+    std::string text;
+    for (const std::string_view component : nameComponents(name)) {
+        text += text.empty() ? "" : "/";
+        text += component;
+    }
+    return text;
+}
 
 std::string withSlashes(std::string_view name)
 {
-    std::string slashed(name);
-    for (char& c : slashed) {
+    std::string text(name);
+    for (char& c : text) {
         if (c == '\\') {
             c = '/';
         }
     }
-    return slashed;
+    return text;
+}
+
+// Where a library's files lie: a folder, or a zip archive. Relative names are written as in model
+// text ("parts/s/3001s01.dat", either separator) and found in any letter case.
+class LibraryTree {
+public:
+    virtual ~LibraryTree() = default;
+    // Where the tree holds the file relative; empty when it does not.
+    virtual std::string find(std::string_view relative) = 0;
+    // True when the tree's folder ("P" or "Parts") holds name.
+    virtual bool holds(std::string_view folder, std::string_view name)
+    {
+        std::string relative(folder);
+        relative += '/';
+        relative += name;
+        return !find(relative).empty();
+    }
+    // True when location is one that find gave and only this tree can open; a file's path is
+    // opened by the file system.
+    virtual bool owns(const std::string& location) const = 0;
+    virtual Status open(const std::string& location, std::unique_ptr<InputFile>& file) = 0;
+};
+
+// The library's files in a folder, under prefix ("" or "Unofficial/").
+class FolderTree final : public LibraryTree {
+public:
+    FolderTree(FileSystem& fileSystem, std::string root, std::string prefix)
+        : m_fileSystem(fileSystem), m_root(std::move(root)), m_prefix(std::move(prefix)), m_resolver(fileSystem)
+    {
+    }
+
+    std::string find(std::string_view relative) override
+    {
+        const ResolvedName resolved = m_resolver.resolve(m_root, m_prefix + std::string(relative));
+        return resolved.fileExists ? resolved.path() : std::string();
+    }
+
+    bool holds(std::string_view folder, std::string_view name) override
+    {
+        if (name.find_first_of("\\/") != std::string_view::npos || !m_prefix.empty()) {
+            // A name in a sub-folder (s\3001s01.dat): resolved component by component.
+            return LibraryTree::holds(folder, name);
+        }
+        // Bare names, by far the most common, are answered from one listing of the folder.
+        Listing& listing = m_listings[foldCase(folder)];
+        if (!listing.listed) {
+            listing.listed = true;
+            list(folder, listing.files);
+        }
+        return listing.files.contains(foldCase(name));
+    }
+
+    bool owns(const std::string&) const override { return false; }
+
+    Status open(const std::string& location, std::unique_ptr<InputFile>& file) override
+    {
+        return m_fileSystem.openForReading(location, file);
+    }
+
+private:
+    struct Listing {
+        bool listed = false;
+        NameSet files; // folded
+    };
+
+    void list(std::string_view folder, NameSet& files)
+    {
+        // The folder itself may be spelt in any letter case: "Parts" finds "parts".
+        std::vector<DirectoryEntry> entries;
+        if (!m_fileSystem.list(m_root, entries)) {
+            return;
+        }
+        std::string found;
+        for (const auto& entry : entries) {
+            if (entry.kind == EntryKind::Folder && equalsIgnoringCase(entry.name, folder) &&
+                (found.empty() || entry.name == folder || entry.name < found)) {
+                found = entry.name;
+            }
+        }
+        if (found.empty() || !m_fileSystem.list(joinPath(m_root, found), entries)) {
+            return;
+        }
+        for (const auto& entry : entries) {
+            if (entry.kind == EntryKind::File) {
+                files.insert(foldCase(entry.name));
+            }
+        }
+    }
+
+    FileSystem& m_fileSystem;
+    std::string m_root;
+    std::string m_prefix;
+    CaseResolver m_resolver;
+    std::unordered_map<std::string, Listing> m_listings;
+};
+
+// The library's files in a zip archive, under a top folder ("ldraw/" in complete.zip) or none.
+class ArchiveTree final : public LibraryTree {
+public:
+    explicit ArchiveTree(std::unique_ptr<ZipArchive> archive) : m_archive(std::move(archive))
+    {
+        // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder.
+        std::size_t top = 0;
+        for (const auto& name : m_archive->names()) {
+            const std::string folded = foldCase(name);
+            if (folded.starts_with("ldraw/parts/") || folded.starts_with("ldraw/p/")) {
+                top = 6;
+                break;
+            }
+        }
+        for (const auto& name : m_archive->names()) {
+            if (name.size() > top && (top == 0 || equalsIgnoringCase(std::string_view(name).substr(0, top), "ldraw/"))) {
+                // The first of several names that differ only in letter case wins.
+                m_entries.emplace(foldCase(slashed(std::string_view(name).substr(top))), name);
+            }
+        }
+    }
+
+    std::string find(std::string_view relative) override
+    {
+        const auto found = m_entries.find(foldCase(slashed(relative)));
+        return found == m_entries.end() ? std::string() : m_archive->path() + "/" + found->second;
+    }
+
+    bool owns(const std::string& location) const override
+    {
+        return location.size() > m_archive->path().size() && location.starts_with(m_archive->path()) &&
+               location[m_archive->path().size()] == '/';
+    }
+
+    Status open(const std::string& location, std::unique_ptr<InputFile>& file) override
+    {
+        std::string bytes;
+        if (Status read = m_archive->read(location.substr(m_archive->path().size() + 1), bytes); !read) {
+            return read;
+        }
+        file = std::make_unique<MemoryInputFile>(std::move(bytes));
+        return Status::ok();
+    }
+
+private:
+    std::unique_ptr<ZipArchive> m_archive;
+    std::unordered_map<std::string, std::string> m_entries; // folded relative name -> entry name
+};
+
+// A library made of trees: the official files in one, parts not yet official in others, searched
+// in order.
+class TreeLibrary final : public Library {
+public:
+    TreeLibrary(FileSystem& fileSystem, std::unique_ptr<LibraryTree> official,
+                std::vector<std::unique_ptr<LibraryTree>> unofficial)
+        : m_fileSystem(fileSystem), m_official(std::move(official)), m_unofficial(std::move(unofficial))
+    {
+    }
+
+    bool IsLibraryFile(std::string_view name) override
+    {
+        return m_official->holds("P", name) || m_official->holds("Parts", name);
+    }
+
+    Located Locate(std::string_view name) override
+    {
+        for (const auto& [folder, prefix] : {std::pair{"P/", "p/"}, std::pair{"Parts/", "parts/"}}) {
+            if (std::string location = m_official->find(folder + std::string(name)); !location.empty()) {
+                return {std::move(location), prefix + withSlashes(name)};
+            }
+        }
+        return {};
+    }
+
+    std::string UnofficialFile(std::string_view name) override { return findIn(m_unofficial, {"parts/", "p/"}, name); }
+    std::string LibraryImage(std::string_view name) override
+    {
+        for (const char* folder : {"parts/textures/", "p/textures/"}) {
+            if (std::string location = m_official->find(folder + std::string(name)); !location.empty()) {
+                return location;
+            }
+        }
+        return {};
+    }
+    std::string UnofficialImage(std::string_view name) override
+    {
+        return findIn(m_unofficial, {"parts/textures/", "p/textures/"}, name);
+    }
+
+    Status open(const std::string& location, std::unique_ptr<InputFile>& file) override
+    {
+        // An archive's locations are told by its path; every other one is a file.
+        if (m_official->owns(location)) {
+            return m_official->open(location, file);
+        }
+        for (const auto& tree : m_unofficial) {
+            if (tree->owns(location)) {
+                return tree->open(location, file);
+            }
+        }
+        return m_fileSystem.openForReading(location, file);
+    }
+
+    std::vector<std::string> colours() override
+    {
+        std::vector<std::string> colours;
+        const std::string config = m_official->find("LDConfig.ldr");
+        std::unique_ptr<InputFile> file;
+        if (config.empty() || !open(config, file)) {
+            return colours;
+        }
+        LineReader reader(*file);
+        std::string_view line;
+        while (reader.next(line)) {
+            const auto start = line.find_first_not_of(" \t");
+            if (start != std::string_view::npos && line.substr(start).starts_with("0 !COLOUR ")) {
+                colours.emplace_back(line);
+            }
+        }
+        return colours;
+    }
+
+private:
+    static std::string findIn(const std::vector<std::unique_ptr<LibraryTree>>& trees,
+                              std::initializer_list<const char*> folders, std::string_view name)
+    {
+        for (const auto& tree : trees) {
+            for (const char* folder : folders) {
+                if (std::string location = tree->find(folder + std::string(name)); !location.empty()) {
+                    return location;
+                }
+            }
+        }
+        return {};
+    }
+
+    FileSystem& m_fileSystem;
+    std::unique_ptr<LibraryTree> m_official;
+    std::vector<std::unique_ptr<LibraryTree>> m_unofficial;
+};
+
+// What a library folder holds, names in any letter case.
+struct LibraryFolder {
+    bool parts = false;
+    bool primitives = false;
+    bool program = false;   // ldraw.exe
+    std::string archive;    // complete.zip, else library.bin; empty when neither is there
+    std::string unofficial; // ldrawunf.zip; empty when it is not there
+};
+
+LibraryFolder inspect(const FileSystem& fileSystem, const std::string& folder)
+{
+    LibraryFolder found;
+    std::vector<DirectoryEntry> entries;
+    if (!fileSystem.list(folder, entries)) {
+        return found;
+    }
+    std::string library;
+    for (const auto& entry : entries) {
+        const std::string name = foldCase(entry.name);
+        if (entry.kind == EntryKind::Folder) {
+            found.parts = found.parts || name == "parts";
+            found.primitives = found.primitives || name == "p";
+        } else if (entry.kind == EntryKind::File) {
+            found.program = found.program || name == "ldraw.exe";
+            if (name == "complete.zip") {
+                found.archive = joinPath(folder, entry.name);
+            } else if (name == "library.bin") {
+                library = joinPath(folder, entry.name);
+            } else if (name == "ldrawunf.zip") {
+                found.unofficial = joinPath(folder, entry.name);
+            }
+        }
+    }
+    if (found.archive.empty()) {
+        found.archive = library;
+    }
+    return found;
+}
+
+Status openArchive(const std::string& path, std::unique_ptr<LibraryTree>& tree)
+{
+    std::unique_ptr<ZipArchive> archive;
+    if (Status opened = ZipArchive::open(path, archive); !opened) {
+        return Status::failure(messages::libraryArchiveProblem(path, opened.reason()));
+    }
+    tree = std::make_unique<ArchiveTree>(std::move(archive));
+    return Status::ok();
 }
 
 } // namespace
 
-FolderLibrary::Located FolderLibrary::Locate(std::string_view name)
+Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::unique_ptr<Library>& library)
 {
-    for (const auto& [folder, prefix] : {std::pair{"P", "p/"}, std::pair{"Parts", "parts/"}}) {
-        std::string relative = folder;
-        relative += kSeparator;
-        relative += name;
-        if (const ResolvedName resolved = m_resolver.resolve(m_ldrawPath, relative); resolved.fileExists) {
-            return {resolved.path(), prefix + withSlashes(name)};
-        }
+    const LibraryFolder folder = inspect(fileSystem, ldrawPath);
+    std::unique_ptr<LibraryTree> official;
+    if ((folder.parts && folder.primitives) || folder.archive.empty()) {
+        official = std::make_unique<FolderTree>(fileSystem, ldrawPath, "");
+    } else if (Status opened = openArchive(folder.archive, official); !opened) {
+        return opened;
     }
-    return {};
-}
-
-std::unique_ptr<Library> openLibrary(FileSystem& fileSystem, const std::string& ldrawPath)
-{
-    return std::make_unique<FolderLibrary>(fileSystem, ldrawPath);
+    std::vector<std::unique_ptr<LibraryTree>> unofficial;
+    unofficial.push_back(std::make_unique<FolderTree>(fileSystem, ldrawPath, "Unofficial/"));
+    if (!folder.unofficial.empty()) {
+        std::unique_ptr<LibraryTree> tree;
+        if (Status opened = openArchive(folder.unofficial, tree); !opened) {
+            return opened;
+        }
+        unofficial.push_back(std::move(tree));
+    }
+    library = std::make_unique<TreeLibrary>(fileSystem, std::move(official), std::move(unofficial));
+    return Status::ok();
 }
 
 std::string packedCustomName(std::string_view name)
@@ -137,45 +358,30 @@ std::string packedCustomName(std::string_view name)
     return std::string(name);
 }
 
-std::vector<std::string> FolderLibrary::colours()
+InstallationCheck checkLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)
 {
-    std::vector<std::string> colours;
-    const ResolvedName config = m_resolver.resolve(m_ldrawPath, "LDConfig.ldr");
-    std::unique_ptr<InputFile> file;
-    if (!config.fileExists || !m_fileSystem.openForReading(config.path(), file)) {
-        return colours;
+    InstallationCheck check;
+    if (folder.empty() || !isNameSeparator(folder.back())) {
+        return check;
     }
-    LineReader reader(*file);
-    std::string_view line;
-    while (reader.next(line)) {
-        const auto start = line.find_first_not_of(" \t");
-        if (start != std::string_view::npos && line.substr(start).starts_with("0 !COLOUR ")) {
-            colours.emplace_back(line);
+    const LibraryFolder found = inspect(fileSystem, folder);
+    if (found.program || (found.parts && found.primitives)) {
+        check.holds = true;
+    } else if (!found.archive.empty()) {
+        std::unique_ptr<ZipArchive> archive;
+        const Status opened = ZipArchive::open(found.archive, archive);
+        check.holds = opened.isOk();
+        if (!opened) {
+            check.archive = found.archive;
+            check.reason = opened.reason();
         }
     }
-    return colours;
+    return check;
 }
 
 bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder)
 {
-    if (folder.empty() || !isNameSeparator(folder.back())) {
-        return false;
-    }
-    std::vector<DirectoryEntry> entries;
-    if (!fileSystem.list(folder, entries)) {
-        return false;
-    }
-    bool parts = false;
-    bool primitives = false;
-    for (const auto& entry : entries) {
-        const std::string name = foldCase(entry.name);
-        if (entry.kind == EntryKind::File && name == "ldraw.exe") {
-            return true;
-        }
-        parts = parts || (entry.kind == EntryKind::Folder && name == "parts");
-        primitives = primitives || (entry.kind == EntryKind::Folder && name == "p");
-    }
-    return parts && primitives;
+    return checkLDrawInstallation(fileSystem, folder).holds;
 }
 
 } // namespace brikmux

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "case_resolver.h"
-#include "name_set.h"
+#include "file_system.h"
+#include "status.h"
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,51 +46,32 @@ public:
     virtual std::vector<std::string> colours() = 0;
 };
 
-// A library unpacked in a folder. Each of its P and Parts folders is listed at most once, and
-// every other name is resolved through one CaseResolver, for the life of the object.
-class FolderLibrary final : public Library {
-public:
-    // ldrawPath is the library folder (it holds "Parts" and "P", in any letter case).
-    FolderLibrary(FileSystem& fileSystem, std::string ldrawPath);
-
-    bool IsLibraryFile(std::string_view name) override;
-    Located Locate(std::string_view name) override;
-    std::string UnofficialFile(std::string_view name) override;
-    std::string LibraryImage(std::string_view name) override;
-    std::string UnofficialImage(std::string_view name) override;
-    Status open(const std::string& path, std::unique_ptr<InputFile>& file) override;
-    std::vector<std::string> colours() override;
-
-private:
-    // One of the library's folders, listed on first use: the folded names of its files.
-    struct Folder {
-        const char* name;
-        bool listed = false;
-        NameSet files;
-    };
-
-    bool holds(Folder& folder, std::string_view name, const std::string& folded);
-    void listFolder(Folder& folder);
-    // The first of the folders (relative to the library) that holds name; empty when none does.
-    std::string find(std::initializer_list<std::string_view> folders, std::string_view name);
-
-    FileSystem& m_fileSystem;
-    std::string m_ldrawPath;
-    CaseResolver m_resolver;
-    Folder m_primitives{"P", false, {}};
-    Folder m_parts{"Parts", false, {}};
-};
-
-// The library at ldrawPath, read the way its folder holds it.
-std::unique_ptr<Library> openLibrary(FileSystem& fileSystem, const std::string& ldrawPath);
+// The library at ldrawPath, read the way its folder holds it: its Parts and P folders, else the
+// zip archive complete.zip or library.bin (its files under a top folder "ldraw/"); for parts not
+// yet official, its Unofficial folder, then the zip archive ldrawunf.zip beside them. Names of
+// folders and archives in any letter case. Fails, saying which archive and why, when an archive
+// it must read cannot be opened.
+Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::unique_ptr<Library>& library);
 
 // The name under which a packed MPD carries a file that the library does not hold: names in the
 // s and 48 folders as library paths (parts/s/x.dat, p/48/x.dat), every other name as written.
 std::string packedCustomName(std::string_view name);
 
-// True when folder (ending in a separator) holds an LDraw installation: the program "ldraw.exe",
-// or the library itself, a "parts" and a "p" folder; letter case aside. A folder text without its
+// What a folder holds as an LDraw installation.
+struct InstallationCheck {
+    bool holds = false;
+    // An archive there that cannot serve as the library: its path and why; empty otherwise.
+    std::string archive;
+    std::string reason;
+};
+
+// Whether folder (ending in a separator) holds an LDraw installation: the program "ldraw.exe",
+// or the library itself, a "parts" and a "p" folder, or the archive "complete.zip" or
+// "library.bin" that opens as a zip archive; letter case aside. A folder text without its
 // trailing separator holds nothing.
+InstallationCheck checkLDrawInstallation(const FileSystem& fileSystem, const std::string& folder);
+
+// checkLDrawInstallation(...).holds.
 bool holdsLDrawInstallation(const FileSystem& fileSystem, const std::string& folder);
 
 } // namespace brikmux

@@ -31,8 +31,7 @@ constexpr std::size_t kDataLineWidth = 80;
 class Merge final : public ModelWalk::LineSink {
 public:
     Merge(const MergeJob& job, FileSystem& fileSystem, Prompter& prompter)
-        : m_job(job), m_fileSystem(fileSystem), m_prompter(prompter),
-          m_library(openLibrary(fileSystem, job.ldrawPath)), m_walk(walkOptions(job, false), fileSystem, *m_library)
+        : m_job(job), m_fileSystem(fileSystem), m_prompter(prompter)
     {
     }
 
@@ -55,7 +54,7 @@ private:
     FileSystem& m_fileSystem;
     Prompter& m_prompter;
     std::unique_ptr<Library> m_library;
-    ModelWalk m_walk;
+    std::unique_ptr<ModelWalk> m_walk;
     LineWriter* m_output = nullptr;
     std::vector<messages::UnreadableFile> m_unreadable;
     bool m_replacing = false; // the output exists and the user agreed to replace it
@@ -82,12 +81,12 @@ void Merge::writeImages()
     std::string bytes;
     std::string text;
     std::string line;
-    for (const WalkEntry& entry : m_walk.entries()) {
+    for (const WalkEntry& entry : m_walk->entries()) {
         if (entry.type != WalkEntry::Type::Image || !entry.embedded || entry.kind == WalkEntry::Kind::Unreadable) {
             continue;
         }
-        if (const Status read = m_walk.readAll(entry, bytes); !read) {
-            m_unreadable.push_back({entry.path, read.reason(), m_walk.entries()[entry.referrer].name});
+        if (const Status read = m_walk->readAll(entry, bytes); !read) {
+            m_unreadable.push_back({entry.path, read.reason(), m_walk->entries()[entry.referrer].name});
             continue;
         }
         m_output->write("0 !DATA " + entry.section);
@@ -105,6 +104,14 @@ MergeResult Merge::run(std::string_view mainName)
 {
     MergeResult result;
     result.mpdName = withMpdSuffix(m_job.mpdName);
+    // The library is opened once, first: an archive that cannot be read fails the merge before
+    // anything is asked or written.
+    if (const Status opened = openLibrary(m_fileSystem, m_job.ldrawPath, m_library); !opened) {
+        result.status = fail(messages::mergeCannotReadLibrary(opened.reason()));
+        result.datFiles.emplace_back(mainName);
+        return result;
+    }
+    m_walk = std::make_unique<ModelWalk>(walkOptions(m_job, false), m_fileSystem, *m_library);
     const std::string target = joinPath(m_job.mpdPath, result.mpdName);
     m_replacing = m_fileSystem.kindOf(target) == EntryKind::File;
     if (m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists())) {
@@ -113,10 +120,10 @@ MergeResult Merge::run(std::string_view mainName)
         return result;
     }
     result.status = writeAll(mainName, target);
-    if (m_walk.entries().empty()) {
+    if (m_walk->entries().empty()) {
         result.datFiles.emplace_back(mainName);
     }
-    for (const WalkEntry& entry : m_walk.entries()) {
+    for (const WalkEntry& entry : m_walk->entries()) {
         if (entry.type == WalkEntry::Type::Model &&
             (entry.kind != WalkEntry::Kind::Library || m_job.pack)) {
             result.datFiles.push_back(entry.name);
@@ -124,10 +131,10 @@ MergeResult Merge::run(std::string_view mainName)
             result.images.push_back(entry.name);
         }
     }
-    result.notFound = m_walk.notFound();
+    result.notFound = m_walk->notFound();
     if (result.status == MergeResult::Status::Created) {
         std::size_t sections = 0;
-        for (const WalkEntry& entry : m_walk.entries()) {
+        for (const WalkEntry& entry : m_walk->entries()) {
             sections += entry.type == WalkEntry::Type::Model && entry.embedded ? 1 : 0;
         }
         m_prompter.inform(
@@ -142,7 +149,7 @@ std::string Merge::details(const MergeResult& result) const
     std::string details;
     for (const WalkEntry::Type type : {WalkEntry::Type::Model, WalkEntry::Type::Image}) {
         const bool image = type == WalkEntry::Type::Image;
-        for (const WalkEntry& entry : m_walk.entries()) {
+        for (const WalkEntry& entry : m_walk->entries()) {
             if (!entry.embedded || entry.type != type) {
                 continue;
             }
@@ -173,8 +180,8 @@ MergeResult::Status Merge::writeAll(std::string_view mainName, const std::string
     }
     LineWriter output(*file);
     m_output = &output;
-    m_walk.run(mainName, this);
-    m_unreadable = m_walk.unreadable();
+    m_walk->run(mainName, this);
+    m_unreadable = m_walk->unreadable();
     if (m_unreadable.empty() && output.status()) {
         writeImages();
     }
@@ -185,7 +192,7 @@ MergeResult::Status Merge::writeAll(std::string_view mainName, const std::string
     if (!m_unreadable.empty()) {
         return fail(messages::mergeCannotRead(m_unreadable));
     }
-    if (const auto notFound = m_walk.notFound();
+    if (const auto notFound = m_walk->notFound();
         !notFound.empty() && !m_prompter.askYesNo(messages::mergeFilesNotFound(notFound))) {
         return MergeResult::Status::NotFoundDeclined; // the uncommitted output goes with file
     }
@@ -204,7 +211,7 @@ MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSyste
 
 bool CheckResult::complete() const
 {
-    return std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
+    return failure.empty() && std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
         return file.kind == CheckedFile::Kind::NotFound || file.kind == CheckedFile::Kind::Unreadable;
     });
 }
@@ -217,7 +224,11 @@ CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSyste
         result.files.push_back({{}, {}, WalkEntry::Type::Model, WalkEntry::Kind::NotFound, {}, {}, 0, false, {}});
         return result;
     }
-    const std::unique_ptr<Library> library = openLibrary(fileSystem, job.ldrawPath);
+    std::unique_ptr<Library> library;
+    if (const Status opened = openLibrary(fileSystem, job.ldrawPath, library); !opened) {
+        result.failure = opened.reason();
+        return result;
+    }
     ModelWalk walk(walkOptions(job, true), fileSystem, *library);
     walk.run(mainName, nullptr);
     // An image that the merge would embed must be readable, as every model file the walk read was.

@@ -52,6 +52,7 @@ using CheckedFile = WalkEntry;
 struct CheckResult {
     std::string main;
     std::vector<CheckedFile> files; // in the walk's order, the main file first
+    std::string failure;            // why the library cannot be read; the walk did not run
     // True when a merge would find and read every file and image.
     bool complete() const;
 };

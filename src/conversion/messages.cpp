@@ -175,6 +175,21 @@ Message unexpectedFailure(std::string_view title, std::string_view subject, std:
     return failure(std::string(title), std::string(subject) + ": " + std::string(reason) + ".");
 }
 
+std::string libraryArchiveProblem(std::string_view path, std::string_view reason)
+{
+    return "The LDraw library archive " + std::string(path) + " cannot be read: " + std::string(reason) + ".";
+}
+
+std::string locateArchiveProblem(std::string_view archiveName, std::string_view reason)
+{
+    return std::string(archiveName) + " here cannot be read: " + std::string(reason) + ".";
+}
+
+Message mergeCannotReadLibrary(std::string text)
+{
+    return failure(kMergeFailed, std::move(text));
+}
+
 Message unableToRun()
 {
     return failure("Brikmux Unable to Run",

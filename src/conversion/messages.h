@@ -68,6 +68,14 @@ Message splitCannotWrite(std::string_view sectionName, std::string_view path, st
 // A failure that the operation did not foresee (out of memory, say): what it was working on and why.
 Message unexpectedFailure(std::string_view title, std::string_view subject, std::string_view reason);
 
+// Why the LDraw library's archive at path cannot serve: "The LDraw library archive PATH cannot be
+// read: REASON."
+std::string libraryArchiveProblem(std::string_view path, std::string_view reason);
+// The Locate dialog's word on a folder whose archive (named without its folder) cannot be read.
+std::string locateArchiveProblem(std::string_view archiveName, std::string_view reason);
+// A merge that cannot read its library: text is libraryArchiveProblem's.
+Message mergeCannotReadLibrary(std::string text);
+
 // Shown when the user gives up looking for the LDraw installation.
 Message unableToRun();
 

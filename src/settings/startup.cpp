@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "conversion/file_system.h"
+#include "conversion/library_places.h"
 #include "conversion/paths.h"
 #include "window_geometry.h"
 #include "native_text.h"
@@ -116,8 +118,12 @@ std::string defaultFolder()
 
 std::string defaultLDrawFolder()
 {
-    const char* ldrawDir = std::getenv("LDRAWDIR");
-    if (ldrawDir != nullptr && *ldrawDir != '\0') {
+    const auto environment = [](const char* name) { return toPathText(qEnvironmentVariable(name)); };
+    NativeFileSystem fileSystem;
+    if (std::string found = findLibrary(fileSystem, usualLibraryFolders(environment)); !found.empty()) {
+        return found;
+    }
+    if (const std::string ldrawDir = environment("LDRAWDIR"); !ldrawDir.empty()) {
         return withTrailingSeparator(ldrawDir);
     }
     return defaultFolder();

@@ -63,7 +63,8 @@ public:
 // (ending in "/"), "C:\" on Windows.
 std::string defaultFolder();
 
-// The default of the LDraw folder: $LDRAWDIR with a trailing separator, else defaultFolder().
+// The default of the LDraw folder: the first of the usual places ($LDRAWDIR first) that holds a
+// library, else $LDRAWDIR, else defaultFolder(); with a trailing separator.
 std::string defaultLDrawFolder();
 
 // Restores the folders, position, author name and packing choice from the store, fills the lists and applies

@@ -22,6 +22,9 @@ namespace brikmux {
 
 namespace {
 
+constexpr const char* kInstructions = "Using the directory browser, please specify the directory where the file is "
+                                      "located and hit \"OK\" when finished.";
+
 // The nearest existing folder at or above folder, else the home folder.
 std::string existingFolder(const std::string& folder)
 {
@@ -55,8 +58,7 @@ LDrawLocate::LDrawLocate(BrikmuxMain& owner, FileSystem& fileSystem, Prompter& p
     const char* captions[] = {
         "The LDraw.EXE was not found in the default location:",
         "LDrawPath",
-        "Using the directory browser, please specify the directory where the file is located and hit \"OK\" when "
-        "finished.",
+        kInstructions,
     };
     const int tops[] = {60, 540, 1200};
     const int heights[] = {435, 255, 795};
@@ -119,7 +121,13 @@ void LDrawLocate::preset(const std::string& folder)
 
 void LDrawLocate::DirectoryList_Change()
 {
-    OKBtn->setEnabled(holdsLDrawInstallation(m_fileSystem, folderFromHolder(DirectoryList->Path())));
+    const InstallationCheck check = checkLDrawInstallation(m_fileSystem, folderFromHolder(DirectoryList->Path()));
+    OKBtn->setEnabled(check.holds);
+    // A folder whose only library is a damaged archive: the instructions give way to the reason.
+    LocateLbl[2]->setText(check.archive.empty()
+                              ? QString::fromLatin1(kInstructions)
+                              : fromNativeText(messages::locateArchiveProblem(
+                                    check.archive.substr(check.archive.find_last_of("\\/") + 1), check.reason)));
 }
 
 void LDrawLocate::DriveList_Change()

@@ -51,11 +51,14 @@ protected:
         const std::string exe = fs::absolute(BRIKMUX_CLI).make_preferred().string();
         const std::string redirect = " >\"" + (io.path() / "out").string() + "\" 2>\"" + (io.path() / "err").string();
 #ifdef _WIN32
-        const std::string command = "cd /d \"" + dir.path().string() + "\" && set \"LDRAWDIR=" + ldrawDir + "\" && \"" +
+        const std::string home = (io.path() / "home").string();
+        const std::string command = "cd /d \"" + dir.path().string() + "\" && set \"LDRAWDIR=" + ldrawDir +
+                                    "\" && set \"USERPROFILE=" + home + "\" && set \"PUBLIC=" + home + "\" && \"" +
                                     exe + "\" " + args + redirect + "\" <NUL";
         const int status = _wsystem(toWide(command).c_str());
 #else
-        const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR XDG_CONFIG_HOME='" +
+        const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" +
+                                    (io.path() / "home").string() + "' XDG_CONFIG_HOME='" +
                                     (io.path() / "config").string() + "' " +
                                     (ldrawDir.empty() ? "" : "LDRAWDIR='" + ldrawDir + "' ") + "'" + exe + "' " + args +
                                     redirect + "\" </dev/null";
@@ -172,6 +175,24 @@ TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "Found nowhere:\n  missing.dat\n");
     EXPECT_EQ(cli("check --yes " + library + " buggy.dat").status, 2);
+}
+
+TEST_F(Cli, WithoutALibraryGivenTheFirstUsualPlaceThatHoldsOneIsTaken)
+{
+    // An LDraw folder that holds no library is passed over; LDraw's complete.zip, never unzipped,
+    // in another letter case than the table's, is found.
+    io.write("home/ldraw/readme.txt", "");
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(kLibrary)) {
+        if (entry.is_regular_file()) {
+            entries.emplace_back("ldraw/" + fs::relative(entry.path(), kLibrary).generic_string(),
+                                 TempDir::readFile(entry.path()));
+        }
+    }
+    testing::writeZip(io.path() / "home" / "DOCUMENTS" / "LDraw" / "complete.zip", entries);
+    const Outcome merged = cli("merge --yes buggy.dat");
+    EXPECT_EQ(merged.out + merged.err, "buggy.mpd has been successfully created. 3 .DAT file(s) merged.\n");
+    EXPECT_NE(cli("check --json buggy.dat").out.find("complete.zip/ldraw/parts/bxplate.dat"), std::string::npos);
 }
 
 TEST_F(Cli, QuestionsAreAnsweredByFlagsOrNoWithoutATerminal)

@@ -1,3 +1,4 @@
+#include "conversion/library.h"
 #include "conversion/merge.h"
 #include "conversion/paths.h"
 #include "test_support.h"
@@ -21,7 +22,11 @@ std::string ref(const std::string& name)
 const std::string kHeader = crlf({"0 MPD Author: Brikmux", "0", "0 This .MPD was compiled using Brikmux",
                                   "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"});
 
-class Merge : public ::testing::Test {
+// Every merge test runs with the library in a folder and, as many users keep it, in LDraw's zip
+// archives: the results must be the same.
+enum class LibraryForm { Folder, Archive };
+
+class Merge : public ::testing::TestWithParam<LibraryForm> {
 protected:
     Merge()
     {
@@ -29,21 +34,46 @@ protected:
         library.write("p/box.dat", "");
         library.write("parts/s/3001s01.dat", "");
     }
+    // The library folder as the merge is given it: the folder, or a folder holding only the same
+    // files zipped up.
+    std::string ldraw() const
+    {
+        if (GetParam() == LibraryForm::Folder) {
+            return library.field();
+        }
+        testing::zipLibrary(library.path(), archives.path());
+        return archives.field();
+    }
+    // A path as the folder library would give it.
+    std::string asInFolder(std::string path) const
+    {
+        for (const auto& [archive, folder] : {std::pair{archives.field() + "Complete.zip/LDraw/", library.field()},
+                                              {archives.field() + "LDrawUnf.zip/", library.field() + "Unofficial/"}}) {
+            if (path.starts_with(archive)) {
+                path = joinPath(folder, path.substr(archive.size()));
+            }
+        }
+        return path;
+    }
+    MergeJob job(const std::string& mpd, bool pack = false, ReferenceKinds kinds = ReferenceKinds::DatOnly) const
+    {
+        return MergeJob{dat.field(), dat.field(), ldraw(), mpd, "Brikmux", kinds, pack};
+    }
     MergeResult merge(const std::string& main, const std::string& mpd = "out.mpd",
                       ReferenceKinds kinds = ReferenceKinds::DatOnly)
     {
-        return MergeToMPD(main, MergeJob{dat.field(), dat.field(), library.field(), mpd, "Brikmux", kinds}, fileSystem,
-                          prompter);
+        return MergeToMPD(main, job(mpd, false, kinds), fileSystem, prompter);
     }
     std::string done(std::size_t i = 0) const { return prompter.informations().at(i).text; }
 
     TempDir dat;
     TempDir library;
+    TempDir archives;
     FaultyFileSystem fileSystem;
     ScriptedPrompter prompter;
 };
 
-TEST_F(Merge, WorkedExampleComesOutByteForByte)
+TEST_P(Merge, WorkedExampleComesOutByteForByte)
 {
     dat.write("car.dat", crlf({"0 Car", ref("wheel.dat"), ref("3001.dat")}));
     dat.write("wheel.dat", "0 FILE old.dat\r0 Wheel\n" + ref("hub.dat") + "\r\n0 file kept");
@@ -58,7 +88,7 @@ TEST_F(Merge, WorkedExampleComesOutByteForByte)
     EXPECT_EQ(dat.list(), (Names{"car.dat", "car.mpd", "hub.dat", "wheel.dat"}));
 }
 
-TEST_F(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
+TEST_P(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
 {
     dat.write("main.dat", crlf({ref("a.dat"), ref("b.dat"), ref("a.dat"), ref("SUB.DAT"), ref("3001.DAT"),
                                 ref("Box.dat"), ref("s\\3001s01.dat"), ref("f1.ldr")}));
@@ -78,7 +108,7 @@ TEST_F(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
               (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT", "f1.ldr"}));
 }
 
-TEST_F(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
+TEST_P(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
 {
     library.write("UnOfficial/Parts/u1.dat",
                   crlf({"0 FILE stray.dat", "0 u1", ref("s\\u1s01.dat"), ref("u2.dat"), ref("3001.dat"), ref("box.dat"),
@@ -106,7 +136,7 @@ TEST_F(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
               "48\\UPR48.dat (unofficial)\nnowhere.dat (not found)\n");
 }
 
-TEST_F(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
+TEST_P(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
 {
     library.write("LDCONFIG.LDR", crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #1B2A34",
                                         "  0 !COLOUR Blue CODE 1 VALUE #1E5AA8", "0 // 0 !COLOUR not one"}));
@@ -119,9 +149,7 @@ TEST_F(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
     dat.write("s/mine.dat", crlf({ref("Box.dat"), "1 16 0 0 0 1 0 0 0 1 0 0 0 1  box.dat  "}));
     dat.write("sub.ldr", "0 sub\r\n");
     const MergeResult result =
-        MergeToMPD("main.dat",
-                   MergeJob{dat.field(), dat.field(), library.field(), "out", "Brikmux", ReferenceKinds::DatOnly, true},
-                   fileSystem, prompter);
+        MergeToMPD("main.dat", job("out", true), fileSystem, prompter);
     // Every spelling of a file is one section; the references are rewritten, nothing else is.
     EXPECT_EQ(result.datFiles, (Names{"main.dat", "3001.dat", "s\\mine.dat", "s/U01.dat", "sub.ldr", "s\\3001s01.dat",
                                       "box.dat", "48\\1-4cyli.dat"}));
@@ -178,7 +206,7 @@ std::vector<std::string> dataBlock(const std::string& name, std::size_t lines = 
     return block;
 }
 
-TEST_F(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOrUnofficial)
+TEST_P(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOrUnofficial)
 {
     const std::string nine = " 1 0 0 0 1 0 0 0 1 ";
     library.write("parts/textures/lib.png", image200());
@@ -214,9 +242,7 @@ TEST_F(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOr
     // reference is renamed like any other.
     prompter = {};
     prompter.answers = {true};
-    MergeToMPD("main.dat",
-               MergeJob{dat.field(), dat.field(), library.field(), "packed", "Brikmux", ReferenceKinds::DatOnly, true},
-               fileSystem, prompter);
+    MergeToMPD("main.dat", job("packed", true), fileSystem, prompter);
     const std::string packed = dat.read("packed.mpd");
     EXPECT_NE(packed.find("\r\n0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 parts/3001.dat\r\n"), std::string::npos);
     EXPECT_NE(packed.find("\r\n0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat\r\n"), std::string::npos);
@@ -233,7 +259,7 @@ TEST_F(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOr
                                                   " (referenced by sub.dat): Is a directory.");
 }
 
-TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
+TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
 {
     library.write("Unofficial/parts/u.dat", crlf({ref("3001.dat")}));
     library.write("parts/3001.dat", crlf({ref("s\\3001s01.dat")}));
@@ -245,13 +271,10 @@ TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     dat.write("folder.dat/x", "");
     dat.write("textures/pic.png", "");
     const auto listing = [&](bool pack) {
-        const CheckResult result = CheckMerge(
-            "main.dat",
-            MergeJob{dat.field(), dat.field(), library.field(), "out", "Brikmux", ReferenceKinds::DatOnly, pack},
-            fileSystem);
+        const CheckResult result = CheckMerge("main.dat", job("out", pack), fileSystem);
         std::string lines = result.main + (result.complete() ? " complete\n" : " incomplete\n");
         for (const auto& file : result.files) {
-            std::string path = file.path;
+            std::string path = asInFolder(file.path);
             for (const auto& [folder, shown] : {std::pair{dat.field(), "DAT/"}, {library.field(), "LIB/"}}) {
                 if (path.starts_with(folder)) {
                     path = shown + path.substr(folder.size());
@@ -290,7 +313,7 @@ TEST_F(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
-TEST_F(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
+TEST_P(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
 {
     dat.write("main.dat", "0 main\r\n");
     for (const auto& [given, expected] : std::vector<std::pair<std::string, std::string>>{
@@ -309,7 +332,7 @@ TEST_F(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
                                      "wish to overwrite this file?\n");
 }
 
-TEST_F(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
+TEST_P(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
 {
     dat.write("main.dat", crlf({ref("gone.dat"), ref("sub.dat"), ref("s\\deep.dat")}));
     dat.write("sub.dat", crlf({ref("also gone.dat"), ref("GONE.DAT")}));
@@ -351,7 +374,7 @@ TEST_F(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
     EXPECT_EQ(done(), "many.mpd has been successfully created. 0 .DAT file(s) merged.");
 }
 
-TEST_F(Merge, ReportsAMissingOrUnnamedMainFile)
+TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
 {
     dat.write("folder.dat/x", "");
     for (const auto& [main, text] : std::vector<std::pair<std::string, std::string>>{
@@ -365,7 +388,7 @@ TEST_F(Merge, ReportsAMissingOrUnnamedMainFile)
     EXPECT_EQ(dat.list(), Names{"folder.dat"});
 }
 
-TEST_F(Merge, WriteFaultsLeaveNoPartialOutput)
+TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
     dat.write("sub.dat", "0 sub\r\n");
@@ -389,6 +412,70 @@ TEST_F(Merge, WriteFaultsLeaveNoPartialOutput)
         EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
         EXPECT_EQ(dat.list(), (Names{"main.dat", "out.mpd", "sub.dat"}));
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Library, Merge, ::testing::Values(LibraryForm::Folder, LibraryForm::Archive),
+                         [](const auto& row) { return row.param == LibraryForm::Folder ? "Folder" : "Archive"; });
+
+// A damaged archive fails clearly, naming the archive (and the entry that cannot be read), never a
+// merge that takes its parts for files not found; an entry that is never read does not matter.
+TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
+{
+    TempDir dat;
+    TempDir ldraw;
+    dat.write("main.dat", crlf({ref("3001.dat")}));
+    const std::string brick = crlf({"0 Brick 2 x 4"});
+    const auto zip = [&](const std::string& name, bool store = false) {
+        testing::writeZip(ldraw.path() / name, {{"ldraw/parts/3001.dat", brick}, {"ldraw/p/box.dat", ""}}, store);
+        return ldraw.read(name);
+    };
+    // An entry whose stored bytes were changed after the fact: its checksum fails.
+    std::string badEntry = zip("complete.zip", true);
+    badEntry[badEntry.find("Brick")] = 'X';
+    std::string cutShort = zip("complete.zip");
+    cutShort.resize(cutShort.size() / 2);
+    const std::string archive = ldraw.field() + "complete.zip";
+    const std::string unreadable = "The LDraw library archive " + archive + " cannot be read: ";
+    // The archive's bytes, whether a plain merge still succeeds, and the start of the failure.
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"this is not a zip archive", false, unreadable + "Not a zip archive"},
+        {cutShort, false, unreadable},
+        {badEntry, true, "Cannot read " + archive + "/ldraw/parts/3001.dat (referenced by main.dat): CRC error"}};
+    for (const auto& [bytes, plainWorks, failure] : cases) {
+        ldraw.write("complete.zip", bytes);
+        const InstallationCheck installed = checkLDrawInstallation(NativeFileSystem(), ldraw.field());
+        EXPECT_EQ(installed.holds, plainWorks);
+        EXPECT_EQ(installed.archive, plainWorks ? "" : archive);
+        EXPECT_EQ(installed.reason.empty(), plainWorks) << installed.reason;
+        for (const bool pack : {false, true}) {
+            ScriptedPrompter prompter;
+            prompter.answers = {true};
+            NativeFileSystem fileSystem;
+            const MergeJob job{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux", ReferenceKinds::DatOnly, pack};
+            const MergeResult result = MergeToMPD("main.dat", job, fileSystem, prompter);
+            if (plainWorks && !pack) {
+                EXPECT_EQ(result.status, MergeResult::Status::Created);
+                std::filesystem::remove(dat.path() / "out.mpd");
+                continue;
+            }
+            EXPECT_EQ(result.status, MergeResult::Status::Failed);
+            ASSERT_EQ(prompter.failures().size(), 1U) << prompter.transcript();
+            EXPECT_TRUE(prompter.failures()[0].text.starts_with(failure)) << prompter.failures()[0].text;
+            EXPECT_TRUE(prompter.questions().empty());
+            EXPECT_EQ(dat.list(), Names{"main.dat"});
+            EXPECT_EQ(CheckMerge("main.dat", job, fileSystem).complete(), false);
+        }
+    }
+    // A damaged archive of unofficial parts beside a library folder fails the same way.
+    std::filesystem::remove(ldraw.path() / "complete.zip");
+    ldraw.write("parts/3001.dat", brick);
+    ldraw.write("p/box.dat", "");
+    ldraw.write("LDrawUnf.zip", "not a zip either");
+    ScriptedPrompter prompter;
+    NativeFileSystem fileSystem;
+    MergeToMPD("main.dat", MergeJob{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux"}, fileSystem, prompter);
+    EXPECT_EQ(prompter.transcript(), "fail C Merge Failed: The LDraw library archive " + ldraw.field() +
+                                         "LDrawUnf.zip cannot be read: Not a zip archive.\n");
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "test_support.h"
 
+#include "conversion/paths.h"
+
+#include <zip.h>
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -50,6 +54,54 @@ std::vector<std::string> TempDir::list(const std::string& relative) const
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void writeZip(const fs::path& path, const std::vector<std::pair<std::string, std::string>>& entries, bool store)
+{
+    int error = 0;
+    fs::create_directories(path.parent_path());
+    fs::remove(path);
+    zip_t* zip = zip_open(fromNativePath(path).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (zip == nullptr) {
+        throw std::runtime_error("cannot create " + path.string());
+    }
+    for (const auto& [name, bytes] : entries) {
+        zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
+        const zip_int64_t index = zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_RAW);
+        if (index < 0) {
+            zip_source_free(source);
+            throw std::runtime_error("cannot add " + name);
+        }
+        zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+    }
+    if (zip_close(zip) != 0) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+void zipLibrary(const fs::path& folder, const fs::path& archives)
+{
+    std::vector<std::pair<std::string, std::string>> official;
+    std::vector<std::pair<std::string, std::string>> unofficial;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        std::string relative = fs::relative(entry.path(), folder).generic_string();
+        if (equalsIgnoringCase(relative.substr(0, 11), "unofficial/")) {
+            unofficial.emplace_back(relative.substr(11), TempDir::readFile(entry.path()));
+        } else {
+            official.emplace_back("LDraw/" + relative, TempDir::readFile(entry.path()));
+        }
+    }
+    fs::create_directories(archives);
+    for (const auto& entry : fs::directory_iterator(archives)) {
+        fs::remove_all(entry.path());
+    }
+    writeZip(archives / "Complete.zip", official);
+    if (!unofficial.empty()) {
+        writeZip(archives / "LDrawUnf.zip", unofficial);
+    }
 }
 
 std::string crlf(const std::vector<std::string>& lines)

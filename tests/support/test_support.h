@@ -38,6 +38,15 @@ private:
     std::filesystem::path m_path;
 };
 
+// Writes a zip archive at path holding entries (name, bytes), deflated; stored instead where store.
+void writeZip(const std::filesystem::path& path, const std::vector<std::pair<std::string, std::string>>& entries,
+              bool store = false);
+
+// Packs the LDraw library in folder as a user may keep it: everything but its Unofficial folder in
+// "Complete.zip" under the top folder "LDraw/", the Unofficial folder's files in "LDrawUnf.zip"
+// without one, both in archives (a folder that holds only them).
+void zipLibrary(const std::filesystem::path& folder, const std::filesystem::path& archives);
+
 // Lines joined, each ending in CR LF.
 std::string crlf(const std::vector<std::string>& lines);
 

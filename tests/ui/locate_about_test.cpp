@@ -54,6 +54,9 @@ private slots:
                                  "half2/p/box.dat", "half2/models/x.dat", "files/parts", "files/p"}) {
             m_dir->write(file, "");
         }
+        brikmux::testing::writeZip(m_dir->path() / "zipped" / "Complete.ZIP", {{"ldraw/parts/3001.dat", ""}});
+        brikmux::testing::writeZip(m_dir->path() / "bin" / "library.bin", {{"ldraw/parts/3001.dat", ""}});
+        m_dir->write("broken/complete.zip", "not a zip archive");
         store("Paths", "LDrawPath", m_root + native("nowhere/"));
     }
 
@@ -68,7 +71,10 @@ private slots:
                                                         {m_root + native("half/"), false},
                                                         {m_root + native("half2/"), false},
                                                         {m_root + native("nowhere/"), false},
-                                                        {m_root + native("files/"), false}};
+                                                        {m_root + native("files/"), false},
+                                                        {m_root + native("zipped/"), true},
+                                                        {m_root + native("bin/"), true},
+                                                        {m_root + native("broken/"), false}};
         for (const auto& [folder, holds] : folders) {
             QVERIFY2(holdsLDrawInstallation(fileSystem, folder) == holds, folder.c_str());
         }
@@ -108,14 +114,26 @@ private slots:
         QCOMPARE(locate.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/deeper/")));
         QCOMPARE(locate.directoryList().Path(), fromNativePath(m_dir->path())); // the nearest existing folder
         QVERIFY(!locate.okButton()->isEnabled());
+        const QString instructions = locate.label(2)->text();
         for (const auto& [folder, enabled] : {std::pair{"library", true},
                                               {"library/PARTS", false},
                                               {"library", true},
                                               {"half", false},
+                                              {"zipped", true},
+                                              {"broken", false},
                                               {"dos", true}}) {
             QVERIFY(locate.directoryList().setPath(m_root + native(folder)));
             QVERIFY2(locate.okButton()->isEnabled() == enabled, folder);
+            // A damaged archive is the one folder whose reason is given.
+            const bool damaged = std::string_view(folder) == "broken";
+            QCOMPARE(locate.label(2)->text().startsWith("complete.zip here cannot be read: "), damaged);
+            if (damaged) {
+                QVERIFY(locate.grab().save(BRIKMUX_SCREENSHOT_DIR "/ldraw_locate_damaged_archive.png"));
+                const QLabel* label = locate.label(2);
+                QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
+            }
         }
+        QCOMPARE(locate.label(2)->text(), instructions);
         QVERIFY(!locate.directoryList().setPath(m_root + "missing"));
         QCOMPARE(locate.directoryList().Path(), m_root + "dos");
 

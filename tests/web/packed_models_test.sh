@@ -46,5 +46,22 @@ for model in "$shared"/models/*.mpd "$here"/*.mpd; do
         echo "ok: $name $(geometry "$packed"), $(stat -c %s "$dir/packed.mpd") bytes packed"
     fi
 done
+# The same library as LDraw's complete.zip (its files under "ldraw/"): the packed MPD is the same,
+# byte for byte, and so loads the same.
+count=$((count + 1))
+mkdir -p "$work/archive/library" "$work/archive/tree/ldraw" "$work/archive/split"
+cp -r "$shared/ldraw/." "$work/archive/tree/ldraw/"
+(cd "$work/archive/tree" && zip -q -r "$work/archive/library/complete.zip" ldraw)
+"$cli" split --yes --dat-dir "$work/archive/split" "$here/textured.mpd" >/dev/null
+for library in "$shared/ldraw" "$work/archive/library"; do
+    "$cli" merge --pack --yes --ldraw "$library" --mpd-dir "$work/archive" --mpd "$(basename "$library")" \
+        "$work/archive/split/textured.ldr" >/dev/null
+done
+if cmp -s "$work/archive/ldraw.mpd" "$work/archive/library.mpd"; then
+    echo "ok: textured.mpd packed from complete.zip: the same bytes as from the folder"
+else
+    echo "FAILED: textured.mpd packed from complete.zip differs from the folder's"
+    failures=$((failures + 1))
+fi
 echo "$((count - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

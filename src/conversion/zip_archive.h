@@ -1,0 +1,54 @@
+#pragma once
+
+#include "file_system.h"
+#include "status.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brikmux {
+
+// A zip archive read through libzip: its central directory is read once, when it is opened, and
+// its names are then looked up in memory; an entry's bytes are read only when asked for.
+class ZipArchive {
+public:
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    // Opens the archive at path; a file that is not a zip archive, or one cut short, fails with
+    // the reason.
+    static Status open(const std::string& path, std::unique_ptr<ZipArchive>& archive);
+
+    const std::string& path() const { return m_path; }
+    // The names of the archive's files (folders left out), as the archive spells them.
+    const std::vector<std::string>& names() const { return m_names; }
+    // Reads the whole entry of that name; an entry that fails to inflate, or whose size or
+    // checksum disagrees with the directory, fails with the reason.
+    Status read(const std::string& name, std::string& bytes) const;
+
+private:
+    ZipArchive() = default;
+
+    std::string m_path;
+    void* m_zip = nullptr; // zip_t
+    std::vector<std::string> m_names;
+    std::unordered_map<std::string, std::uint64_t> m_indices; // name -> entry index
+};
+
+// An input file over bytes held in memory.
+class MemoryInputFile final : public InputFile {
+public:
+    explicit MemoryInputFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    Status read(char* buffer, std::size_t size, std::size_t& count) override;
+
+private:
+    std::string m_bytes;
+    std::size_t m_position = 0;
+};
+
+} // namespace brikmux
