@@ -2,7 +2,9 @@
 // as an MPD: each "0 FILE NAME" line starts a file, written to the DAT folder, or with a name that
 // begins "L:" to the library's parts folder, "P:" to its p folder, "U:" to its Unofficial/parts,
 // "T:" to its parts/textures, "V:" to its Unofficial/parts/textures (images; an image in the DAT
-// folder is any other name). Whatever the files hold (hostile names, deep and cyclic references,
+// folder is any other name), "A:" to the library folder itself, as it stands (an archive, damaged
+// or not: "A:complete.zip", "A:ldrawunf.zip"). When the first byte's second bit is set, the
+// library's parts and p folders are packed into complete.zip, as LDraw ships them. Whatever the files hold (hostile names, deep and cyclic references,
 // names that differ in letter case or separator, !TEXMAP lines naming images anywhere or nowhere),
 // the walk ends, the check agrees with the merge, no temporary file is left, and an MPD has each
 // data block once and, packed, each section once.
@@ -11,6 +13,8 @@
 #include "conversion/merge.h"
 #include "conversion/model_text.h"
 #include "conversion/paths.h"
+
+#include <zip.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -56,6 +60,33 @@ void writeFile(const fs::path& folder, const std::string& name, const std::strin
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Moves the library's parts and p folders into complete.zip, under "ldraw/".
+void zipLibrary(const fs::path& ldraw)
+{
+    int error = 0;
+    zip_t* zip = zip_open((ldraw / "complete.zip").c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (zip == nullptr) {
+        return;
+    }
+    std::vector<std::string> contents; // zip_close reads the buffers
+    contents.reserve(1024);
+    for (const char* folder : {"parts", "p"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(ldraw / folder)) {
+            if (entry.is_regular_file() && contents.size() < contents.capacity()) {
+                std::ifstream input(entry.path(), std::ios::binary);
+                contents.emplace_back(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
+                const std::string name = "ldraw/" + fs::relative(entry.path(), ldraw).generic_string();
+                zip_source_t* source = zip_source_buffer(zip, contents.back().data(), contents.back().size(), 0);
+                if (zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_RAW) < 0) {
+                    zip_source_free(source);
+                }
+            }
+        }
+        fs::remove_all(ldraw / folder);
+    }
+    zip_close(zip);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -84,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             writeFile(root / "ldraw/Unofficial/parts", rest, text);
         } else if (kind == "T:") {
             writeFile(root / "ldraw/parts/textures", rest, text);
+        } else if (kind == "A:") {
+            writeFile(root / "ldraw", rest, text);
         } else if (kind == "V:") {
             writeFile(root / "ldraw/Unofficial/parts/textures", rest, text);
         } else {
@@ -100,6 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     flush();
+    if (size > 0 && (data[0] & 2) != 0) {
+        zipLibrary(root / "ldraw");
+    }
 
     const MergeJob job{(root / "dat").string() + "/",
                        (root / "out").string() + "/",

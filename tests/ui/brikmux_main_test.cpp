@@ -1,3 +1,5 @@
+#include "conversion/paths.h"
+#include "settings/native_text.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"
 #include "ui/brikmux_main.h"
@@ -184,6 +186,25 @@ private slots:
         QVERIFY(expected[3] != "centred" || frame.x() == centred(frame).x());
         QVERIFY(expected[4] != "centred" || frame.y() == centred(frame).y());
         window->close();
+    }
+
+    void libraryFoundAtFirstStart()
+    {
+        // Nothing stored and no LDRAWDIR: LDraw's complete.zip, never unzipped, in a usual place
+        // is proposed (and stored only when the Locate dialog is confirmed).
+        clearStore();
+        qunsetenv("LDRAWDIR");
+        const QString home = QDir::homePath();
+        const QByteArray profile = qgetenv("USERPROFILE");
+        qputenv("USERPROFILE", home.toLocal8Bit()); // where Windows' usual places are
+        const std::filesystem::path library = toNativePath(toPathText(home)) / "Documents" / "LDraw";
+        brikmux::testing::writeZip(library / "complete.zip", {{"ldraw/parts/3001.dat", ""}});
+        auto window = makeWindow();
+        QCOMPARE(window->LDrawPath(), withTrailingSeparator(fromNativePath(library)));
+        QCOMPARE(stored("Paths", "LDrawPath"), std::string("<absent>"));
+        window->close();
+        std::filesystem::remove_all(library.parent_path());
+        qputenv("USERPROFILE", profile);
     }
 
     void commandLine_data()
