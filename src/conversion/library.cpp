@@ -13,17 +13,6 @@ namespace brikmux {
 
 namespace {
 
-// A name from model text with "/" between its components (doubled separators dropped).
-std::string slashed(std::string_view name)
-{
-    std::string text;
-    for (const std::string_view component : nameComponents(name)) {
-        text += text.empty() ? "" : "/";
-        text += component;
-    }
-    return text;
-}
-
 std::string withSlashes(std::string_view name)
 {
     std::string text(name);
@@ -134,27 +123,36 @@ class ArchiveTree final : public LibraryTree {
 public:
     explicit ArchiveTree(std::unique_ptr<ZipArchive> archive) : m_archive(std::move(archive))
     {
-        // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder.
+        // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder. The
+        // directory is read once: each entry's key made in one pass, into one reused buffer.
         std::size_t top = 0;
-        for (const auto& name : m_archive->names()) {
-            const std::string folded = foldCase(name);
-            if (folded.starts_with("ldraw/parts/") || folded.starts_with("ldraw/p/")) {
-                top = 6;
-                break;
-            }
+        for (std::uint64_t index = 0; index < m_archive->count() && top == 0; ++index) {
+            const std::string_view name = m_archive->name(index);
+            top = equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") || equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")
+                      ? 6
+                      : 0;
         }
-        for (const auto& name : m_archive->names()) {
-            if (name.size() > top && (top == 0 || equalsIgnoringCase(std::string_view(name).substr(0, top), "ldraw/"))) {
-                // The first of several names that differ only in letter case wins.
-                m_entries.emplace(foldCase(slashed(std::string_view(name).substr(top))), name);
+        m_entries.reserve(static_cast<std::size_t>(m_archive->count()));
+        std::string key;
+        for (std::uint64_t index = 0; index < m_archive->count(); ++index) {
+            const std::string_view name = m_archive->name(index);
+            if (name.size() <= top || name.back() == '/' || (top > 0 && !equalsIgnoringCase(name.substr(0, top), "ldraw/"))) {
+                continue; // a folder, or outside the library's top folder
             }
+            keyOf(name.substr(top), key);
+            // The first of several names that differ only in letter case wins.
+            m_entries.emplace(key, index);
         }
     }
 
     std::string find(std::string_view relative) override
     {
-        const auto found = m_entries.find(foldCase(slashed(relative)));
-        return found == m_entries.end() ? std::string() : m_archive->path() + "/" + found->second;
+        keyOf(relative, m_key);
+        const auto found = m_entries.find(m_key);
+        if (found == m_entries.end()) {
+            return {};
+        }
+        return m_archive->path() + "/" + std::string(m_archive->name(found->second));
     }
 
     bool owns(const std::string& location) const override
@@ -174,8 +172,25 @@ public:
     }
 
 private:
+    // A relative name as the table holds it: letter case folded, "/" between its components.
+    static void keyOf(std::string_view relative, std::string& key)
+    {
+        key.clear();
+        for (const char c : relative) {
+            if (!isNameSeparator(c)) {
+                key += foldCase(c);
+            } else if (!key.empty() && key.back() != '/') {
+                key += '/';
+            }
+        }
+        if (!key.empty() && key.back() == '/') {
+            key.pop_back();
+        }
+    }
+
     std::unique_ptr<ZipArchive> m_archive;
-    std::unordered_map<std::string, std::string> m_entries; // folded relative name -> entry name
+    std::unordered_map<std::string, std::uint64_t> m_entries; // key -> entry index
+    std::string m_key;
 };
 
 // A library made of trees: the official files in one, parts not yet official in others, searched

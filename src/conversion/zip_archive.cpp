@@ -52,32 +52,29 @@ Status ZipArchive::open(const std::string& path, std::unique_ptr<ZipArchive>& ar
     archive.reset(new ZipArchive());
     archive->m_path = path;
     archive->m_zip = zip;
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        const char* name = zip_get_name(zip, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
-        if (name == nullptr || *name == '\0' || name[std::strlen(name) - 1] == '/') {
-            continue; // a folder
-        }
-        if (archive->m_indices.emplace(name, static_cast<std::uint64_t>(index)).second) {
-            archive->m_names.emplace_back(name);
-        }
-    }
+    archive->m_count = static_cast<std::uint64_t>(std::max<zip_int64_t>(0, zip_get_num_entries(zip, 0)));
     return Status::ok();
+}
+
+std::string_view ZipArchive::name(std::uint64_t index) const
+{
+    const char* name = zip_get_name(asZip(m_zip), index, ZIP_FL_ENC_RAW);
+    return name == nullptr ? std::string_view() : std::string_view(name);
 }
 
 Status ZipArchive::read(const std::string& name, std::string& bytes) const
 {
-    const auto found = m_indices.find(name);
-    if (found == m_indices.end()) {
+    zip_t* zip = asZip(m_zip);
+    const zip_int64_t index = zip_name_locate(zip, name.c_str(), ZIP_FL_ENC_RAW);
+    if (index < 0) {
         return Status::failure("No such entry in the archive");
     }
-    zip_t* zip = asZip(m_zip);
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(zip, found->second, 0, &stat) != 0) {
+    if (zip_stat_index(zip, static_cast<zip_uint64_t>(index), 0, &stat) != 0) {
         return Status::failure(zip_strerror(zip));
     }
-    zip_file_t* file = zip_fopen_index(zip, found->second, 0);
+    zip_file_t* file = zip_fopen_index(zip, static_cast<zip_uint64_t>(index), 0);
     if (file == nullptr) {
         return Status::failure(zip_strerror(zip));
     }

@@ -7,8 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 namespace brikmux {
 
@@ -25,8 +23,11 @@ public:
     static Status open(const std::string& path, std::unique_ptr<ZipArchive>& archive);
 
     const std::string& path() const { return m_path; }
-    // The names of the archive's files (folders left out), as the archive spells them.
-    const std::vector<std::string>& names() const { return m_names; }
+    // The number of entries, folders included.
+    std::uint64_t count() const { return m_count; }
+    // The name of entry index as the archive spells it (a folder's ends in "/"); empty when the
+    // archive gives none.
+    std::string_view name(std::uint64_t index) const;
     // Reads the whole entry of that name; an entry that fails to inflate, or whose size or
     // checksum disagrees with the directory, fails with the reason.
     Status read(const std::string& name, std::string& bytes) const;
@@ -36,8 +37,7 @@ private:
 
     std::string m_path;
     void* m_zip = nullptr; // zip_t
-    std::vector<std::string> m_names;
-    std::unordered_map<std::string, std::uint64_t> m_indices; // name -> entry index
+    std::uint64_t m_count = 0;
 };
 
 // An input file over bytes held in memory.

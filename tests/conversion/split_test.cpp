@@ -61,6 +61,7 @@ TEST_F(Split, WritesEachDataBlockAsItsImageByteForByte)
     EXPECT_EQ(out.read("textures/a.png") + out.read("old.png"), "AAB");
     EXPECT_EQ(out.read("a.dat"), crlf({"0 a", "0 NOFILE", "0 kept in a"}));
     EXPECT_EQ(result.images, (Names{"sticker.png", "textures\\a.png", "old.png"}));
+    EXPECT_EQ(result.written, (Names{"main.dat", "a.dat"}));
     EXPECT_EQ(prompter.transcript().substr(prompter.transcript().find("inform")),
               "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 3 image(s) "
               "written.\n");
