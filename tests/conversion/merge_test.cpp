@@ -466,6 +466,15 @@ TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
             EXPECT_EQ(CheckMerge("main.dat", job, fileSystem).complete(), false);
         }
     }
+    // Folders win only as a pair: beside a lone parts folder, the archive is the library.
+    ldraw.write("parts/readme.txt", "");
+    zip("complete.zip");
+    NativeFileSystem native;
+    const CheckResult half = CheckMerge(
+        "main.dat", MergeJob{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux"}, native);
+    ASSERT_EQ(half.files.size(), 2U);
+    EXPECT_EQ(half.files[1].path, archive + "/ldraw/parts/3001.dat");
+
     // A damaged archive of unofficial parts beside a library folder fails the same way.
     std::filesystem::remove(ldraw.path() / "complete.zip");
     ldraw.write("parts/3001.dat", brick);
