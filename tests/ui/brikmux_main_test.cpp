@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace brikmux;
@@ -191,20 +192,23 @@ private slots:
     void libraryFoundAtFirstStart()
     {
         // Nothing stored and no LDRAWDIR: LDraw's complete.zip, never unzipped, in a usual place
-        // is proposed (and stored only when the Locate dialog is confirmed).
+        // is proposed (and stored only when the Locate dialog is confirmed). The usual places are
+        // moved into a folder of the test's own: on Windows (and under Wine, where Documents is a
+        // link to the Unix home) the real profile must never be touched.
         clearStore();
         qunsetenv("LDRAWDIR");
-        const QString home = QDir::homePath();
-        const QByteArray profile = qgetenv("USERPROFILE");
-        qputenv("USERPROFILE", home.toLocal8Bit()); // where Windows' usual places are
-        const std::filesystem::path library = toNativePath(toPathText(home)) / "Documents" / "LDraw";
+        QTemporaryDir profile;
+        const QByteArray saved[] = {qgetenv("HOME"), qgetenv("USERPROFILE")};
+        qputenv("HOME", profile.path().toLocal8Bit());
+        qputenv("USERPROFILE", profile.path().toLocal8Bit());
+        const std::filesystem::path library = toNativePath(toPathText(profile.path())) / "Documents" / "LDraw";
         brikmux::testing::writeZip(library / "complete.zip", {{"ldraw/parts/3001.dat", ""}});
         auto window = makeWindow();
+        qputenv("HOME", saved[0]);
+        qputenv("USERPROFILE", saved[1]);
         QCOMPARE(window->LDrawPath(), withTrailingSeparator(fromNativePath(library)));
         QCOMPARE(stored("Paths", "LDrawPath"), std::string("<absent>"));
         window->close();
-        std::filesystem::remove_all(library.parent_path());
-        qputenv("USERPROFILE", profile);
     }
 
     void commandLine_data()
