@@ -72,13 +72,12 @@ int main(int argc, char** argv)
         ldrawPath.reset();
     }
     const std::string authorName = brikmux::rememberedSetting("Settings", "AuthorName", "Brikmux");
-    brikmux::CliEnvironment environment{std::cin,          std::cout, std::cerr, inputIsTerminal(),
-                                        environmentVariable("LDRAWDIR"), ldrawPath, authorName, [] {
-                                            brikmux::NativeFileSystem fileSystem;
-                                            return brikmux::findLibrary(
-                                                fileSystem, brikmux::usualLibraryFolders([](const char* name) {
-                                                    return environmentVariable(name).value_or("");
-                                                }));
-                                        }};
+    brikmux::CliEnvironment environment{
+        std::cin, std::cout, std::cerr, inputIsTerminal(), environmentVariable("LDRAWDIR"), ldrawPath, authorName, [] {
+            brikmux::NativeFileSystem fileSystem;
+            return brikmux::findLibrary(fileSystem, brikmux::usualLibraryFolders([](const char* name) {
+                                            return environmentVariable(name).value_or("");
+                                        }));
+        }};
     return brikmux::runCli(arguments(argc, argv), environment);
 }

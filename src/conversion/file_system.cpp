@@ -40,7 +40,8 @@ std::FILE* openToRead(const std::string& path)
 std::FILE* createNew(const std::string& path)
 {
 #ifdef _WIN32
-    const int handle = _wopen(toNativePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int handle =
+        _wopen(toNativePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     return handle < 0 ? nullptr : _fdopen(handle, "wb");
 #else
     return std::fopen(path.c_str(), "wbx");

@@ -128,7 +128,8 @@ public:
         std::size_t top = 0;
         for (std::uint64_t index = 0; index < m_archive->count() && top == 0; ++index) {
             const std::string_view name = m_archive->name(index);
-            top = equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") || equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")
+            top = equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") ||
+                          equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")
                       ? 6
                       : 0;
         }
@@ -136,7 +137,8 @@ public:
         std::string key;
         for (std::uint64_t index = 0; index < m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
-            if (name.size() <= top || name.back() == '/' || (top > 0 && !equalsIgnoringCase(name.substr(0, top), "ldraw/"))) {
+            if (name.size() <= top || name.back() == '/' ||
+                (top > 0 && !equalsIgnoringCase(name.substr(0, top), "ldraw/"))) {
                 continue; // a folder, or outside the library's top folder
             }
             keyOf(name.substr(top), key);

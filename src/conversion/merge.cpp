@@ -124,8 +124,7 @@ MergeResult Merge::run(std::string_view mainName)
         result.datFiles.emplace_back(mainName);
     }
     for (const WalkEntry& entry : m_walk->entries()) {
-        if (entry.type == WalkEntry::Type::Model &&
-            (entry.kind != WalkEntry::Kind::Library || m_job.pack)) {
+        if (entry.type == WalkEntry::Type::Model && (entry.kind != WalkEntry::Kind::Library || m_job.pack)) {
             result.datFiles.push_back(entry.name);
         } else if (entry.type == WalkEntry::Type::Image && entry.embedded) {
             result.images.push_back(entry.name);
@@ -137,8 +136,7 @@ MergeResult Merge::run(std::string_view mainName)
         for (const WalkEntry& entry : m_walk->entries()) {
             sections += entry.type == WalkEntry::Type::Model && entry.embedded ? 1 : 0;
         }
-        m_prompter.inform(
-            messages::mergeCreated(result.mpdName, sections - 1, result.images.size(), details(result)));
+        m_prompter.inform(messages::mergeCreated(result.mpdName, sections - 1, result.images.size(), details(result)));
     }
     return result;
 }
@@ -212,8 +210,8 @@ MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSyste
 bool CheckResult::complete() const
 {
     return failure.empty() && std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
-        return file.kind == CheckedFile::Kind::NotFound || file.kind == CheckedFile::Kind::Unreadable;
-    });
+               return file.kind == CheckedFile::Kind::NotFound || file.kind == CheckedFile::Kind::Unreadable;
+           });
 }
 
 CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem)

@@ -56,7 +56,14 @@ void ModelWalk::noteReferrer(std::size_t entry, std::size_t referrer)
 
 void ModelWalk::run(std::string_view mainName, LineSink* sink)
 {
-    add({std::string(mainName), std::string(mainName), WalkEntry::Type::Model, WalkEntry::Kind::Main, {}, {}, 0, true,
+    add({std::string(mainName),
+         std::string(mainName),
+         WalkEntry::Type::Model,
+         WalkEntry::Kind::Main,
+         {},
+         {},
+         0,
+         true,
          {}},
         true);
     m_decided.insert(mainName);
@@ -71,10 +78,15 @@ void ModelWalk::decide(std::string_view name, std::size_t referrer)
 {
     const bool library = m_library.IsLibraryFile(name);
     if (!library || m_options.record) {
-        WalkEntry entry{std::string(name), std::string(name), WalkEntry::Type::Model,
+        WalkEntry entry{std::string(name),
+                        std::string(name),
+                        WalkEntry::Type::Model,
                         library ? WalkEntry::Kind::Library : WalkEntry::Kind::NotFound,
                         library ? m_library.Locate(name).path : std::string(),
-                        {}, referrer, !library, {}};
+                        {},
+                        referrer,
+                        !library,
+                        {}};
         const std::size_t index = add(std::move(entry), !library);
         if (m_options.record) {
             m_index.emplace(std::string(name), index);
@@ -98,8 +110,8 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
     // Packing: every file once, under the name a viewer looks it up by, letter case aside.
     auto known = m_packedNames.find(std::string(name));
     if (known == m_packedNames.end()) {
-        WalkEntry entry{std::string(name), {}, WalkEntry::Type::Model, WalkEntry::Kind::NotFound, {}, {}, referrer,
-                        true, {}};
+        WalkEntry entry{
+            std::string(name), {}, WalkEntry::Type::Model, WalkEntry::Kind::NotFound, {}, {}, referrer, true, {}};
         if (m_library.IsLibraryFile(name)) {
             Library::Located located = m_library.Locate(name);
             entry.section = std::move(located.packedName);
@@ -126,12 +138,20 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
 {
     const auto [found, added] = m_images.try_emplace(foldCase(name), m_entries.size());
     if (added) {
-        WalkEntry entry{std::string(name), std::string(name), WalkEntry::Type::Image, WalkEntry::Kind::NotFound, {}, {},
-                        referrer, false, {}};
+        WalkEntry entry{std::string(name),
+                        std::string(name),
+                        WalkEntry::Type::Image,
+                        WalkEntry::Kind::NotFound,
+                        {},
+                        {},
+                        referrer,
+                        false,
+                        {}};
         // Where LDraw programs look: beside the model, in its textures folder, in the library's.
         // A name that would leave the DAT folder is not looked for there.
         bool decided = false;
-        for (const std::string& relative : {std::string(name), "textures" + std::string(1, kSeparator) + std::string(name)}) {
+        for (const std::string& relative :
+             {std::string(name), "textures" + std::string(1, kSeparator) + std::string(name)}) {
             if (decided || leavesFolder(name)) {
                 break;
             }
@@ -281,8 +301,7 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
             }
         } else if (isMetaCommand(line)) {
             const TexmapLine texmap = ReadTexmapLine(line);
-            inTexmap = texmap.kind == TexmapLine::Kind::Start ||
-                       (inTexmap && texmap.kind != TexmapLine::Kind::End);
+            inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);
             for (const std::string_view imageName : texmap.images) {
                 image(imageName, index);
             }

@@ -35,10 +35,10 @@ struct WalkEntry {
     std::string section; // the name its section or data block carries
     Type type = Type::Model;
     Kind kind = Kind::NotFound;
-    std::string path;          // where it was found; empty for a file found nowhere
-    std::string reason;        // why it cannot be read
-    std::size_t referrer = 0;  // the entry whose reference met it first
-    bool embedded = false;     // it gets a section or a data block
+    std::string path;                      // where it was found; empty for a file found nowhere
+    std::string reason;                    // why it cannot be read
+    std::size_t referrer = 0;              // the entry whose reference met it first
+    bool embedded = false;                 // it gets a section or a data block
     std::vector<std::string> referencedBy; // with WalkOptions::record: every referrer, once each
 };
 
@@ -91,9 +91,9 @@ private:
     Library& m_library;
     CaseResolver m_datFolder;
     std::vector<WalkEntry> m_entries;
-    std::vector<std::size_t> m_queue;  // the entries whose files are read, in order
-    NameSet m_decided;                 // plain: every name met so far, as spelt
-    std::unordered_map<std::string, std::size_t> m_index; // an entry's key: its name, or (packing) folded section
+    std::vector<std::size_t> m_queue;                           // the entries whose files are read, in order
+    NameSet m_decided;                                          // plain: every name met so far, as spelt
+    std::unordered_map<std::string, std::size_t> m_index;       // an entry's key: its name, or (packing) folded section
     std::unordered_map<std::string, std::string> m_packedNames; // packing: each spelling's section name
     std::unordered_map<std::string, std::size_t> m_images;      // folded image name -> entry
     std::vector<messages::UnreadableFile> m_unreadable;

@@ -60,8 +60,8 @@ bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item
 {
     if (IsFileMarker(line)) {
         m_pending = true;
-        m_marker = {Item::Type::SectionStart, Block::Section, std::string(line), std::string(FileMarkerName(line)),
-                    hasFileMarkerName(line), number};
+        m_marker = {Item::Type::SectionStart,          Block::Section,          std::string(line),
+                    std::string(FileMarkerName(line)), hasFileMarkerName(line), number};
         if (m_block == Block::Preamble) {
             return false;
         }

@@ -133,8 +133,7 @@ SplitResult Split::run()
         return m_result;
     }
     m_result.status = SplitResult::Status::Split;
-    m_prompter.inform(
-        messages::splitDone(m_name, m_result.sectionCount, m_result.images.size(), std::move(m_details)));
+    m_prompter.inform(messages::splitDone(m_name, m_result.sectionCount, m_result.images.size(), std::move(m_details)));
     return m_result;
 }
 
@@ -254,7 +253,8 @@ bool Split::finishData()
         return true;
     }
     m_data.open = false;
-    if (m_data.bad.problem == messages::BadImage::Problem::None && m_data.decoder.finish(m_data.bytes) != Base64Decoder::Result::Ok) {
+    if (m_data.bad.problem == messages::BadImage::Problem::None &&
+        m_data.decoder.finish(m_data.bytes) != Base64Decoder::Result::Ok) {
         m_data.bad.problem = messages::BadImage::Problem::CutShort;
     }
     if (m_data.bad.problem != messages::BadImage::Problem::None) {

@@ -160,15 +160,15 @@ TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
     std::string kinds;
     for (const auto& file : report["files"]) {
         kinds += file["name"].get<std::string>() + ":" + file["type"].get<std::string>() + ":" +
-                 file["kind"].get<std::string>() + ":" +
-                 std::to_string(file.contains("path")) + ":" + file["referencedBy"].dump() + " ";
+                 file["kind"].get<std::string>() + ":" + std::to_string(file.contains("path")) + ":" +
+                 file["referencedBy"].dump() + " ";
     }
-    EXPECT_EQ(kinds,
-              "broken.dat:model:main:1:[] gone.dat:model:not found:0:[\"broken.dat\"] "
-              "bxplate.dat:model:library:1:[\"broken.dat\"] face.png:image:custom:1:[\"broken.dat\"] "
-              "lost.png:image:not found:0:[\"broken.dat\"] ");
-    EXPECT_NE(cli("check " + library + " broken.dat").out.find("Found nowhere:\n  gone.dat  (referenced by "
-                                                                "broken.dat)\n  lost.png (image)  (referenced by"),
+    EXPECT_EQ(kinds, "broken.dat:model:main:1:[] gone.dat:model:not found:0:[\"broken.dat\"] "
+                     "bxplate.dat:model:library:1:[\"broken.dat\"] face.png:image:custom:1:[\"broken.dat\"] "
+                     "lost.png:image:not found:0:[\"broken.dat\"] ");
+    EXPECT_NE(cli("check " + library + " broken.dat")
+                  .out.find("Found nowhere:\n  gone.dat  (referenced by "
+                            "broken.dat)\n  lost.png (image)  (referenced by"),
               std::string::npos);
     EXPECT_FALSE(dir.exists("broken.mpd"));
     const Outcome missing = cli("check " + library + " missing.dat");

@@ -148,8 +148,7 @@ TEST_P(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
               crlf({ref("3001.dat"), ref("3001.DAT"), ref("s\\mine.dat"), ref("s/U01.dat"), ref("sub.ldr")}));
     dat.write("s/mine.dat", crlf({ref("Box.dat"), "1 16 0 0 0 1 0 0 0 1 0 0 0 1  box.dat  "}));
     dat.write("sub.ldr", "0 sub\r\n");
-    const MergeResult result =
-        MergeToMPD("main.dat", job("out", true), fileSystem, prompter);
+    const MergeResult result = MergeToMPD("main.dat", job("out", true), fileSystem, prompter);
     // Every spelling of a file is one section; the references are rewritten, nothing else is.
     EXPECT_EQ(result.datFiles, (Names{"main.dat", "3001.dat", "s\\mine.dat", "s/U01.dat", "sub.ldr", "s\\3001s01.dat",
                                       "box.dat", "48\\1-4cyli.dat"}));
@@ -213,13 +212,18 @@ TEST_P(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOr
     library.write("p/textures/prim.png", image200());
     library.write("Unofficial/parts/textures/Unof.png", image200());
     library.write("parts/3001.dat", "0 Brick\r\n");
-    const std::vector<std::string> main = {
-        "0 !TEXMAP START PLANAR" + nine + "\"Face.PNG\" GLOSSMAP gloss.png", "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat",
-        "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat", "0 !TEXMAP FALLBACK", "0 !TEXMAP END",
-        "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat", "0 !TEXMAP NEXT CYLINDRICAL" + nine + "1 lib.png",
-        "0 !TEXMAP NEXT SPHERICAL" + nine + "1 2 unof.png", "0 !TEXMAP NEXT PLANAR" + nine + "prim.png"};
+    const std::vector<std::string> main = {"0 !TEXMAP START PLANAR" + nine + "\"Face.PNG\" GLOSSMAP gloss.png",
+                                           "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat",
+                                           "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat",
+                                           "0 !TEXMAP FALLBACK",
+                                           "0 !TEXMAP END",
+                                           "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat",
+                                           "0 !TEXMAP NEXT CYLINDRICAL" + nine + "1 lib.png",
+                                           "0 !TEXMAP NEXT SPHERICAL" + nine + "1 2 unof.png",
+                                           "0 !TEXMAP NEXT PLANAR" + nine + "prim.png"};
     dat.write("main.dat", crlf(main));
-    dat.write("sub.dat", crlf({"0 !TEXMAP NEXT PLANAR" + nine + "FACE.png", "0 !TEXMAP NEXT PLANAR" + nine + "gone.png"}));
+    dat.write("sub.dat",
+              crlf({"0 !TEXMAP NEXT PLANAR" + nine + "FACE.png", "0 !TEXMAP NEXT PLANAR" + nine + "gone.png"}));
     dat.write("face.png", image200());
     dat.write("textures/gloss.png", std::string("\x89PNG", 4));
     prompter.answers = {true}; // without gone.png
@@ -255,8 +259,8 @@ TEST_P(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOr
     prompter = {};
     prompter.answers = {true};
     EXPECT_EQ(merge("main.dat").status, MergeResult::Status::Failed);
-    EXPECT_EQ(prompter.failures().at(0).text, "Cannot read " + joinPath(dat.field(), "gone.png") +
-                                                  " (referenced by sub.dat): Is a directory.");
+    EXPECT_EQ(prompter.failures().at(0).text,
+              "Cannot read " + joinPath(dat.field(), "gone.png") + " (referenced by sub.dat): Is a directory.");
 }
 
 TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
@@ -299,9 +303,14 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                                   "gone.dat|not found|||main.dat,sub.dat,\n"
                                   "folder.dat|unreadable|DAT/folder.dat|Is a directory|main.dat,\n"
                                   "u.dat|unofficial|LIB/Unofficial" +
-                                  sep + "parts" + sep + "u.dat||main.dat,\n"
-                                  "lib.png(image)|library|LIB/parts" + sep + "textures" + sep + "lib.png||sub.dat,\n"
-                                  "pic.png(image)|custom|DAT/textures" + sep + "pic.png||sub.dat,\n"
+                                  sep + "parts" + sep +
+                                  "u.dat||main.dat,\n"
+                                  "lib.png(image)|library|LIB/parts" +
+                                  sep + "textures" + sep +
+                                  "lib.png||sub.dat,\n"
+                                  "pic.png(image)|custom|DAT/textures" +
+                                  sep +
+                                  "pic.png||sub.dat,\n"
                                   "lost.png(image)|not found|||sub.dat,\n");
     // Packed, the library's own references are walked too.
     const std::string packed = listing(true);
@@ -451,7 +460,8 @@ TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
             ScriptedPrompter prompter;
             prompter.answers = {true};
             NativeFileSystem fileSystem;
-            const MergeJob job{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux", ReferenceKinds::DatOnly, pack};
+            const MergeJob job{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux", ReferenceKinds::DatOnly,
+                               pack};
             const MergeResult result = MergeToMPD("main.dat", job, fileSystem, prompter);
             if (plainWorks && !pack) {
                 EXPECT_EQ(result.status, MergeResult::Status::Created);
@@ -470,8 +480,8 @@ TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
     ldraw.write("parts/readme.txt", "");
     zip("complete.zip");
     NativeFileSystem native;
-    const CheckResult half = CheckMerge(
-        "main.dat", MergeJob{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux"}, native);
+    const CheckResult half =
+        CheckMerge("main.dat", MergeJob{dat.field(), dat.field(), ldraw.field(), "out", "Brikmux"}, native);
     ASSERT_EQ(half.files.size(), 2U);
     EXPECT_EQ(half.files[1].path, archive + "/ldraw/parts/3001.dat");
 

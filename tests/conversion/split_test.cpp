@@ -49,24 +49,46 @@ TEST_F(Split, WritesEachDataBlockAsItsImageByteForByte)
 {
     // Bytes that text handling would garble: line ends, NUL, high bytes. Base64 "iVBORw0KGgoA/w==".
     const std::string png("\x89PNG\r\n\x1a\n\0\xff", 10);
-    prompter.answers = {true};
+    prompter.answers = {true, true};
     out.write("Sticker.PNG", "old");
-    const SplitResult result = split(crlf({"0 FILE main.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat",
-                                           "0 !DATA sticker.png", "0 !: iVBORw0K", "", "0 !:  Gg oA/w ==",
-                                           "0 NOFILE", "belongs to no file", "0 FILE a.dat", "0 a", "0 NOFILE",
-                                           "0 kept in a", "0 !DATA textures\\a.png  ", "0 !: QQ", "0 FILE old.png",
-                                           "", "0 !DATA START", "0 !: QUI=", "0 !DATA END", "0 after the draft's end"}));
+    const SplitResult result = split(crlf({"0 FILE main.dat",
+                                           "1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat",
+                                           "0 !DATA sticker.png",
+                                           "0 !: iVBORw0K",
+                                           "",
+                                           "0 !:  Gg oA/w ==",
+                                           "0 NOFILE",
+                                           "belongs to no file",
+                                           "0 FILE a.dat",
+                                           "0 a",
+                                           "0 NOFILE",
+                                           "0 kept in a",
+                                           "0 !DATA textures/b.png",
+                                           "0 !: QQ",
+                                           "0 !DATA textures\\a.png  ",
+                                           "0 !: QQ",
+                                           "0 FILE old.png",
+                                           "",
+                                           "0 !DATA START",
+                                           "0 !: QUI=",
+                                           "0 !DATA END",
+                                           "0 after the draft's end",
+                                           "0 !DATA TEXTURES/A.PNG",
+                                           "0 !: QUI="}));
     ASSERT_EQ(result.status, SplitResult::Status::Split) << prompter.transcript();
     EXPECT_EQ(out.read("Sticker.PNG"), png);
-    EXPECT_EQ(out.read("textures/a.png") + out.read("old.png"), "AAB");
+    // An image written earlier in the run, named again in another letter case, is asked about.
+    EXPECT_EQ(out.read("textures/a.png") + out.read("old.png"), "ABAB");
+    EXPECT_EQ(out.list("textures"), (Names{"a.png", "b.png"}));
     EXPECT_EQ(out.read("a.dat"), crlf({"0 a", "0 NOFILE", "0 kept in a"}));
-    EXPECT_EQ(result.images, (Names{"sticker.png", "textures\\a.png", "old.png"}));
+    EXPECT_EQ(result.images, (Names{"sticker.png", "textures/b.png", "textures\\a.png", "old.png", "TEXTURES/A.PNG"}));
     EXPECT_EQ(result.written, (Names{"main.dat", "a.dat"}));
     EXPECT_EQ(prompter.transcript().substr(prompter.transcript().find("inform")),
-              "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 3 image(s) "
+              "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 5 image(s) "
               "written.\n");
     EXPECT_EQ(prompter.informations().at(0).details,
-              "main.dat\nsticker.png (image)\na.dat\ntextures\\a.png (image)\nold.png (image)\n");
+              "main.dat\nsticker.png (image)\na.dat\ntextures/b.png (image)\ntextures\\a.png (image)\n"
+              "old.png (image)\nTEXTURES/A.PNG (image)\n");
 }
 
 TEST_F(Split, ABrokenDataBlockIsNotWrittenAndFailsTheSplitAtItsEnd)
@@ -94,9 +116,10 @@ TEST_F(Split, ABrokenDataBlockIsNotWrittenAndFailsTheSplitAtItsEnd)
     prompter = {};
     split(crlf({"0 !DATA ../escape.png", "0 !: QQ", "0 !DATA  ", "0 !: QQ"}));
     split(crlf({"0 !DATA  ", "0 !: QQ"}));
-    EXPECT_EQ(prompter.transcript(), "fail C Split Failed: The section \"../escape.png\" (line 1 of house.mpd) would be "
-                                     "written outside the .DAT folder.\nfail C Split Failed: The !DATA marker on line "
-                                     "1 of house.mpd names no file.\n");
+    EXPECT_EQ(prompter.transcript(),
+              "fail C Split Failed: The section \"../escape.png\" (line 1 of house.mpd) would be "
+              "written outside the .DAT folder.\nfail C Split Failed: The !DATA marker on line "
+              "1 of house.mpd names no file.\n");
     EXPECT_FALSE(dir.exists("../escape.png"));
 }
 

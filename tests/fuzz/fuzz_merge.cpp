@@ -4,9 +4,9 @@
 // "T:" to its parts/textures, "V:" to its Unofficial/parts/textures (images; an image in the DAT
 // folder is any other name), "A:" to the library folder itself, as it stands (an archive, damaged
 // or not: "A:complete.zip", "A:ldrawunf.zip"). When the first byte's second bit is set, the
-// library's parts and p folders are packed into complete.zip, as LDraw ships them. Whatever the files hold (hostile names, deep and cyclic references,
-// names that differ in letter case or separator, !TEXMAP lines naming images anywhere or nowhere),
-// the walk ends, the check agrees with the merge, no temporary file is left, and an MPD has each
+// library's parts and p folders are packed into complete.zip, as LDraw ships them. Whatever the files hold (hostile
+// names, deep and cyclic references, names that differ in letter case or separator, !TEXMAP lines naming images
+// anywhere or nowhere), the walk ends, the check agrees with the merge, no temporary file is left, and an MPD has each
 // data block once and, packed, each section once.
 
 #include "conversion/file_system.h"
@@ -93,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const fs::path root = fs::temp_directory_path() / ("brikmux-fuzz-merge-" + std::to_string(getpid()));
     fs::remove_all(root);
-    for (const char* folder : {"dat", "out", "ldraw/parts/s", "ldraw/p/48", "ldraw/Unofficial/parts/textures",
-                               "ldraw/parts/textures"}) {
+    for (const char* folder :
+         {"dat", "out", "ldraw/parts/s", "ldraw/p/48", "ldraw/Unofficial/parts/textures", "ldraw/parts/textures"}) {
         fs::create_directories(root / folder);
     }
     const std::string input(reinterpret_cast<const char*>(data), size);
