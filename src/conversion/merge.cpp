@@ -40,6 +40,7 @@ public:
 private:
     void beginFile(const WalkEntry& entry, std::size_t index) override;
     void line(std::string_view line) override { m_output->write(line); }
+    bool accepting() const override { return m_output->status().isOk(); }
 
     void writeImages();
     MergeResult::Status fail(const Message& message)
@@ -114,12 +115,9 @@ MergeResult Merge::run(std::string_view mainName)
     m_walk = std::make_unique<ModelWalk>(walkOptions(m_job, false), m_fileSystem, *m_library);
     const std::string target = joinPath(m_job.mpdPath, result.mpdName);
     m_replacing = m_fileSystem.kindOf(target) == EntryKind::File;
-    if (m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists())) {
-        result.status = MergeResult::Status::Declined;
-        result.datFiles.emplace_back(mainName);
-        return result;
-    }
-    result.status = writeAll(mainName, target);
+    result.status = m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists()) ? MergeResult::Status::Declined
+                                                                                       : writeAll(mainName, target);
+    // The work list: the main name alone when the walk did not run.
     if (m_walk->entries().empty()) {
         result.datFiles.emplace_back(mainName);
     }

@@ -69,7 +69,7 @@ void ModelWalk::run(std::string_view mainName, LineSink* sink)
     m_decided.insert(mainName);
     m_index.emplace(m_options.pack ? foldCase(mainName) : std::string(mainName), 0);
     // The queue grows while it is walked: files met in one file are read in the same run.
-    for (std::size_t next = 0; next < m_queue.size(); ++next) {
+    for (std::size_t next = 0; next < m_queue.size() && (sink == nullptr || sink->accepting()); ++next) {
         read(m_queue[next], sink);
     }
 }
@@ -148,27 +148,7 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
                         false,
                         {}};
         // Where LDraw programs look: beside the model, in its textures folder, in the library's.
-        // A name that would leave the DAT folder is not looked for there.
-        bool decided = false;
-        for (const std::string& relative :
-             {std::string(name), "textures" + std::string(1, kSeparator) + std::string(name)}) {
-            if (decided || leavesFolder(name)) {
-                break;
-            }
-            const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, relative);
-            if (resolved.fileExists || resolved.occupant != EntryKind::Missing) {
-                decided = true;
-                entry.path = resolved.path();
-                entry.embedded = true;
-                entry.kind = WalkEntry::Kind::Custom;
-                if (!resolved.fileExists) {
-                    entry.kind = WalkEntry::Kind::Unreadable;
-                    entry.reason = whyNotAFile(resolved.occupant);
-                    m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});
-                }
-            }
-        }
-        if (!decided) {
+        if (!findInDatFolder(name, entry)) {
             if (std::string path = m_library.LibraryImage(name); !path.empty()) {
                 entry.path = std::move(path);
                 entry.kind = WalkEntry::Kind::Library;
@@ -184,6 +164,29 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
     if (m_options.record) {
         noteReferrer(found->second, referrer);
     }
+}
+
+bool ModelWalk::findInDatFolder(std::string_view name, WalkEntry& entry)
+{
+    if (leavesFolder(name)) {
+        return false;
+    }
+    for (const std::string& relative :
+         {std::string(name), "textures" + std::string(1, kSeparator) + std::string(name)}) {
+        const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, relative);
+        if (resolved.fileExists || resolved.occupant != EntryKind::Missing) {
+            entry.path = resolved.path();
+            entry.embedded = true;
+            entry.kind = WalkEntry::Kind::Custom;
+            if (!resolved.fileExists) {
+                entry.kind = WalkEntry::Kind::Unreadable;
+                entry.reason = whyNotAFile(resolved.occupant);
+                m_unreadable.push_back({entry.path, entry.reason, m_entries[entry.referrer].name});
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_t index)

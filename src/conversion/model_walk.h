@@ -54,6 +54,8 @@ public:
         virtual ~LineSink() = default;
         virtual void beginFile(const WalkEntry& entry, std::size_t index) = 0;
         virtual void line(std::string_view line) = 0;
+        // False once the sink can take no more (its output failed): the walk then stops.
+        virtual bool accepting() const { return true; }
     };
 
     ModelWalk(WalkOptions options, FileSystem& fileSystem, Library& library);
@@ -79,6 +81,9 @@ private:
     // Decides a name met for the first time (plain): queued, or left to the library.
     void decide(std::string_view name, std::size_t referrer);
     void image(std::string_view name, std::size_t referrer);
+    // Fills entry (an image) where the DAT folder, or its textures folder, holds name; false when
+    // neither does, or name would leave the folder.
+    bool findInDatFolder(std::string_view name, WalkEntry& entry);
     std::size_t add(WalkEntry entry, bool queued);
     void noteReferrer(std::size_t entry, std::size_t referrer);
     // Reads the queued entry at index, handing its lines to the sink.
