@@ -205,6 +205,15 @@ std::string whyNotAFile(EntryKind kind)
     }
 }
 
+bool NativeFileSystem::sameFile(const std::string& a, const std::string& b) const
+{
+    if (!isValidPath(a) || !isValidPath(b)) {
+        return false;
+    }
+    std::error_code error;
+    return fs::equivalent(toNativePath(a), toNativePath(b), error) && !error;
+}
+
 EntryKind NativeFileSystem::kindOf(const std::string& path) const
 {
     if (!isValidPath(path)) {

@@ -67,6 +67,8 @@ public:
     virtual Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) = 0;
     // Creates folder and any missing folders above it.
     virtual Status createFolders(const std::string& folder) = 0;
+    // True when a and b name one existing file, however spelt.
+    virtual bool sameFile(const std::string& a, const std::string& b) const { return a == b; }
 };
 
 // The file system of this machine.
@@ -77,6 +79,7 @@ public:
     Status openForReading(const std::string& path, std::unique_ptr<InputFile>& file) override;
     Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) override;
     Status createFolders(const std::string& folder) override;
+    bool sameFile(const std::string& a, const std::string& b) const override;
 };
 
 } // namespace brikmux

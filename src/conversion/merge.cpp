@@ -39,7 +39,10 @@ public:
 
 private:
     void beginFile(const WalkEntry& entry, std::size_t index) override;
-    void line(std::string_view line) override { m_output->write(line); }
+    void line(std::string_view line) override;
+    // Ends the main file's lines: those held while they matched the header are written, unless
+    // they were the whole header.
+    void endHeader();
     bool accepting() const override { return m_output->status().isOk(); }
 
     void writeImages();
@@ -59,21 +62,64 @@ private:
     LineWriter* m_output = nullptr;
     std::vector<messages::UnreadableFile> m_unreadable;
     bool m_replacing = false; // the output exists and the user agreed to replace it
+    // The header a merge writes (and, packing, the colours after it): a main file that starts with
+    // it, as a split of a merged file gives, has it replaced rather than repeated.
+    std::vector<std::string> m_header;
+    std::vector<std::string> m_held; // the main file's first lines while they match m_header
+    bool m_matching = false;
 };
+
+// The header's first line names its author: any author matches.
+constexpr std::string_view kAuthorLine = "0 MPD Author: ";
+constexpr std::size_t kHeaderLines = 5;
+
+void Merge::line(std::string_view line)
+{
+    if (!m_matching) {
+        m_output->write(line);
+        return;
+    }
+    const std::size_t at = m_held.size();
+    if (at == 0 ? line.starts_with(kAuthorLine) : line == m_header[at]) {
+        m_held.emplace_back(line);
+        if (m_held.size() == m_header.size()) {
+            m_held.clear();
+            m_matching = false;
+        }
+        return;
+    }
+    endHeader();
+    m_output->write(line);
+}
+
+void Merge::endHeader()
+{
+    if (m_matching) {
+        // The header without all the colours after it: the header goes, the rest stays.
+        const std::size_t dropped = m_held.size() >= kHeaderLines ? kHeaderLines : 0;
+        for (std::size_t i = dropped; i < m_held.size(); ++i) {
+            m_output->write(m_held[i]);
+        }
+        m_held.clear();
+        m_matching = false;
+    }
+}
 
 void Merge::beginFile(const WalkEntry& entry, std::size_t index)
 {
+    endHeader();
     m_output->write(fileMarkerLine(entry.section));
     if (index == 0) {
-        for (const auto& line : mpdHeader(m_job.authorName)) {
-            m_output->write(line);
-        }
+        m_header = mpdHeader(m_job.authorName);
         if (m_job.pack) {
             // The library's colours, for a viewer that has no library.
-            for (const auto& line : m_library->colours()) {
-                m_output->write(line);
-            }
+            const auto colours = m_library->colours();
+            m_header.insert(m_header.end(), colours.begin(), colours.end());
         }
+        for (const auto& line : m_header) {
+            m_output->write(line);
+        }
+        m_matching = true;
     }
 }
 
@@ -114,6 +160,12 @@ MergeResult Merge::run(std::string_view mainName)
     }
     m_walk = std::make_unique<ModelWalk>(walkOptions(m_job, false), m_fileSystem, *m_library);
     const std::string target = joinPath(m_job.mpdPath, result.mpdName);
+    if (m_fileSystem.sameFile(target, joinPath(m_job.datPath, mainName))) {
+        // Writing the output would destroy the model it is made from.
+        result.status = fail(messages::mergeOutputIsInput(target));
+        result.datFiles.emplace_back(mainName);
+        return result;
+    }
     m_replacing = m_fileSystem.kindOf(target) == EntryKind::File;
     result.status = m_replacing && !m_prompter.askYesNo(messages::mergeOutputExists()) ? MergeResult::Status::Declined
                                                                                        : writeAll(mainName, target);
@@ -177,6 +229,7 @@ MergeResult::Status Merge::writeAll(std::string_view mainName, const std::string
     LineWriter output(*file);
     m_output = &output;
     m_walk->run(mainName, this);
+    endHeader();
     m_unreadable = m_walk->unreadable();
     if (m_unreadable.empty() && output.status()) {
         writeImages();

@@ -71,6 +71,12 @@ Message mergeCannotRead(const std::vector<UnreadableFile>& files)
     return failure(kMergeFailed, std::move(text));
 }
 
+Message mergeOutputIsInput(std::string_view mpdPath)
+{
+    return failure(kMergeFailed, "The .MPD file " + std::string(mpdPath) +
+                                     " is the file being merged: it cannot be written over. Choose another name.");
+}
+
 Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason)
 {
     return failure(kMergeFailed, "Cannot write " + std::string(mpdPath) + ": " + std::string(reason) + ".");
@@ -119,28 +125,36 @@ Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_
     return {".MPD File Split", std::move(text), MessageIcon::Information, std::move(details)};
 }
 
+std::string badImageReason(const BadImage& image)
+{
+    const std::string at = "line " + std::to_string(image.problemLine);
+    switch (image.problem) {
+    case BadImage::Problem::NotData:
+        return at + " is not a \"0 !:\" data line";
+    case BadImage::Problem::BadCharacter:
+        return at + " is not valid base64 data";
+    case BadImage::Problem::CutShort:
+    case BadImage::Problem::None:
+        break;
+    }
+    return "its base64 data is cut short";
+}
+
 Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images)
 {
     std::string text;
     for (const auto& image : images) {
         text += text.empty() ? "" : "\n";
         text += "The image " + quoted(image.name) + " (line " + std::to_string(image.line) + " of " +
-                std::string(mpdName) + ") was not written: ";
-        const std::string at = "line " + std::to_string(image.problemLine);
-        switch (image.problem) {
-        case BadImage::Problem::NotData:
-            text += at + " is not a \"0 !:\" data line.";
-            break;
-        case BadImage::Problem::BadCharacter:
-            text += at + " is not valid base64 data.";
-            break;
-        case BadImage::Problem::CutShort:
-        case BadImage::Problem::None:
-            text += "its base64 data is cut short.";
-            break;
-        }
+                std::string(mpdName) + ") was not written: " + badImageReason(image) + ".";
     }
     return failure(kSplitFailed, std::move(text));
+}
+
+Message splitNotAnMpd(std::string_view mpdName)
+{
+    return failure(kSplitFailed, std::string(mpdName) +
+                                     " holds no \"0 FILE\" line: it is not an .MPD file, and nothing was written.");
 }
 
 Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason)

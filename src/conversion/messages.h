@@ -32,6 +32,7 @@ Message mergeOutputExists();
 // imageCount is added to the text only when images were embedded.
 Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::size_t imageCount, std::string details);
 Message mergeWithoutMainFile();
+Message mergeOutputIsInput(std::string_view mpdPath);
 Message mergeCannotRead(const std::vector<UnreadableFile>& files);
 Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason);
 // Asks whether to write the MPD without files; the whole list is the details when the text
@@ -54,10 +55,15 @@ struct BadImage {
     std::uint64_t problemLine = 0; // the offending line, where there is one
 };
 
+// Why an embedded file's data is not valid: "line K is not valid base64 data"...
+std::string badImageReason(const BadImage& image);
+
 Message splitOutputExists(std::string_view sectionName);
 // imageCount is added to the text only when images were written.
 Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_t imageCount, std::string details);
 Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images);
+// A file with no "0 FILE" line and no "0 !DATA" block.
+Message splitNotAnMpd(std::string_view mpdName);
 Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason);
 // marker: "FILE" or "!DATA".
 Message splitMarkerWithoutName(std::string_view marker, std::string_view mpdName, std::uint64_t line);

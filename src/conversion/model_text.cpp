@@ -128,6 +128,35 @@ std::string_view SubFileName(std::string_view line)
     return lastBlank == std::string_view::npos ? line : line.substr(lastBlank + 1);
 }
 
+int LineType(std::string_view line)
+{
+    const auto start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        return -1;
+    }
+    const char type = line[start];
+    const bool alone = start + 1 == line.size() || isBlank(line[start + 1]);
+    return alone && type >= '0' && type <= '5' ? type - '0' : -1;
+}
+
+std::string_view WrappedLine(std::string_view line)
+{
+    // "0", then the words of the wrapper, each after blanks; the wrapped line after blanks.
+    auto word = [&line](std::string_view expected) {
+        const auto start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos || line.substr(start, expected.size()) != expected ||
+            start + expected.size() >= line.size() || !isBlank(line[start + expected.size()])) {
+            return false;
+        }
+        line.remove_prefix(start + expected.size());
+        return true;
+    };
+    if (!word("0") || !(word("GHOST") || (word("MLCAD") && word("HIDE")))) {
+        return {};
+    }
+    return line.substr(std::min(line.size(), line.find_first_not_of(" \t")));
+}
+
 bool IsFileMarker(std::string_view line)
 {
     return line.substr(0, 6) == "0 FILE";
@@ -259,6 +288,14 @@ std::vector<std::string> mpdHeader(std::string_view authorName)
         "0 " + std::string(kHomePage),
         "0",
     };
+}
+
+std::string unnamedMainName(std::string_view mpdName)
+{
+    const auto dot = mpdName.find_last_of('.');
+    const auto separator = mpdName.find_last_of("/\\");
+    const bool extension = dot != std::string_view::npos && (separator == std::string_view::npos || dot > separator);
+    return std::string(extension ? mpdName.substr(0, dot) : mpdName) + ".ldr";
 }
 
 std::string withMpdSuffix(std::string_view name)

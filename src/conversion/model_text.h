@@ -22,6 +22,14 @@ bool IsSubFileReference(std::string_view line, ReferenceKinds kinds = ReferenceK
 // its last blank.
 std::string_view SubFileName(std::string_view line);
 
+// The type of an LDraw line: its first field when that is a digit from 1 to 5 alone, 0 for a line
+// whose first field is "0" (a comment or meta-command), -1 for a blank line and any other.
+int LineType(std::string_view line);
+
+// The line that a "0 GHOST" or "0 MLCAD HIDE" line wraps (as editors keep ghosted and hidden
+// parts), its leading blanks removed; empty for any other line.
+std::string_view WrappedLine(std::string_view line);
+
 // True when line begins with exactly "0 FILE" (letter case counts).
 bool IsFileMarker(std::string_view line);
 
@@ -70,6 +78,10 @@ std::vector<std::string> mpdHeader(std::string_view authorName);
 // The MPD name proposed for a DAT file: its name with the first "." and all after it replaced
 // by ".mpd" ("car.v2.dat" gives "car.mpd"), or ".mpd" appended when it holds no ".".
 std::string mpdNameFor(std::string_view datName);
+
+// The name under which an MPD's unnamed main model (lines of type 1 to 5 before its first block)
+// is written: the MPD's name without its extension, plus ".ldr".
+std::string unnamedMainName(std::string_view mpdName);
 
 // The MPD list's text as the merge uses it: name, with ".mpd" appended unless it ends in ".mpd"
 // (letter case aside).

@@ -74,9 +74,55 @@ void ModelWalk::run(std::string_view mainName, LineSink* sink)
     }
 }
 
+std::size_t ModelWalk::sectionFor(std::string_view name) const
+{
+    const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : MpdModel::npos;
+    return block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Model ? block : MpdModel::npos;
+}
+
+bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block)
+{
+    std::unique_ptr<InputFile> own;
+    if (block != MpdModel::npos) {
+        own = m_mpd->open(m_mpd->blocks()[block]);
+    } else {
+        if (leavesFolder(name)) {
+            return false;
+        }
+        const ResolvedName resolved = m_datFolder.resolve(m_options.datPath, name);
+        // A copy that cannot be read is taken as the user's own: its read then fails aloud.
+        if (!resolved.fileExists || !m_fileSystem.openForReading(resolved.path(), own)) {
+            return resolved.fileExists;
+        }
+    }
+    std::unique_ptr<InputFile> library;
+    if (!m_library.open(m_library.Locate(name).path, library)) {
+        return true;
+    }
+    LineReader ownLines(*own);
+    LineReader libraryLines(*library);
+    std::string_view ownLine;
+    std::string_view libraryLine;
+    for (;;) {
+        const bool more = ownLines.next(ownLine);
+        if (more != libraryLines.next(libraryLine)) {
+            return true;
+        }
+        if (!more) {
+            return !ownLines.status() || !libraryLines.status();
+        }
+        if (ownLine != libraryLine) {
+            return true;
+        }
+    }
+}
+
 void ModelWalk::decide(std::string_view name, std::size_t referrer)
 {
-    const bool library = m_library.IsLibraryFile(name);
+    const std::size_t block = sectionFor(name);
+    bool library = m_library.IsLibraryFile(name);
+    const bool replaces = library && replacesLibraryFile(name, block);
+    library = library && !replaces;
     if (!library || m_options.record) {
         WalkEntry entry{std::string(name),
                         std::string(name),
@@ -86,7 +132,9 @@ void ModelWalk::decide(std::string_view name, std::size_t referrer)
                         {},
                         referrer,
                         !library,
-                        {}};
+                        {},
+                        library ? MpdModel::npos : block,
+                        replaces};
         const std::size_t index = add(std::move(entry), !library);
         if (m_options.record) {
             m_index.emplace(std::string(name), index);
@@ -112,7 +160,10 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
     if (known == m_packedNames.end()) {
         WalkEntry entry{
             std::string(name), {}, WalkEntry::Type::Model, WalkEntry::Kind::NotFound, {}, {}, referrer, true, {}};
-        if (m_library.IsLibraryFile(name)) {
+        entry.block = sectionFor(name);
+        entry.replacesLibrary = m_library.IsLibraryFile(name) && replacesLibraryFile(name, entry.block);
+        if (!entry.replacesLibrary && m_library.IsLibraryFile(name)) {
+            entry.block = MpdModel::npos;
             Library::Located located = m_library.Locate(name);
             entry.section = std::move(located.packedName);
             entry.path = std::move(located.path);
@@ -147,8 +198,22 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
                         referrer,
                         false,
                         {}};
-        // Where LDraw programs look: beside the model, in its textures folder, in the library's.
-        if (!findInDatFolder(name, entry)) {
+        // Where LDraw programs look: the MPD's own data blocks, beside the model, in its textures
+        // folder, in the library's.
+        const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : MpdModel::npos;
+        if (block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Image) {
+            const MpdBlock& data = m_mpd->blocks()[block];
+            entry.section = data.name;
+            entry.block = block;
+            entry.path = m_mpdFile;
+            entry.embedded = true;
+            entry.kind = WalkEntry::Kind::Custom;
+            if (data.bad.problem != messages::BadImage::Problem::None) {
+                entry.kind = WalkEntry::Kind::Unreadable;
+                entry.reason = messages::badImageReason(data.bad);
+                m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});
+            }
+        } else if (!findInDatFolder(name, entry)) {
             if (std::string path = m_library.LibraryImage(name); !path.empty()) {
                 entry.path = std::move(path);
                 entry.kind = WalkEntry::Kind::Library;
@@ -189,6 +254,17 @@ bool ModelWalk::findInDatFolder(std::string_view name, WalkEntry& entry)
     return false;
 }
 
+void ModelWalk::followReference(std::string_view& fullLine, std::string_view line, std::size_t index, bool plain)
+{
+    const std::string_view subName = SubFileName(line);
+    // The plain merge's hot path: most lines name parts met before.
+    if (!plain) {
+        follow(fullLine, subName, index);
+    } else if (!subName.empty() && m_decided.insert(subName)) {
+        decide(subName, index);
+    }
+}
+
 void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_t index)
 {
     if (m_options.pack) {
@@ -211,12 +287,20 @@ void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_
 
 Status ModelWalk::open(const WalkEntry& entry, std::unique_ptr<InputFile>& file)
 {
+    if (entry.block != MpdModel::npos) {
+        file = m_mpd->open(m_mpd->blocks()[entry.block]);
+        return Status::ok();
+    }
     const bool inDatFolder = entry.kind == WalkEntry::Kind::Main || entry.kind == WalkEntry::Kind::Custom;
     return inDatFolder ? m_fileSystem.openForReading(entry.path, file) : m_library.open(entry.path, file);
 }
 
 Status ModelWalk::readAll(const WalkEntry& entry, std::string& bytes)
 {
+    if (entry.block != MpdModel::npos && entry.type == WalkEntry::Type::Image) {
+        bytes = m_mpd->blocks()[entry.block].bytes;
+        return Status::ok();
+    }
     std::unique_ptr<InputFile> file;
     if (Status opened = open(entry, file); !opened) {
         return opened;
@@ -249,7 +333,9 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
 
     WalkEntry::Kind kind = index == 0 ? WalkEntry::Kind::Main : WalkEntry::Kind::Custom;
     std::string path;
-    if (m_options.pack && m_entries[index].kind == WalkEntry::Kind::Library) {
+    if (m_entries[index].block != MpdModel::npos) {
+        path = m_mpdFile;
+    } else if (m_options.pack && m_entries[index].kind == WalkEntry::Kind::Library) {
         path = m_entries[index].path;
         shownPath = path;
         kind = WalkEntry::Kind::Library;
@@ -285,6 +371,12 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
         unreadable(opened.reason());
         return;
     }
+    if (index == 0) {
+        if (const Status loaded = loadMain(file, path); !loaded) {
+            unreadable(loaded.reason());
+            return;
+        }
+    }
     if (sink != nullptr) {
         sink->beginFile(m_entries[index], index);
     }
@@ -295,13 +387,7 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     const bool plain = !m_options.pack && !m_options.record;
     while (reader.next(line)) {
         if (IsSubFileReference(line, kinds)) {
-            const std::string_view subName = SubFileName(line);
-            // The plain merge's hot path: most lines name parts met before.
-            if (!plain) {
-                follow(line, subName, index);
-            } else if (!subName.empty() && m_decided.insert(subName)) {
-                decide(subName, index);
-            }
+            followReference(line, line, index, plain);
         } else if (isMetaCommand(line)) {
             const TexmapLine texmap = ReadTexmapLine(line);
             inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);
@@ -313,9 +399,13 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
             if (inTexmap && texmap.kind == TexmapLine::Kind::None && IsMetaDataLine(line, payload)) {
                 payload.remove_prefix(std::min(payload.size(), payload.find_first_not_of(" \t")));
                 if (IsSubFileReference(payload, kinds)) {
-                    follow(line, SubFileName(payload), index);
+                    followReference(line, payload, index, plain);
                 }
             }
+        } else if (const std::string_view wrapped = WrappedLine(line);
+                   !wrapped.empty() && IsSubFileReference(wrapped, kinds)) {
+            // A hidden or ghosted part, as editors keep them, is referenced all the same.
+            followReference(line, wrapped, index, plain);
         }
         if (sink != nullptr && !IsFileMarker(line)) {
             sink->line(line);
@@ -324,6 +414,35 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     if (!reader.status()) {
         unreadable(reader.status().reason());
     }
+}
+
+Status ModelWalk::loadMain(std::unique_ptr<InputFile>& file, const std::string& path)
+{
+    auto model = std::make_unique<MpdModel>();
+    const std::string& name = m_entries.front().name;
+    if (Status loaded = model->load(*file, name.substr(name.find_last_of("/\\") + 1)); !loaded) {
+        return loaded;
+    }
+    m_mpd = std::move(model);
+    if (!m_mpd->isMpd()) {
+        file = m_mpd->openAll();
+        return Status::ok();
+    }
+    const std::size_t main = m_mpd->mainBlock();
+    if (main == MpdModel::npos) {
+        return Status::failure("it holds no model, only images");
+    }
+    // The MPD's main section is the main file, under the section's name.
+    WalkEntry& entry = m_entries.front();
+    entry.block = main;
+    entry.name = m_mpd->blocks()[main].name;
+    entry.section = entry.name;
+    m_decided.insert(entry.name);
+    m_index.clear();
+    m_index.emplace(m_options.pack ? foldCase(entry.name) : entry.name, 0);
+    m_mpdFile = path;
+    file = m_mpd->open(m_mpd->blocks()[main]);
+    return Status::ok();
 }
 
 std::vector<messages::MissingFile> ModelWalk::notFound() const

@@ -5,6 +5,7 @@
 #include "library.h"
 #include "messages.h"
 #include "model_text.h"
+#include "mpd_model.h"
 #include "name_set.h"
 
 #include <cstddef>
@@ -40,10 +41,14 @@ struct WalkEntry {
     std::size_t referrer = 0;              // the entry whose reference met it first
     bool embedded = false;                 // it gets a section or a data block
     std::vector<std::string> referencedBy; // with WalkOptions::record: every referrer, once each
+    std::size_t block = MpdModel::npos;    // the MPD's block that holds it
+    bool replacesLibrary = false;          // a custom file named like a library file, which it differs from
 };
 
 // Decides what a model reaches and where each file and image is found: the DAT folder first,
-// then the library, then its Unofficial folders. Each model file that gets a section is read once,
+// then the library, then its Unofficial folders. A main file that is an MPD (it holds "0 FILE"
+// sections or "0 !DATA" blocks) gives the main model, its main section, and its sections and
+// images are looked up before all others, letter case aside. Each model file that gets a section is read once,
 // in the order of first reference (breadth first), and its lines are handed on, names rewritten
 // where packing renames them; FILE markers inside a file are left out.
 class ModelWalk {
@@ -85,9 +90,18 @@ private:
     // neither does, or name would leave the folder.
     bool findInDatFolder(std::string_view name, WalkEntry& entry);
     std::size_t add(WalkEntry entry, bool queued);
+    // The MPD's section of that name; npos when there is none.
+    std::size_t sectionFor(std::string_view name) const;
+    // True when name, a library file's name, is also a section of the MPD or a file of the DAT
+    // folder whose lines differ from the library file's (line ends aside); block is that section.
+    bool replacesLibraryFile(std::string_view name, std::size_t block);
+    // Follows the reference line (a view into fullLine, which it may wrap) made by the entry at index.
+    void followReference(std::string_view& fullLine, std::string_view line, std::size_t index, bool plain);
     void noteReferrer(std::size_t entry, std::size_t referrer);
     // Reads the queued entry at index, handing its lines to the sink.
     void read(std::size_t index, LineSink* sink);
+    // Reads the main file (open as file) whole; file then reads the main model's lines.
+    Status loadMain(std::unique_ptr<InputFile>& file, const std::string& path);
     // Follows the reference at name (a view into line), and rewrites line where packing renames it.
     void follow(std::string_view& line, std::string_view name, std::size_t index);
 
@@ -103,6 +117,8 @@ private:
     std::unordered_map<std::string, std::size_t> m_images;      // folded image name -> entry
     std::vector<messages::UnreadableFile> m_unreadable;
     std::string m_rewritten; // the line being handed on, with its name replaced
+    std::unique_ptr<MpdModel> m_mpd; // the main file as read
+    std::string m_mpdFile;           // its path, where it is an MPD
 };
 
 // "main", "custom", "unofficial", "library", "not found" or "unreadable".

@@ -105,4 +105,40 @@ bool MpdReader::deliverQueued(Item& item)
     return true;
 }
 
+DataBlockDecoder::DataBlockDecoder(std::string_view name, std::uint64_t line)
+{
+    m_bad.name = std::string(name);
+    m_bad.line = line;
+}
+
+void DataBlockDecoder::add(std::string_view line, std::uint64_t number)
+{
+    if (m_bad.problem != messages::BadImage::Problem::None || isBlankLine(line)) {
+        return;
+    }
+    std::string_view payload;
+    if (!IsMetaDataLine(line, payload)) {
+        m_bad.problem = messages::BadImage::Problem::NotData;
+        m_bad.problemLine = number;
+        return;
+    }
+    m_text.clear();
+    for (const char c : payload) {
+        if (c != ' ' && c != '\t') {
+            m_text += c;
+        }
+    }
+    if (m_decoder.add(m_text, m_bytes) != Base64Decoder::Result::Ok) {
+        m_bad.problem = messages::BadImage::Problem::BadCharacter;
+        m_bad.problemLine = number;
+    }
+}
+
+void DataBlockDecoder::finish()
+{
+    if (m_bad.problem == messages::BadImage::Problem::None && m_decoder.finish(m_bytes) != Base64Decoder::Result::Ok) {
+        m_bad.problem = messages::BadImage::Problem::CutShort;
+    }
+}
+
 } // namespace brikmux

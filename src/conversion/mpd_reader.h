@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base64.h"
 #include "line_reader.h"
+#include "messages.h"
 
 #include <cstdint>
 #include <deque>
@@ -68,6 +70,23 @@ private:
     std::deque<Stored> m_blanks;
     std::deque<Stored> m_queue;
     Stored m_current{};
+};
+
+// Decodes the lines of one embedded file ("0 !:" lines, blank lines skipped) into its bytes.
+class DataBlockDecoder {
+public:
+    DataBlockDecoder(std::string_view name, std::uint64_t line);
+    void add(std::string_view line, std::uint64_t number);
+    // Ends the data; bad().problem is None when bytes() hold the whole file.
+    void finish();
+    std::string& bytes() { return m_bytes; }
+    const messages::BadImage& bad() const { return m_bad; }
+
+private:
+    Base64Decoder m_decoder;
+    std::string m_bytes;
+    std::string m_text;
+    messages::BadImage m_bad; // m_bad.problem is set once the data is found invalid
 };
 
 } // namespace brikmux

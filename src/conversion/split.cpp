@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace brikmux {
 
@@ -25,16 +26,6 @@ struct Section {
     std::unique_ptr<LineWriter> writer;
 };
 
-// The embedded file being read: decoded in memory, written only when all of it is valid.
-struct DataBlock {
-    bool open = false;
-    std::string name;
-    std::uint64_t line = 0;
-    Base64Decoder decoder;
-    std::string bytes;
-    messages::BadImage bad; // bad.problem is set once the data is found invalid
-};
-
 class Split {
 public:
     Split(std::string_view name, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
@@ -47,10 +38,11 @@ public:
 private:
     enum class Opened { Yes, Declined, Failed };
 
+    // Writes the lines before the first block as the main model NAME.ldr when they hold one.
+    bool writeUnnamedMain();
     bool startSection(const MpdReader::Item& marker);
     bool finishSection();
     void startData(const MpdReader::Item& marker);
-    void addData(const MpdReader::Item& item);
     bool finishData();
     // Checks name as a file to write (on line) and opens its temporary output, asking first when
     // the file exists.
@@ -72,7 +64,10 @@ private:
     Prompter& m_prompter;
     CaseResolver m_datFolder;
     Section m_section;
-    DataBlock m_data;
+    std::optional<DataBlockDecoder> m_data; // the embedded file being read, decoded in memory
+    std::vector<std::string> m_preamble;     // the lines before the first block
+    bool m_preambleHoldsModel = false;       // one of them is of type 1 to 5
+    bool m_blockMet = false;
     std::vector<messages::BadImage> m_badImages;
     SplitResult m_result;
     std::string m_details;
@@ -96,6 +91,12 @@ SplitResult Split::run()
     MpdReader::Item item;
     while (mpd.next(item)) {
         if (item.type != MpdReader::Item::Type::Line) {
+            if (!m_blockMet) {
+                m_blockMet = true;
+                if (!writeUnnamedMain()) {
+                    return m_result;
+                }
+            }
             if (!finishSection() || !finishData()) {
                 return m_result;
             }
@@ -117,12 +118,20 @@ SplitResult Split::run()
                             m_section.writer->status().reason());
                 return m_result;
             }
-        } else if (item.block == MpdReader::Block::Data && m_data.open) {
-            addData(item);
+        } else if (item.block == MpdReader::Block::Data && m_data) {
+            m_data->add(item.line, item.number);
+        } else if (item.block == MpdReader::Block::Preamble) {
+            m_preamble.emplace_back(item.line);
+            const int type = LineType(item.line);
+            m_preambleHoldsModel = m_preambleHoldsModel || (type >= 1 && type <= 5);
         }
     }
     if (!reader.status()) {
         fail(messages::splitCannotRead(mpdFile, reader.lineNumber(), reader.status().reason()));
+        return m_result;
+    }
+    if (!m_blockMet) {
+        fail(messages::splitNotAnMpd(m_name));
         return m_result;
     }
     if (!finishSection() || !finishData()) {
@@ -216,68 +225,63 @@ bool Split::finishSection()
 
 void Split::startData(const MpdReader::Item& marker)
 {
-    m_data = DataBlock{};
-    m_data.open = true;
-    m_data.name = std::string(marker.name);
-    m_data.line = marker.number;
-    m_data.bad.name = m_data.name;
-    m_data.bad.line = marker.number;
-}
-
-void Split::addData(const MpdReader::Item& item)
-{
-    if (m_data.bad.problem != messages::BadImage::Problem::None || isBlankLine(item.line)) {
-        return;
-    }
-    std::string_view payload;
-    if (!IsMetaDataLine(item.line, payload)) {
-        m_data.bad.problem = messages::BadImage::Problem::NotData;
-        m_data.bad.problemLine = item.number;
-        return;
-    }
-    std::string text;
-    for (const char c : payload) {
-        if (c != ' ' && c != '\t') {
-            text += c;
-        }
-    }
-    if (m_data.decoder.add(text, m_data.bytes) != Base64Decoder::Result::Ok) {
-        m_data.bad.problem = messages::BadImage::Problem::BadCharacter;
-        m_data.bad.problemLine = item.number;
-    }
+    m_data.emplace(marker.name, marker.number);
 }
 
 bool Split::finishData()
 {
-    if (!m_data.open) {
+    if (!m_data) {
         return true;
     }
-    m_data.open = false;
-    if (m_data.bad.problem == messages::BadImage::Problem::None &&
-        m_data.decoder.finish(m_data.bytes) != Base64Decoder::Result::Ok) {
-        m_data.bad.problem = messages::BadImage::Problem::CutShort;
-    }
-    if (m_data.bad.problem != messages::BadImage::Problem::None) {
-        m_badImages.push_back(std::move(m_data.bad));
+    DataBlockDecoder data = std::move(*m_data);
+    m_data.reset();
+    data.finish();
+    const messages::BadImage& block = data.bad();
+    if (block.problem != messages::BadImage::Problem::None) {
+        m_badImages.push_back(block);
         return true;
     }
     ResolvedName target;
     std::unique_ptr<OutputFile> file;
-    const Opened opened = openTarget(m_data.name, m_data.line, true, "!DATA", target, file);
+    const Opened opened = openTarget(block.name, block.line, true, "!DATA", target, file);
     if (opened != Opened::Yes) {
         return opened == Opened::Declined;
     }
-    Status done = file->write(m_data.bytes.data(), m_data.bytes.size());
+    Status done = file->write(data.bytes().data(), data.bytes().size());
     if (done) {
         done = file->commit(target.path(), target.fileExists);
     }
     if (!done) {
-        return cannotWrite(m_data.name, target.path(), m_data.line, done.reason());
+        return cannotWrite(block.name, target.path(), block.line, done.reason());
     }
     m_datFolder.noteFileCreated(target.folder, target.fileName);
-    m_result.images.push_back(m_data.name);
-    m_details += m_data.name + " (image)\n";
+    m_result.images.push_back(block.name);
+    m_details += block.name + " (image)\n";
     return true;
+}
+
+bool Split::writeUnnamedMain()
+{
+    if (!m_preambleHoldsModel) {
+        m_preamble.clear();
+        return true;
+    }
+    ++m_result.sectionCount;
+    MpdReader::Item marker;
+    const std::string name = unnamedMainName(m_name);
+    marker.name = name;
+    marker.named = true;
+    marker.number = 1;
+    if (!startSection(marker)) {
+        return false;
+    }
+    for (const std::string& line : m_preamble) {
+        if (m_section.writer) {
+            m_section.writer->write(line);
+        }
+    }
+    m_preamble.clear();
+    return finishSection();
 }
 
 } // namespace

@@ -110,20 +110,25 @@ TEST_F(Hostile, PipesDevicesFoldersAndLinkLoopsAreNotModelFiles)
 #endif
 }
 
-TEST_F(Hostile, AnOutputNamedLikeItsInputIsReplacedOnlyWhenComplete)
+TEST_F(Hostile, AnOutputNamedLikeItsInputIsRefusedOrReplacedOnlyWhenComplete)
 {
-    // The merge reads car.mpd (a model saved under that name) while it writes its replacement.
-    dat.write("car.mpd", crlf({"0 car", ref("sub.dat")}));
+    // A merge never writes over the model it reads, however the name is spelt: nothing is asked.
+    const std::string car = crlf({"0 car", ref("sub.dat")});
+    dat.write("car.mpd", car);
     dat.write("sub.dat", "0 sub\r\n");
-    prompter.answers = {true, true};
-    ASSERT_EQ(merge("car.mpd", "car.mpd").status, MergeResult::Status::Created);
-    EXPECT_NE(dat.read("car.mpd").find("0 car\r\n" + ref("sub.dat") + "\r\n0 FILE sub.dat\r\n0 sub\r\n"),
-              std::string::npos);
+    for (const std::string output : {"car.mpd", "./car.mpd"}) {
+        EXPECT_EQ(merge("car.mpd", output).status, MergeResult::Status::Failed);
+        EXPECT_EQ(failure(), "The .MPD file " + dat.field() + output +
+                                 " is the file being merged: it cannot be written over. Choose another name.");
+    }
+    EXPECT_TRUE(prompter.questions().empty());
+    EXPECT_EQ(dat.read("car.mpd"), car);
 
     // The split replaces the MPD it is reading with its own first section, and reads on. Windows
     // will not replace a file that is open: there the split stops with the MPD as it was.
     const std::string house = crlf({"0 FILE house.mpd", "0 first", "0 FILE next.dat", "0 next"});
     dat.write("house.mpd", house);
+    prompter.answers = {true};
     const SplitResult result = split("house.mpd", dat.field());
 #ifdef _WIN32
     EXPECT_EQ(failure(), "The section \"house.mpd\" (line 1 of house.mpd) cannot be written to " + dat.field() +

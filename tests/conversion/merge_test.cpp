@@ -96,7 +96,7 @@ TEST_P(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
     dat.write("b.dat", crlf({ref("sub.dat"), ref("a.dat")}));
     dat.write("c.dat", crlf({ref("b.dat")}));
     dat.write("sub.dat", "0 sub\r\n");
-    dat.write("3001.dat", "0 a local copy that the library shadows\r\n");
+    dat.write("3001.dat", ""); // the library's file as it is: left to the library
     dat.write("f1.ldr", "");
     // Main.dat differs from the main name in case: a section of its own. SUB.DAT and sub.dat both
     // read sub.dat. .ldr files only when asked.

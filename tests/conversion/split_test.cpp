@@ -37,11 +37,12 @@ TEST_F(Split, WritesEverySectionWithoutItsMarker)
     EXPECT_EQ(result.status, SplitResult::Status::Split);
     EXPECT_EQ(out.read("main.dat"), crlf({"0 MPD Author: x", " 0 FILE indented", "0 file lower", ""}));
     EXPECT_EQ(out.read("s/sub.dat"), crlf({"1 , \"q\"", "0 last"}));
-    // Without markers nothing is created.
-    split("0 plain dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat\r\n", "plain.dat");
+    // Without markers it is no MPD: nothing is created, and the split fails.
+    EXPECT_EQ(split("0 plain dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat\r\n", "plain.dat").status,
+              SplitResult::Status::Failed);
     EXPECT_EQ(prompter.transcript(), "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) "
-                                     "created.\ninform I .MPD File Split: plain.dat has been successfully split. 0 "
-                                     ".DAT file(s) created.\n");
+                                     "created.\nfail C Split Failed: plain.dat holds no \"0 FILE\" line: it is not an "
+                                     ".MPD file, and nothing was written.\n");
     EXPECT_EQ(out.list(), (Names{"main.dat", "s"}));
 }
 

@@ -92,6 +92,7 @@ public:
     Status openForReading(const std::string& path, std::unique_ptr<InputFile>& file) override;
     Status createOutput(const std::string& folder, std::unique_ptr<OutputFile>& file) override;
     Status createFolders(const std::string& folder) override { return m_native.createFolders(folder); }
+    bool sameFile(const std::string& a, const std::string& b) const override { return m_native.sameFile(a, b); }
 
 private:
     friend class FaultyFile;

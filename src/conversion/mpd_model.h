@@ -1,0 +1,78 @@
+#pragma once
+
+#include "file_system.h"
+#include "messages.h"
+#include "status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brikmux {
+
+// A block of an MPD: a section (a model file) or an embedded file (an image).
+struct MpdBlock {
+    enum class Kind { Model, Image };
+    Kind kind = Kind::Model;
+    std::string name;       // as its marker carries it, trailing blanks aside
+    std::uint64_t line = 0; // its marker's line; for the unnamed main model, its first line
+    bool unnamedMain = false;
+    std::size_t firstLine = 0; // its lines, as indexes into the model's lines
+    std::size_t endLine = 0;
+    std::string bytes;      // an image's data, decoded
+    messages::BadImage bad; // an image whose data is not valid: why
+};
+
+// An MPD held in memory after one read: its blocks in file order, each with the lines a split
+// writes for it. Lines of type 1 to 5 before the first block are the unnamed main model, named as
+// the split names it (unnamedMainName).
+class MpdModel {
+public:
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    // Reads the file at path, named fileName.
+    Status load(FileSystem& fileSystem, const std::string& path, std::string_view fileName);
+    // Reads an MPD from an open file.
+    Status load(InputFile& file, std::string_view fileName);
+
+    // True when the file holds a "0 FILE" section or a "0 !DATA" block.
+    bool isMpd() const { return m_blocksMet; }
+    const std::vector<MpdBlock>& blocks() const { return m_blocks; }
+    // The main model: the unnamed one where there is one, else the first section; npos when none.
+    std::size_t mainBlock() const;
+    // The first block whose name equals name, letter case and "\" against "/" aside; npos when none.
+    std::size_t find(std::string_view name) const;
+
+    std::size_t lineCount() const { return m_lineStart.size(); }
+    std::string_view line(std::size_t index) const;
+    std::uint64_t lineNumber(std::size_t index) const { return m_lineNumber[index]; }
+    // A block's lines, each ended by a line feed, for reading as a file.
+    std::string_view text(const MpdBlock& block) const;
+    std::unique_ptr<InputFile> open(const MpdBlock& block) const;
+    // A file that is not an MPD: all its lines, as a file.
+    std::unique_ptr<InputFile> openAll() const;
+
+private:
+    void addLine(std::string_view line, std::uint64_t number);
+    void addBlock(MpdBlock block);
+
+    std::vector<MpdBlock> m_blocks;
+    std::unordered_map<std::string, std::size_t> m_index; // name key -> first block of that name
+    std::string m_text;                                    // every line kept, each ended by "\n"
+    std::vector<std::size_t> m_lineStart;
+    std::vector<std::uint64_t> m_lineNumber;
+    bool m_blocksMet = false;
+};
+
+// The key under which blocks and references are compared: letter case folded, "\" as "/".
+std::string blockKey(std::string_view name);
+
+// True when the file at path holds a "0 FILE" line or a "0 !DATA" block: an MPD, whatever its
+// extension. Reads up to the first such line.
+bool holdsMpdBlocks(FileSystem& fileSystem, const std::string& path);
+
+} // namespace brikmux
