@@ -5,6 +5,8 @@
 #include "conversion/merge.h"
 #include "conversion/messages.h"
 #include "conversion/model_text.h"
+#include "conversion/mpd_check.h"
+#include "conversion/mpd_model.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
 #include "terminal_prompter.h"
@@ -201,8 +203,34 @@ std::string lastComponent(const std::string& name)
     return separator == std::string::npos ? name : name.substr(separator + 1);
 }
 
+// The LDraw library that options and the environment give; empty when there is none.
+std::string libraryPath(const Options& options, const CliEnvironment& environment)
+{
+    if (const auto* ldraw = value(options, "--ldraw")) {
+        return folderField(*ldraw);
+    }
+    if (environment.ldrawDir && !environment.ldrawDir->empty()) {
+        return folderField(*environment.ldrawDir);
+    }
+    if (environment.ldrawPath && !environment.ldrawPath->empty()) {
+        return folderField(*environment.ldrawPath);
+    }
+    return environment.usualLibrary ? environment.usualLibrary() : std::string();
+}
+
+// The name an MPD's merge writes by default: NAME_Packed.mpd or NAME_Merged.mpd.
+std::string mergedMpdName(const std::string& mpdName, bool pack)
+{
+    std::string name = lastComponent(mpdName);
+    if (endsWithIgnoringCase(name, ".mpd")) {
+        name.resize(name.size() - 4);
+    }
+    return name + (pack ? "_Packed.mpd" : "_Merged.mpd");
+}
+
 // The merge that options describe; mainName becomes the main file's name in the DAT folder.
-MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std::string& mainName)
+MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std::string& mainName,
+                  FileSystem& fileSystem)
 {
     MergeJob job;
     mainName = options.operands.front();
@@ -213,20 +241,15 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
     }
     const auto* mpdDir = value(options, "--mpd-dir");
     job.mpdPath = mpdDir != nullptr ? folderField(*mpdDir) : job.datPath;
-    const auto* mpdName = value(options, "--mpd");
-    job.mpdName = mpdName != nullptr ? *mpdName : mpdNameFor(lastComponent(mainName));
-
-    const auto* ldraw = value(options, "--ldraw");
-    if (ldraw != nullptr) {
-        job.ldrawPath = folderField(*ldraw);
-    } else if (environment.ldrawDir && !environment.ldrawDir->empty()) {
-        job.ldrawPath = folderField(*environment.ldrawDir);
-    } else if (environment.ldrawPath && !environment.ldrawPath->empty()) {
-        job.ldrawPath = folderField(*environment.ldrawPath);
-    } else if (std::string found = environment.usualLibrary ? environment.usualLibrary() : std::string();
-               !found.empty()) {
-        job.ldrawPath = std::move(found);
+    if (const auto* mpdName = value(options, "--mpd")) {
+        job.mpdName = *mpdName;
+    } else if (holdsMpdBlocks(fileSystem, joinPath(job.datPath, mainName))) {
+        job.mpdName = mergedMpdName(mainName, options.pack);
     } else {
+        job.mpdName = mpdNameFor(lastComponent(mainName));
+    }
+    job.ldrawPath = libraryPath(options, environment);
+    if (job.ldrawPath.empty()) {
         throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
     }
     const auto* author = value(options, "--author");
@@ -236,11 +259,55 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
     return job;
 }
 
+// Names are bytes: whatever is not UTF-8 is replaced rather than failing the report.
+void writeJson(std::ostream& output, const nlohmann::ordered_json& report)
+{
+    output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+// Checks the MPD at path: its problems, in text or JSON; 1 when it has an error.
+int checkMpd(const Options& options, CliEnvironment& environment, const std::string& path, FileSystem& fileSystem)
+{
+    const MpdCheckReport report = CheckMpdFile(path, libraryPath(options, environment), fileSystem);
+    if (!report.failure.empty()) {
+        environment.errors << "brikmux-cli: " << report.failure << "\n";
+        return kFailure;
+    }
+    if (!options.json) {
+        environment.output << report.file << "\n" << report.text();
+        return report.errors() > 0 ? kFailure : kSuccess;
+    }
+    nlohmann::ordered_json json;
+    json["file"] = report.file;
+    json["library"] = report.library.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(report.library);
+    json["sections"] = nlohmann::ordered_json::array();
+    for (const MpdSectionReport& section : report.sections) {
+        json["sections"].push_back({{"name", section.name},
+                                    {"line", section.line},
+                                    {"kind", section.image ? "image" : "model"},
+                                    {"referencedBy", section.referencedBy}});
+    }
+    json["problems"] = nlohmann::ordered_json::array();
+    for (const MpdProblem& problem : report.problems) {
+        json["problems"].push_back({{"code", problem.code},
+                                    {"severity", problem.error ? "error" : "warning"},
+                                    {"section", problem.section},
+                                    {"line", problem.line},
+                                    {"name", problem.name},
+                                    {"message", problem.message}});
+    }
+    if (report.library.empty()) {
+        json["unresolved"] = report.unresolved;
+    }
+    writeJson(environment.output, json);
+    return report.errors() > 0 ? kFailure : kSuccess;
+}
+
 int merge(const Options& options, CliEnvironment& environment, Prompter& prompter)
 {
     std::string mainName;
-    const MergeJob job = mergeJob(options, environment, mainName);
     NativeFileSystem fileSystem;
+    const MergeJob job = mergeJob(options, environment, mainName, fileSystem);
     const MergeResult result = MergeToMPD(mainName, job, fileSystem, prompter);
     for (const auto& missing : result.notFound) {
         environment.errors << "Not found: " << messages::missingFileLine(missing) << "\n";
@@ -252,9 +319,18 @@ int merge(const Options& options, CliEnvironment& environment, Prompter& prompte
 
 int check(const Options& options, CliEnvironment& environment)
 {
-    std::string mainName;
-    const MergeJob job = mergeJob(options, environment, mainName);
     NativeFileSystem fileSystem;
+    {
+        // A file with sections is checked as the MPD it is; it needs no library.
+        const auto* datDir = value(options, "--dat-dir");
+        const std::string path = datDir != nullptr ? joinPath(folderField(*datDir), options.operands.front())
+                                                   : options.operands.front();
+        if (holdsMpdBlocks(fileSystem, path)) {
+            return checkMpd(options, environment, path, fileSystem);
+        }
+    }
+    std::string mainName;
+    const MergeJob job = mergeJob(options, environment, mainName, fileSystem);
     const CheckResult result = CheckMerge(mainName, job, fileSystem);
     if (!result.failure.empty()) {
         environment.errors << "brikmux-cli: " << result.failure << "\n";
@@ -271,6 +347,9 @@ int check(const Options& options, CliEnvironment& environment)
                 entry["path"] = file.path;
             }
             entry["referencedBy"] = file.referencedBy;
+            if (file.replacesLibrary) {
+                entry["replacesLibrary"] = true;
+            }
             if (file.kind == CheckedFile::Kind::Unreadable) {
                 entry["reason"] = file.reason;
             }
@@ -279,8 +358,7 @@ int check(const Options& options, CliEnvironment& environment)
         nlohmann::ordered_json report;
         report["main"] = result.main;
         report["files"] = std::move(files);
-        // Names are bytes: whatever is not UTF-8 is replaced rather than failing the report.
-        environment.output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        writeJson(environment.output, report);
     } else {
         using Kind = CheckedFile::Kind;
         using Type = CheckedFile::Type;
@@ -305,6 +383,9 @@ int check(const Options& options, CliEnvironment& environment)
                     continue;
                 }
                 lines += "  " + file.name;
+                if (file.replacesLibrary) {
+                    lines += " (replaces a library part)";
+                }
                 if (!type && file.type == Type::Image) {
                     lines += " (image)";
                 }

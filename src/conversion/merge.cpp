@@ -206,6 +206,8 @@ std::string Merge::details(const MergeResult& result) const
                 details += image ? " (library image)\n" : " (library)\n";
             } else if (entry.kind == WalkEntry::Kind::Unofficial) {
                 details += image ? " (unofficial image)\n" : " (unofficial)\n";
+            } else if (entry.replacesLibrary) {
+                details += " (replaces a library part)\n";
             } else {
                 details += image ? " (image)\n" : "\n";
             }
