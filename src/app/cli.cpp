@@ -218,16 +218,6 @@ std::string libraryPath(const Options& options, const CliEnvironment& environmen
     return environment.usualLibrary ? environment.usualLibrary() : std::string();
 }
 
-// The name an MPD's merge writes by default: NAME_Packed.mpd or NAME_Merged.mpd.
-std::string mergedMpdName(const std::string& mpdName, bool pack)
-{
-    std::string name = lastComponent(mpdName);
-    if (endsWithIgnoringCase(name, ".mpd")) {
-        name.resize(name.size() - 4);
-    }
-    return name + (pack ? "_Packed.mpd" : "_Merged.mpd");
-}
-
 // The merge that options describe; mainName becomes the main file's name in the DAT folder.
 MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std::string& mainName,
                   FileSystem& fileSystem)

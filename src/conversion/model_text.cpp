@@ -298,6 +298,15 @@ std::string unnamedMainName(std::string_view mpdName)
     return std::string(extension ? mpdName.substr(0, dot) : mpdName) + ".ldr";
 }
 
+std::string mergedMpdName(std::string_view mpdName, bool pack)
+{
+    std::string name(mpdName.substr(mpdName.find_last_of("/\\") + 1));
+    if (endsWithIgnoringCase(name, ".mpd")) {
+        name.resize(name.size() - 4);
+    }
+    return name + (pack ? "_Packed.mpd" : "_Merged.mpd");
+}
+
 std::string withMpdSuffix(std::string_view name)
 {
     std::string result(name);

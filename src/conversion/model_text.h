@@ -83,6 +83,10 @@ std::string mpdNameFor(std::string_view datName);
 // is written: the MPD's name without its extension, plus ".ldr".
 std::string unnamedMainName(std::string_view mpdName);
 
+// The name a merge of the MPD mpdName writes by default: its name without ".mpd", then
+// "_Packed.mpd" (pack) or "_Merged.mpd".
+std::string mergedMpdName(std::string_view mpdName, bool pack);
+
 // The MPD list's text as the merge uses it: name, with ".mpd" appended unless it ends in ".mpd"
 // (letter case aside).
 std::string withMpdSuffix(std::string_view name);

@@ -479,6 +479,10 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
         report.failure = "Cannot read " + mpdPath + ": " + loaded.reason() + ".";
         return report;
     }
+    if (!model.isMpd()) {
+        report.failure = fileName + " holds no \"0 FILE\" line: it is not an .MPD file.";
+        return report;
+    }
     report = CheckMpd(model, fileName, library.get());
     report.library = ldrawPath;
     return report;

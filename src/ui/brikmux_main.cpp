@@ -5,6 +5,7 @@
 #include "conversion/merge.h"
 #include "conversion/messages.h"
 #include "conversion/model_text.h"
+#include "conversion/mpd_check.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
 #include "ldraw_locate.h"
@@ -113,6 +114,13 @@ void BrikmuxMain::buildControls()
     MenuPack = MenuOptions->addAction(QStringLiteral("Pack Library Files into the .MPD (for Web Viewers)"));
     MenuPack->setObjectName("MenuPack");
     MenuPack->setCheckable(true);
+    MenuOptions->addSeparator();
+    MenuPackMPD = MenuOptions->addAction(QStringLiteral("Pack the .MPD File for Web Viewers"));
+    MenuPackMPD->setObjectName("MenuPackMPD");
+    connect(MenuPackMPD, &QAction::triggered, this, [this] { MenuPackMPD_Click(); });
+    MenuCheckMPD = MenuOptions->addAction(QStringLiteral("Check the .MPD File"));
+    MenuCheckMPD->setObjectName("MenuCheckMPD");
+    connect(MenuCheckMPD, &QAction::triggered, this, [this] { MenuCheckMPD_Click(); });
     MenuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     MenuHelp->setObjectName("MenuHelp");
     MenuAbout = MenuHelp->addAction(QStringLiteral("About Brikmux"));
@@ -147,6 +155,14 @@ void BrikmuxMain::buildControls()
     MPDFileCombo->setEditable(true);
     MPDFileCombo->setInsertPolicy(QComboBox::NoInsert);
     place(MPDFileCombo, 3360, 420, 2415, 315);
+    // The MPD items act on the file the MPD list names: none, nothing to act on.
+    const auto mpdNamed = [this] {
+        const bool hasName = !MPDFileCombo->currentText().isEmpty();
+        MenuPackMPD->setEnabled(hasName);
+        MenuCheckMPD->setEnabled(hasName);
+    };
+    connect(MPDFileCombo, &QComboBox::editTextChanged, this, mpdNamed);
+    mpdNamed();
     BrowseMPDFileBtn = named(new QPushButton(QStringLiteral("..."), client), "BrowseMPDFileBtn");
     place(BrowseMPDFileBtn, 5820, 420, 315, 315);
 
@@ -548,6 +564,24 @@ void BrikmuxMain::SplitMPD(const std::string& name)
     brikmux::SplitMPD(name, SplitJob{m_mpdPath, m_datPath}, m_fileSystem, m_prompter);
 }
 
+void BrikmuxMain::PackMPD(const std::string& name)
+{
+    const MergeJob job{m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(),
+                       ReferenceKinds::DatOnly, true};
+    brikmux::MergeToMPD(name, job, m_fileSystem, m_prompter);
+    RefreshMPDList();
+}
+
+void BrikmuxMain::CheckMPD(const std::string& name)
+{
+    const MpdCheckReport report = CheckMpdFile(joinPath(m_mpdPath, name), m_ldrawPath, m_fileSystem);
+    if (report.failure.empty()) {
+        m_prompter.inform(messages::mpdChecked(report));
+    } else {
+        m_prompter.reportFailure(messages::mpdChecked(report));
+    }
+}
+
 void BrikmuxMain::guarded(const std::string& title, const std::string& subject, const std::function<void()>& work)
 {
     try {
@@ -569,6 +603,18 @@ void BrikmuxMain::SplitMPDBtn_Click()
 {
     const std::string name = mpdText();
     guarded("Split Failed", joinPath(m_mpdPath, name), [&] { SplitMPD(name); });
+}
+
+void BrikmuxMain::MenuPackMPD_Click()
+{
+    const std::string name = mpdText();
+    guarded("Merge Failed", joinPath(m_mpdPath, name), [&] { PackMPD(name); });
+}
+
+void BrikmuxMain::MenuCheckMPD_Click()
+{
+    const std::string name = mpdText();
+    guarded(".MPD File Check", joinPath(m_mpdPath, name), [&] { CheckMPD(name); });
 }
 
 void BrikmuxMain::ExitBtn_Click()

@@ -57,6 +57,10 @@ public:
     void MergeToMPD(const std::string& mainName);
     // Splits the MPD file name into DAT files.
     void SplitMPD(const std::string& name);
+    // Packs the MPD file name, in the MPD folder, into NAME_Packed.mpd beside it.
+    void PackMPD(const std::string& name);
+    // Checks the MPD file name and shows what it found.
+    void CheckMPD(const std::string& name);
 
     // The work list of the last merge.
     const std::vector<std::string>& DATFiles() const { return m_datFiles; }
@@ -107,6 +111,8 @@ private:
     void SplitMPDBtn_Click();
     void ExitBtn_Click();
     void MenuAbout_Click();
+    void MenuPackMPD_Click();
+    void MenuCheckMPD_Click();
     void LDrawDirHolder_Change();
 
     std::optional<FileOpenChoice> browse(const QString& title, const std::string& folder, const QString& filter);
@@ -139,6 +145,8 @@ private:
 
     QMenu* MenuOptions = nullptr;
     QAction* MenuPack = nullptr;
+    QAction* MenuPackMPD = nullptr;
+    QAction* MenuCheckMPD = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuAbout = nullptr;
     QFrame* Line1 = nullptr;

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -351,6 +352,48 @@ private slots:
                  "fail C Merge Failed: " + m_root + native("models/car.dat") +
                      ": device lost.\ninform I .MPD "
                      "File Created: car.mpd has been successfully created. 1 .DAT file(s) merged.\n");
+    }
+
+    void mpdMenuItemsPackAndCheckTheNamedFile()
+    {
+        m_dir->write("mpd/house.mpd", crlf({"0 FILE house.ldr", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 Sub.ldr", "0 FILE sub.ldr",
+                                            "1 4 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat", "0 FILE spare.ldr", "0 spare"}));
+        auto window = makeWindow();
+        auto* pack = window->findChild<QAction*>("MenuPackMPD");
+        auto* check = window->findChild<QAction*>("MenuCheckMPD");
+        QCOMPARE(pack->text() + "|" + check->text(), QString("Pack the .MPD File for Web Viewers|Check the .MPD File"));
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("");
+        QVERIFY(!pack->isEnabled() && !check->isEnabled()); // no MPD named
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("house.mpd");
+        QVERIFY(pack->isEnabled() && check->isEnabled());
+
+        auto* menu = window->findChild<QMenu*>("MenuOptions");
+        menu->popup(window->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(menu->grab().save(BRIKMUX_SCREENSHOT_DIR "/options_menu.png"));
+        menu->close();
+
+        // Packed beside it, with what the main section reaches; a second time asks first.
+        pack->trigger();
+        const std::string packed = m_dir->read("mpd/house_Packed.mpd");
+        QVERIFY(packed.find("0 FILE Sub.ldr\r\n1 4 0 0 0 1 0 0 0 1 0 0 0 1 parts/3001.dat\r\n0 FILE parts/3001.dat") !=
+                std::string::npos);
+        QVERIFY(packed.find("spare") == std::string::npos);
+        QCOMPARE(m_prompter.informations().back().details, std::string("house.ldr\nSub.ldr\n3001.dat (library)\n"));
+        QVERIFY(entries(*window, "MPDFileCombo").contains("house_Packed.mpd"));
+        m_prompter.answers = {false};
+        pack->trigger();
+        QCOMPARE(m_prompter.questions().size(), std::size_t(1));
+
+        // The check's summary, its problems behind the details; a file that is no MPD fails.
+        check->trigger();
+        const Message checked = m_prompter.informations().back();
+        QCOMPARE(checked.text, std::string("house.mpd: 0 errors, 3 warnings."));
+        QVERIFY(checked.details.find("line 2: warning case-differs:") != std::string::npos);
+        QVERIFY(checked.details.find("line 5: warning empty-section:") != std::string::npos);
+        QVERIFY(checked.details.find("line 5: warning unused:") != std::string::npos);
+        control<QComboBox>(*window, "MPDFileCombo")->setEditText("b.mpd");
+        check->trigger();
+        QCOMPARE(m_prompter.failures().back().text, std::string("b.mpd holds no \"0 FILE\" line: it is not an .MPD file."));
     }
 
     void messageBoxesAnswerYesAndNo()
