@@ -382,7 +382,9 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     }
     LineReader reader(*file);
     std::string_view line;
-    const ReferenceKinds kinds = m_options.pack ? ReferenceKinds::Any : m_options.referenceKinds;
+    // In an MPD every type 1 line may name a section, whatever its name ends in.
+    const bool mpd = m_mpd != nullptr && m_mpd->isMpd();
+    const ReferenceKinds kinds = m_options.pack || mpd ? ReferenceKinds::Any : m_options.referenceKinds;
     bool inTexmap = false; // between "0 !TEXMAP START" and "0 !TEXMAP END"
     const bool plain = !m_options.pack && !m_options.record;
     while (reader.next(line)) {

@@ -1,6 +1,7 @@
 #include "conversion/library.h"
 #include "conversion/merge.h"
 #include "conversion/paths.h"
+#include "conversion/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -395,6 +396,55 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
         EXPECT_EQ(prompter.transcript(), "fail C Merge Failed: " + text + "\n");
     }
     EXPECT_EQ(dat.list(), Names{"folder.dat"});
+}
+
+// An MPD as other editors write it: an unnamed main model, a ghosted and a hidden sub-model, the
+// user's own 3001.dat, a copy of the library's box.dat, an image and a section nothing uses.
+const std::string kEdited = crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
+                                  "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
+                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"),
+                                  "0 !TEXMAP END", "0 FILE hidden.ldr", ref("box.dat"), "0 FILE 3001.dat",
+                                  "0 my own brick", "0 FILE box.dat", "0 FILE spare.ldr", "0 spare",
+                                  "0 !DATA own.png", "0 !: aGVsbG8="});
+
+TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
+{
+    dat.write("house.mpd", kEdited);
+    prompter.answers.assign(20, true);
+    const MergeJob direct{dat.field(), dat.field(), ldraw(), "once.mpd", "Brikmux", ReferenceKinds::DatOnly};
+    ASSERT_EQ(MergeToMPD("house.mpd", direct, fileSystem, prompter).datFiles,
+              (Names{"house.ldr", "wing.ldr", "ghost.ldr", "Hidden.ldr", "3001.dat"}));
+    EXPECT_EQ(prompter.informations().back().details,
+              "house.ldr\nwing.ldr\nghost.ldr\nHidden.ldr\n3001.dat (replaces a library part)\nown.png (image)\n");
+    const std::string once = dat.read("once.mpd");
+    EXPECT_EQ(once, "0 FILE house.ldr\r\n" + kHeader +
+                        crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
+                              "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
+                              "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"), "0 !TEXMAP END",
+                              "0 FILE Hidden.ldr", ref("box.dat"), "0 FILE 3001.dat", "0 my own brick",
+                              "0 !DATA own.png", "0 !: aGVsbG8="}));
+
+    // Split and merged back, twice: the same MPD each time, one header.
+    TempDir split;
+    const auto splitAndMerge = [&](const std::string& mpd, const std::string& main, bool pack) {
+        for (const auto& name : split.list()) {
+            std::filesystem::remove_all(split.path() / name);
+        }
+        EXPECT_EQ(SplitMPD(mpd, SplitJob{dat.field(), split.field()}, fileSystem, prompter).status,
+                  SplitResult::Status::Split);
+        const MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::DatAndLdr, pack};
+        EXPECT_EQ(MergeToMPD(main, back, fileSystem, prompter).status, MergeResult::Status::Created);
+        return dat.read("back.mpd");
+    };
+    EXPECT_EQ(splitAndMerge("once.mpd", "house.ldr", false), once);
+    EXPECT_EQ(splitAndMerge("back.mpd", "house.ldr", false), once);
+
+    // Packed from the MPD, or from the split model: the same bytes.
+    const MergeJob packed{dat.field(), dat.field(), ldraw(), "packed.mpd", "Brikmux", ReferenceKinds::DatOnly, true};
+    ASSERT_EQ(MergeToMPD("house.mpd", packed, fileSystem, prompter).status, MergeResult::Status::Created);
+    EXPECT_EQ(splitAndMerge("house.mpd", "house.ldr", true), dat.read("packed.mpd"));
+    EXPECT_NE(dat.read("packed.mpd").find("0 FILE 3001.dat\r\n0 my own brick\r\n"), std::string::npos);
+    EXPECT_NE(dat.read("packed.mpd").find("0 FILE p/box.dat\r\n"), std::string::npos);
 }
 
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)

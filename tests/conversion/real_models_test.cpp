@@ -1,4 +1,5 @@
 #include "conversion/merge.h"
+#include "conversion/mpd_check.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
 #include "test_support.h"
@@ -88,6 +89,68 @@ TEST(RealModels, SplitThenMergeGivesEverySectionBack)
         }
     }
     EXPECT_GT(models, 0);
+}
+
+std::vector<std::string> codes(const MpdCheckReport& report)
+{
+    std::vector<std::string> codes;
+    for (const MpdProblem& problem : report.problems) {
+        codes.emplace_back(problem.code);
+    }
+    return codes;
+}
+
+// Every real MPD checked against the library gives exactly the problems it has. Packed in one
+// step it equals the pack of the model split into a folder, and checks clean.
+TEST(RealModels, MpdsCheckAsTheyAreAndPackInOneStep)
+{
+    if (!fs::is_directory(kShared / "models") || !fs::is_directory(kShared / "ldraw")) {
+        GTEST_SKIP() << "no real models at " << kShared;
+    }
+    using Codes = std::vector<std::string>;
+    const std::string threejs = "30054-1-AT-ST-Mini.mpd_Packed.mpd";
+    const std::map<std::string, Codes> expected = {
+        // Two minifig sections with nothing in them, those and a toy plane used by nothing.
+        {"10270 - Bookshop.mpd", {"empty-section", "unused", "empty-section", "unused", "unused"}},
+        // three.js's packer writes the main model before the first FILE line: 30 parts placed there.
+        {threejs, Codes(30, "not-first")},
+        {"6080 - Kings Castle.mpd", {"unused"}}, // back_left_panels_upper2.ldr
+    };
+    const std::string library = (kShared / "ldraw").string() + "/";
+    const std::string models = (kShared / "models").string() + "/";
+    NativeFileSystem fileSystem;
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(kShared / "models")) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".mpd") {
+            continue;
+        }
+        ++checked;
+        SCOPED_TRACE(name);
+        const auto wanted = expected.find(name);
+        EXPECT_EQ(codes(CheckMpdFile(models + name, library, fileSystem)),
+                  wanted == expected.end() ? Codes{} : wanted->second);
+
+        TempDir dat;
+        TempDir out;
+        testing::ScriptedPrompter prompter;
+        prompter.answers.assign(1000, true);
+        ASSERT_EQ(SplitMPD(name, SplitJob{models, dat.field()}, fileSystem, prompter).status,
+                  SplitResult::Status::Split);
+        MpdModel model;
+        ASSERT_TRUE(model.load(fileSystem, models + name, name));
+        const std::string main = model.blocks()[model.mainBlock()].name;
+        MergeJob job{dat.field(), out.field(), library, "split.mpd", "Brikmux", ReferenceKinds::DatOnly, true};
+        ASSERT_EQ(MergeToMPD(main, job, fileSystem, prompter).status, MergeResult::Status::Created);
+        job.datPath = models;
+        job.mpdName = "direct.mpd";
+        ASSERT_EQ(MergeToMPD(name, job, fileSystem, prompter).status, MergeResult::Status::Created);
+        EXPECT_TRUE(out.read("split.mpd") == out.read("direct.mpd"));
+        // Packing keeps what the main model carries: three.js's packer put LDraw's colour file there.
+        EXPECT_EQ(codes(CheckMpdFile(out.field() + "direct.mpd", library, fileSystem)),
+                  name == threejs ? Codes{"name-differs"} : Codes{});
+    }
+    EXPECT_GT(checked, 0);
 }
 
 // The library's texture-mapped parts packed, split and merged back: the images come out of the
