@@ -469,6 +469,11 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
     report.file = fileName;
     std::unique_ptr<Library> library;
     if (!ldrawPath.empty()) {
+        // A folder that holds no library would make every library part "not found".
+        if (!checkLDrawInstallation(fileSystem, ldrawPath).holds) {
+            report.failure = ldrawPath + " holds no LDraw library (parts and p folders, or complete.zip).";
+            return report;
+        }
         if (const Status opened = openLibrary(fileSystem, ldrawPath, library); !opened) {
             report.failure = opened.reason();
             return report;

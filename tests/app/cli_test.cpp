@@ -177,6 +177,45 @@ TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
     EXPECT_EQ(cli("check --yes " + library + " buggy.dat").status, 2);
 }
 
+TEST_F(Cli, AnMpdIsCheckedForItsProblemsAndMergedOrPackedInOneStep)
+{
+    dir.write("town.mpd", testing::crlf({"0 FILE town.ldr", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 house.ldr",
+                                         "1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat", "0 FILE house.ldr",
+                                         "1 16 0 0 0 1 0 0 0 1 0 0 0 1 bxbrick.dat", "0 FILE spare.ldr", "0 spare"}));
+    const Outcome text = cli("check " + library + " town.mpd");
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "town.mpd\nSection \"town.ldr\" (line 1):\n  line 3: error not-found: \"gone.dat\" is neither a "
+                        "section of this file nor a library file.\nSection \"spare.ldr\" (line 6):\n  line 6: warning "
+                        "empty-section: the section \"spare.ldr\" holds no line of type 1 to 5.\n  line 6: warning "
+                        "unused: the section \"spare.ldr\" is used by nothing that the main model \"town.ldr\" "
+                        "reaches.\n1 error, 2 warnings\n");
+
+    const auto json = nlohmann::ordered_json::parse(cli("check --json " + library + " town.mpd").out);
+    EXPECT_EQ(json["file"], "town.mpd");
+    EXPECT_EQ(json["library"], kLibrary + kSep);
+    EXPECT_EQ(json["sections"][1].dump(), R"({"name":"house.ldr","line":4,"kind":"model","referencedBy":["town.ldr"]})");
+    EXPECT_EQ(json["problems"][0].dump(),
+              R"({"code":"not-found","severity":"error","section":"town.ldr","line":3,"name":"gone.dat",)"
+              R"("message":"\"gone.dat\" is neither a section of this file nor a library file."})");
+    EXPECT_FALSE(json.contains("unresolved"));
+    // No library anywhere: names that are no section are listed, and no error remains.
+    const Outcome bare = cli("check --json town.mpd");
+    EXPECT_EQ(bare.status, 0);
+    const auto unresolved = nlohmann::json::parse(bare.out);
+    EXPECT_TRUE(unresolved["library"].is_null());
+    EXPECT_EQ(unresolved["unresolved"].dump(), R"(["gone.dat","bxbrick.dat"])");
+
+    // Merged or packed, beside it under its own name; never onto itself.
+    EXPECT_EQ(cli("merge --yes " + library + " town.mpd").out,
+              "town_Merged.mpd has been successfully created. 1 .DAT file(s) merged.\n");
+    EXPECT_EQ(cli("merge --yes --pack " + library + " town.mpd").out,
+              "town_Packed.mpd has been successfully created. 3 .DAT file(s) merged.\n");
+    EXPECT_NE(dir.read("town_Packed.mpd").find("0 FILE parts/bxbrick.dat\r\n"), std::string::npos);
+    const Outcome onto = cli("merge --yes --mpd ./town.mpd " + library + " town.mpd");
+    EXPECT_EQ(onto.status, 1);
+    EXPECT_NE(onto.err.find("is the file being merged"), std::string::npos);
+}
+
 TEST_F(Cli, WithoutALibraryGivenTheFirstUsualPlaceThatHoldsOneIsTaken)
 {
     // An LDraw folder that holds no library is passed over; LDraw's complete.zip, never unzipped,
