@@ -343,8 +343,8 @@ int check(const Options& options, CliEnvironment& environment)
     {
         // A file with sections is checked as the MPD it is; it needs no library.
         const auto* datDir = value(options, "--dat-dir");
-        const std::string path = datDir != nullptr ? joinPath(folderField(*datDir), options.operands.front())
-                                                   : options.operands.front();
+        const std::string path =
+            datDir != nullptr ? joinPath(folderField(*datDir), options.operands.front()) : options.operands.front();
         if (holdsMpdBlocks(fileSystem, path)) {
             return checkMpd(options, environment, path, fileSystem);
         }

@@ -116,7 +116,7 @@ private:
     std::unordered_map<std::string, std::string> m_packedNames; // packing: each spelling's section name
     std::unordered_map<std::string, std::size_t> m_images;      // folded image name -> entry
     std::vector<messages::UnreadableFile> m_unreadable;
-    std::string m_rewritten; // the line being handed on, with its name replaced
+    std::string m_rewritten;         // the line being handed on, with its name replaced
     std::unique_ptr<MpdModel> m_mpd; // the main file as read
     std::string m_mpdFile;           // its path, where it is an MPD
 };

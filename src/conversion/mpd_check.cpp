@@ -80,9 +80,9 @@ bool isColour(std::string_view text)
     if (prefix == 0) {
         return isNumber(text);
     }
-    return text.size() > prefix && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(prefix), text.end(), [](char c) {
-               return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-           });
+    return text.size() > prefix &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(prefix), text.end(),
+                       [](char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); });
 }
 
 // The fields a line of each type 1 to 5 needs: numbers all, but a type 1 line's last (its file).
@@ -95,7 +95,8 @@ std::string malformed(std::string_view line, int type)
     const auto fields = fieldsOf(line, needed);
     const std::string kind = "a line of type " + std::to_string(type);
     if (fields.size() < needed) {
-        return kind + " needs " + std::to_string(needed) + " fields; this one has " + std::to_string(fields.size()) + ".";
+        return kind + " needs " + std::to_string(needed) + " fields; this one has " + std::to_string(fields.size()) +
+               ".";
     }
     const std::size_t numbers = type == 1 ? needed - 1 : needed;
     for (std::size_t i = 1; i < numbers; ++i) {
@@ -163,8 +164,7 @@ private:
     void problem(std::string_view code, bool error, std::size_t block, std::uint64_t line, std::string name,
                  std::string message)
     {
-        m_report.problems.push_back(
-            {code, error, m_blocks[block].name, line, std::move(name), std::move(message)});
+        m_report.problems.push_back({code, error, m_blocks[block].name, line, std::move(name), std::move(message)});
     }
     bool isDuplicate(std::size_t block) const { return m_model.find(m_blocks[block].name) != block; }
     void checkLines(std::size_t block);
@@ -305,14 +305,16 @@ void Checker::reference(std::size_t block, std::uint64_t line, std::string_view 
     const auto [answer, added] = m_libraryAnswers.try_emplace((image ? "i:" : "m:") + blockKey(name), 0);
     if (added) {
         if (image) {
-            answer->second = !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty() ? 1 : 0;
+            answer->second =
+                !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty() ? 1 : 0;
         } else {
             answer->second = m_library->IsLibraryFile(name) ? 1 : !m_library->UnofficialFile(name).empty() ? 2 : 0;
         }
     }
     if (answer->second == 2) {
         problem("unofficial-not-embedded", false, block, line, name,
-                inQuotes(name) + " is a part of the library's Unofficial folders, not embedded: readers' libraries lack it.");
+                inQuotes(name) +
+                    " is a part of the library's Unofficial folders, not embedded: readers' libraries lack it.");
     } else if (answer->second == 0 && image) {
         problem("image-not-found", true, block, line, name,
                 "the image " + inQuotes(name) + " has no \"0 !DATA\" block in this file and is no library image.");
@@ -387,8 +389,8 @@ void Checker::cycles()
                 path.push_back({edge.target, 0});
             } else if (state[edge.target] == State::OnPath) {
                 std::string chain;
-                const auto first = std::find_if(path.begin(), path.end(),
-                                                [&](const Frame& f) { return f.block == edge.target; });
+                const auto first =
+                    std::find_if(path.begin(), path.end(), [&](const Frame& f) { return f.block == edge.target; });
                 for (auto at = first; at != path.end(); ++at) {
                     chain += m_blocks[at->block].name + " -> ";
                 }

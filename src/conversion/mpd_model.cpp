@@ -99,8 +99,14 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
         if (!m_blocksMet) {
             m_blocksMet = true;
             if (preambleHoldsModel) {
-                addBlock({MpdBlock::Kind::Model, unnamedMainName(fileName), m_lineNumber.front(), true, 0,
-                          m_lineStart.size(), {}, {}});
+                addBlock({MpdBlock::Kind::Model,
+                          unnamedMainName(fileName),
+                          m_lineNumber.front(),
+                          true,
+                          0,
+                          m_lineStart.size(),
+                          {},
+                          {}});
             } else {
                 m_text.clear();
                 m_lineStart.clear();
@@ -109,8 +115,14 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
         }
         finishData();
         if (item.type == MpdReader::Item::Type::SectionStart) {
-            addBlock({MpdBlock::Kind::Model, std::string(item.name), item.number, false, m_lineStart.size(),
-                      m_lineStart.size(), {}, {}});
+            addBlock({MpdBlock::Kind::Model,
+                      std::string(item.name),
+                      item.number,
+                      false,
+                      m_lineStart.size(),
+                      m_lineStart.size(),
+                      {},
+                      {}});
         } else if (item.type == MpdReader::Item::Type::DataStart) {
             addBlock({MpdBlock::Kind::Image, std::string(item.name), item.number, false, 0, 0, {}, {}});
             data.emplace(item.name, item.number);

@@ -62,7 +62,7 @@ private:
 
     std::vector<MpdBlock> m_blocks;
     std::unordered_map<std::string, std::size_t> m_index; // name key -> first block of that name
-    std::string m_text;                                    // every line kept, each ended by "\n"
+    std::string m_text;                                   // every line kept, each ended by "\n"
     std::vector<std::size_t> m_lineStart;
     std::vector<std::uint64_t> m_lineNumber;
     bool m_blocksMet = false;

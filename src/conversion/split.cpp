@@ -65,8 +65,8 @@ private:
     CaseResolver m_datFolder;
     Section m_section;
     std::optional<DataBlockDecoder> m_data; // the embedded file being read, decoded in memory
-    std::vector<std::string> m_preamble;     // the lines before the first block
-    bool m_preambleHoldsModel = false;       // one of them is of type 1 to 5
+    std::vector<std::string> m_preamble;    // the lines before the first block
+    bool m_preambleHoldsModel = false;      // one of them is of type 1 to 5
     bool m_blockMet = false;
     std::vector<messages::BadImage> m_badImages;
     SplitResult m_result;

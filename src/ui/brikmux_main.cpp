@@ -566,8 +566,8 @@ void BrikmuxMain::SplitMPD(const std::string& name)
 
 void BrikmuxMain::PackMPD(const std::string& name)
 {
-    const MergeJob job{m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(),
-                       ReferenceKinds::DatOnly, true};
+    const MergeJob job{
+        m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(), ReferenceKinds::DatOnly, true};
     brikmux::MergeToMPD(name, job, m_fileSystem, m_prompter);
     RefreshMPDList();
 }

@@ -184,16 +184,18 @@ TEST_F(Cli, AnMpdIsCheckedForItsProblemsAndMergedOrPackedInOneStep)
                                          "1 16 0 0 0 1 0 0 0 1 0 0 0 1 bxbrick.dat", "0 FILE spare.ldr", "0 spare"}));
     const Outcome text = cli("check " + library + " town.mpd");
     EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, "town.mpd\nSection \"town.ldr\" (line 1):\n  line 3: error not-found: \"gone.dat\" is neither a "
-                        "section of this file nor a library file.\nSection \"spare.ldr\" (line 6):\n  line 6: warning "
-                        "empty-section: the section \"spare.ldr\" holds no line of type 1 to 5.\n  line 6: warning "
-                        "unused: the section \"spare.ldr\" is used by nothing that the main model \"town.ldr\" "
-                        "reaches.\n1 error, 2 warnings\n");
+    EXPECT_EQ(text.out,
+              "town.mpd\nSection \"town.ldr\" (line 1):\n  line 3: error not-found: \"gone.dat\" is neither a "
+              "section of this file nor a library file.\nSection \"spare.ldr\" (line 6):\n  line 6: warning "
+              "empty-section: the section \"spare.ldr\" holds no line of type 1 to 5.\n  line 6: warning "
+              "unused: the section \"spare.ldr\" is used by nothing that the main model \"town.ldr\" "
+              "reaches.\n1 error, 2 warnings\n");
 
     const auto json = nlohmann::ordered_json::parse(cli("check --json " + library + " town.mpd").out);
     EXPECT_EQ(json["file"], "town.mpd");
     EXPECT_EQ(json["library"], kLibrary + kSep);
-    EXPECT_EQ(json["sections"][1].dump(), R"({"name":"house.ldr","line":4,"kind":"model","referencedBy":["town.ldr"]})");
+    EXPECT_EQ(json["sections"][1].dump(),
+              R"({"name":"house.ldr","line":4,"kind":"model","referencedBy":["town.ldr"]})");
     EXPECT_EQ(json["problems"][0].dump(),
               R"({"code":"not-found","severity":"error","section":"town.ldr","line":3,"name":"gone.dat",)"
               R"("message":"\"gone.dat\" is neither a section of this file nor a library file."})");

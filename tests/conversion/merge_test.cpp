@@ -402,10 +402,9 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
 // user's own 3001.dat, a copy of the library's box.dat, an image and a section nothing uses.
 const std::string kEdited = crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
                                   "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
-                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"),
-                                  "0 !TEXMAP END", "0 FILE hidden.ldr", ref("box.dat"), "0 FILE 3001.dat",
-                                  "0 my own brick", "0 FILE box.dat", "0 FILE spare.ldr", "0 spare",
-                                  "0 !DATA own.png", "0 !: aGVsbG8="});
+                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"), "0 !TEXMAP END",
+                                  "0 FILE hidden.ldr", ref("box.dat"), "0 FILE 3001.dat", "0 my own brick",
+                                  "0 FILE box.dat", "0 FILE spare.ldr", "0 spare", "0 !DATA own.png", "0 !: aGVsbG8="});
 
 TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
 {
@@ -432,7 +431,8 @@ TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
         }
         EXPECT_EQ(SplitMPD(mpd, SplitJob{dat.field(), split.field()}, fileSystem, prompter).status,
                   SplitResult::Status::Split);
-        const MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::DatAndLdr, pack};
+        const MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::DatAndLdr,
+                            pack};
         EXPECT_EQ(MergeToMPD(main, back, fileSystem, prompter).status, MergeResult::Status::Created);
         return dat.read("back.mpd");
     };

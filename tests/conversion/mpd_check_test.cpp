@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace brikmux {
 namespace {
 
@@ -52,8 +51,8 @@ protected:
 };
 
 // A clean MPD: main.ldr (lines 1 to 4) uses sub.ldr (lines 5 to 6), which uses the library.
-const Names kClean = {"0 FILE main.ldr", "0 Name: main.ldr", ref("sub.ldr"), ref("3001.dat"), "0 FILE sub.ldr",
-                      ref("box.dat")};
+const Names kClean = {"0 FILE main.ldr", "0 Name: main.ldr", ref("sub.ldr"),
+                      ref("3001.dat"),   "0 FILE sub.ldr",   ref("box.dat")};
 
 Names with(Names lines, std::size_t at, const Names& inserted)
 {
@@ -70,10 +69,12 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
         Names expected;
     } rows[] = {
         {"clean", kClean, {}},
-        {"not found, each line", with(kClean, end, {ref("gone.dat"), "0 MLCAD HIDE " + ref("gone.dat")}),
+        {"not found, each line",
+         with(kClean, end, {ref("gone.dat"), "0 MLCAD HIDE " + ref("gone.dat")}),
          {"not-found sub.ldr:7", "not-found sub.ldr:8"}},
         {"duplicate section", with(kClean, end, {"0 FILE SUB.LDR", ref("box.dat")}), {"duplicate-section SUB.LDR:7"}},
-        {"duplicate of a data block", with(kClean, end, {"0 !DATA Main.ldr", "0 !: AAAA"}),
+        {"duplicate of a data block",
+         with(kClean, end, {"0 !DATA Main.ldr", "0 !: AAAA"}),
          {"duplicate-section Main.ldr:7"}},
         {"cycle", with(kClean, end, {ref("MAIN.LDR")}), {"case-differs sub.ldr:7", "cycle sub.ldr:7"}},
         {"self reference", with(kClean, end, {"0 GHOST " + ref("sub.ldr")}), {"cycle sub.ldr:7"}},
@@ -84,21 +85,26 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
          {"malformed-line sub.ldr:7", "malformed-line sub.ldr:8", "malformed-line sub.ldr:11",
           "malformed-line sub.ldr:12"}},
         {"not first", with(kClean, 0, {"0 unnamed", ref("main.ldr")}), {"not-first house.ldr:2"}},
-        {"images", with(kClean, end, {texmap("gone.png"), texmap("lib.png"), texmap("Own.png"), "0 !DATA own.png",
-                                      "0 !: AAAA"}),
+        {"images",
+         with(kClean, end, {texmap("gone.png"), texmap("lib.png"), texmap("Own.png"), "0 !DATA own.png", "0 !: AAAA"}),
          {"image-not-found sub.ldr:7", "case-differs sub.ldr:9"}},
-        {"shadows library", with(kClean, end, {ref("3001.dat"), "0 FILE 3001.dat", ref("box.dat")}),
+        {"shadows library",
+         with(kClean, end, {ref("3001.dat"), "0 FILE 3001.dat", ref("box.dat")}),
          {"shadows-library 3001.dat:8"}},
-        {"library paths", with(kClean, end, {ref("parts/s/3001s01.dat"), "0 FILE parts/s/3001s01.dat",
-                                             "0 Name: s\\3001s01.dat", "0 FILE p/box.dat"}),
+        {"library paths",
+         with(kClean, end,
+              {ref("parts/s/3001s01.dat"), "0 FILE parts/s/3001s01.dat", "0 Name: s\\3001s01.dat", "0 FILE p/box.dat"}),
          {"unused p/box.dat:10"}},
         {"name differs", with(kClean, end, {"0 Name: other.ldr"}), {"name-differs sub.ldr:7"}},
-        {"unused", with(kClean, end, {"0 FILE spare.ldr", ref("box.dat"), "0 !DATA spare.png", "0 !: AAAA"}),
+        {"unused",
+         with(kClean, end, {"0 FILE spare.ldr", ref("box.dat"), "0 !DATA spare.png", "0 !: AAAA"}),
          {"unused spare.ldr:7", "unused spare.png:9"}},
-        {"empty section", with(kClean, end, {"0 GHOST " + ref("empty.ldr"), "0 FILE empty.ldr", "0 nothing"}),
+        {"empty section",
+         with(kClean, end, {"0 GHOST " + ref("empty.ldr"), "0 FILE empty.ldr", "0 nothing"}),
          {"empty-section empty.ldr:8"}},
         {"unofficial", with(kClean, end, {ref("u1.dat")}), {"unofficial-not-embedded sub.ldr:7"}},
-        {"textured reference", with(kClean, end, {texmap("lib.png"), "0 !: " + ref("gone.dat"), "0 !TEXMAP END"}),
+        {"textured reference",
+         with(kClean, end, {texmap("lib.png"), "0 !: " + ref("gone.dat"), "0 !TEXMAP END"}),
          {"not-found sub.ldr:8"}},
     };
     for (const auto& row : rows) {
@@ -108,11 +114,12 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
 
 TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
 {
-    const MpdCheckReport cycle = check(with(kClean, kClean.size(), {"0 FILE deep.ldr", ref("main.ldr"), "0 FILE x",
-                                                                    ref("deep.ldr")}));
+    const MpdCheckReport cycle =
+        check(with(kClean, kClean.size(), {"0 FILE deep.ldr", ref("main.ldr"), "0 FILE x", ref("deep.ldr")}));
     // sub.ldr does not reach deep.ldr: only the reference inside deep.ldr's own loop closes one.
     EXPECT_EQ(problems(cycle), (Names{"unused deep.ldr:7", "unused x:9"}));
-    const MpdCheckReport loop = check(with(kClean, kClean.size(), {ref("deep.ldr"), "0 FILE deep.ldr", ref("main.ldr")}));
+    const MpdCheckReport loop =
+        check(with(kClean, kClean.size(), {ref("deep.ldr"), "0 FILE deep.ldr", ref("main.ldr")}));
     ASSERT_EQ(problems(loop), (Names{"cycle deep.ldr:9"}));
     EXPECT_EQ(loop.problems[0].message, "\"main.ldr\" reaches itself: main.ldr -> sub.ldr -> deep.ldr -> main.ldr.");
     EXPECT_EQ(loop.summary(), "1 error, 0 warnings");
@@ -120,9 +127,8 @@ TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
 
     // Without a library the names that are no section are listed once; nothing is reported of
     // them, nor what only a library tells.
-    const MpdCheckReport bare = check(with(kClean, kClean.size(), {ref("gone.dat"), ref("3001.dat"), "0 FILE 3001.dat",
-                                                                   ref("box.dat")}),
-                                      false);
+    const MpdCheckReport bare = check(
+        with(kClean, kClean.size(), {ref("gone.dat"), ref("3001.dat"), "0 FILE 3001.dat", ref("box.dat")}), false);
     EXPECT_EQ(problems(bare), Names{});
     EXPECT_EQ(bare.unresolved, (Names{"box.dat", "gone.dat"}));
     EXPECT_EQ(bare.text(), "No LDraw library: references to files that are not sections were not checked; "

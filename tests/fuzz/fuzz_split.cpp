@@ -1,11 +1,15 @@
 // Fuzzes the split as a whole on a temporary folder: whatever the MPD holds (sections, !DATA blocks
 // with broken base64 or cut short, names that would escape), the split ends, writes nothing outside
 // the DAT folder, leaves no temporary file behind, and succeeds only when every image was valid.
+// The MPD's check meets the same bytes: it ends, and every problem lies on a line of the file, in a
+// block it has.
 
 #include "conversion/file_system.h"
+#include "conversion/mpd_check.h"
 #include "conversion/paths.h"
 #include "conversion/split.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -65,6 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& entry : fs::recursive_directory_iterator(folder / "dat")) {
         check(!entry.is_regular_file() || written.count(foldCase(entry.path().lexically_normal().string())) == 1);
+    }
+
+    const std::uint64_t lines = 1 + static_cast<std::uint64_t>(std::count(data, data + size, '\n')) +
+                                static_cast<std::uint64_t>(std::count(data, data + size, '\r'));
+    const MpdCheckReport report = CheckMpdFile((folder / "in.mpd").string(), "", fileSystem);
+    for (const MpdProblem& problem : report.problems) {
+        check(problem.line >= 1 && problem.line <= lines);
+        check(std::any_of(report.sections.begin(), report.sections.end(),
+                          [&](const MpdSectionReport& section) { return section.name == problem.section; }));
     }
     return 0;
 }

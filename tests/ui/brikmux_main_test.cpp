@@ -393,7 +393,8 @@ private slots:
         QVERIFY(checked.details.find("line 5: warning unused:") != std::string::npos);
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("b.mpd");
         check->trigger();
-        QCOMPARE(m_prompter.failures().back().text, std::string("b.mpd holds no \"0 FILE\" line: it is not an .MPD file."));
+        QCOMPARE(m_prompter.failures().back().text,
+                 std::string("b.mpd holds no \"0 FILE\" line: it is not an .MPD file."));
     }
 
     void messageBoxesAnswerYesAndNo()
