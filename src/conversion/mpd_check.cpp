@@ -1,9 +1,13 @@
 #include "mpd_check.h"
 
+#include "line_reader.h"
 #include "model_text.h"
+#include "mpd_reader.h"
+#include "name_set.h"
 #include "paths.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <unordered_map>
 
@@ -19,18 +23,23 @@ std::string inQuotes(std::string_view text)
     return result.append(text).append("\"");
 }
 
-// The fields of a line, split at blanks.
-std::vector<std::string_view> fieldsOf(std::string_view line, std::size_t most)
+// The first fields of a line, split at blanks: at most the 15 of a type 1 line.
+struct Fields {
+    std::array<std::string_view, 15> field;
+    std::size_t count = 0;
+};
+
+Fields fieldsOf(std::string_view line, std::size_t most)
 {
-    std::vector<std::string_view> fields;
+    Fields fields;
     std::size_t i = 0;
-    while (fields.size() < most) {
+    while (fields.count < std::min(most, fields.field.size())) {
         i = line.find_first_not_of(" \t", i);
         if (i == std::string_view::npos) {
             break;
         }
         const std::size_t end = std::min(line.find_first_of(" \t", i), line.size());
-        fields.push_back(line.substr(i, end - i));
+        fields.field[fields.count++] = line.substr(i, end - i);
         i = end;
     }
     return fields;
@@ -91,29 +100,35 @@ constexpr std::size_t kFields[] = {0, 15, 8, 11, 14, 14};
 // Why a line of type 1 to 5 is not valid; empty when it is.
 std::string malformed(std::string_view line, int type)
 {
-    const std::size_t needed = kFields[type];
-    const auto fields = fieldsOf(line, needed);
-    const std::string kind = "a line of type " + std::to_string(type);
-    if (fields.size() < needed) {
-        return kind + " needs " + std::to_string(needed) + " fields; this one has " + std::to_string(fields.size()) +
+    const auto needed = static_cast<std::size_t>(kFields[type]);
+    const Fields fields = fieldsOf(line, needed);
+    const auto kind = [type] { return "a line of type " + std::to_string(type); };
+    if (fields.count < needed) {
+        return kind() + " needs " + std::to_string(needed) + " fields; this one has " + std::to_string(fields.count) +
                ".";
     }
     const std::size_t numbers = type == 1 ? needed - 1 : needed;
     for (std::size_t i = 1; i < numbers; ++i) {
-        if (!(i == 1 ? isColour(fields[i]) : isNumber(fields[i]))) {
-            return "field " + std::to_string(i + 1) + " of " + kind + ", " + inQuotes(fields[i]) + ", is not a number.";
+        if (!(i == 1 ? isColour(fields.field[i]) : isNumber(fields.field[i]))) {
+            return "field " + std::to_string(i + 1) + " of " + kind() + ", " + inQuotes(fields.field[i]) +
+                   ", is not a number.";
         }
     }
     return {};
 }
 
-std::string trimmed(std::string_view text)
+std::string_view trimmedView(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {
         return {};
     }
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string trimmed(std::string_view text)
+{
+    return std::string(trimmedView(text));
 }
 
 // A name with "\" written as "/", which readers take alike.
@@ -139,11 +154,12 @@ std::string_view afterLibraryPath(std::string_view key)
 // The text of a "0 Name:" line, trimmed; nothing for another line.
 std::optional<std::string> nameLine(std::string_view line)
 {
-    const auto fields = fieldsOf(line, 2);
-    if (fields.size() < 2 || fields[0] != "0" || fields[1] != "Name:") {
+    const Fields fields = fieldsOf(line, 2);
+    if (fields.count < 2 || fields.field[0] != "0" || fields.field[1] != "Name:") {
         return std::nullopt;
     }
-    return trimmed(line.substr(static_cast<std::size_t>(fields[1].data() - line.data()) + fields[1].size()));
+    const std::string_view tag = fields.field[1];
+    return trimmed(line.substr(static_cast<std::size_t>(tag.data() - line.data()) + tag.size()));
 }
 
 struct Edge {
@@ -151,62 +167,222 @@ struct Edge {
     std::uint64_t line;
 };
 
+// A reference met while reading: its block, its name's number among the names met, its line.
+struct Reference {
+    std::uint32_t block;
+    std::uint32_t name; // the top bit: an image's reference
+    std::uint64_t line;
+};
+constexpr std::uint32_t kImage = std::uint32_t{1} << 31;
+
+// Checks an MPD in two passes: one over the file, which checks each line and notes the blocks and
+// the references, then one over the names met, each looked up once, and over the references.
 class Checker {
 public:
-    Checker(const MpdModel& model, Library* library, MpdCheckReport& report)
-        : m_model(model), m_blocks(model.blocks()), m_library(library), m_report(report), m_edges(m_blocks.size())
+    Checker(std::string_view fileName, Library* library, MpdCheckReport& report)
+        : m_fileName(fileName), m_library(library), m_report(report)
     {
     }
 
-    void run();
+    // Reads the file; false when it holds no block (no MPD), or cannot be read.
+    Status read(InputFile& file, bool& isMpd);
+    void finish();
 
 private:
+    struct Block {
+        std::string name;
+        std::uint64_t line = 0;
+        bool image = false;
+        bool unnamedMain = false;
+        bool modelLines = false; // a line of type 1 to 5
+        bool named = false;      // its "0 Name:" line was met
+        bool duplicate = false;
+    };
+    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Missing };
+
     void problem(std::string_view code, bool error, std::size_t block, std::uint64_t line, std::string name,
                  std::string message)
     {
         m_report.problems.push_back({code, error, m_blocks[block].name, line, std::move(name), std::move(message)});
     }
-    bool isDuplicate(std::size_t block) const { return m_model.find(m_blocks[block].name) != block; }
-    void checkLines(std::size_t block);
-    void reference(std::size_t block, std::uint64_t line, std::string_view name, bool image);
-    void unresolved(const std::string& name);
+    void startBlock(std::string name, std::uint64_t line, bool image);
+    // Ends the lines before the first block: the unnamed main model where one of them is of type
+    // 1 to 5, else nothing.
+    void endPreamble();
+    void checkLine(std::string_view line, std::uint64_t number);
+    void reference(std::uint64_t line, std::string_view spelt, bool image);
+    LibraryAnswer libraryAnswer(std::string_view name, bool image);
+    void resolve();
     void reachability();
     void cycles();
 
-    const MpdModel& m_model;
-    const std::vector<MpdBlock>& m_blocks;
+    std::string m_fileName;
     Library* m_library;
     MpdCheckReport& m_report;
+    std::vector<Block> m_blocks;
+    std::unordered_map<std::string, std::size_t> m_index; // a block's key -> the first block of that key
+    bool m_inPreamble = true;
+    bool m_inTexmap = false;
+    NameSet m_names; // every name referenced, as spelt (trailing blanks aside)
+    std::vector<Reference> m_references;
     std::vector<std::vector<Edge>> m_edges;
-    std::unordered_map<std::string, int> m_libraryAnswers; // key -> what the library holds
-    std::unordered_map<std::string, bool> m_unresolvedNames;
 };
 
-void Checker::run()
+Status Checker::read(InputFile& file, bool& isMpd)
 {
-    for (const MpdBlock& block : m_blocks) {
-        m_report.sections.push_back({block.name, block.line, block.kind == MpdBlock::Kind::Image, {}});
-    }
-    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-        const MpdBlock& block = m_blocks[i];
-        const bool image = block.kind == MpdBlock::Kind::Image;
-        if (isDuplicate(i)) {
-            const MpdBlock& first = m_blocks[m_model.find(block.name)];
-            problem("duplicate-section", true, i, block.line, block.name,
-                    "a second block named " + inQuotes(block.name) + " (the first, " + inQuotes(first.name) +
-                        ", is on line " + std::to_string(first.line) + "): readers take one or the other.");
-        }
-        if (image) {
+    LineReader reader(file);
+    MpdReader mpd(reader);
+    MpdReader::Item item;
+    // The lines before the first block, checked as the unnamed main model they may be.
+    m_blocks.push_back({unnamedMainName(m_fileName), 0, false, true});
+    while (mpd.next(item)) {
+        using Type = MpdReader::Item::Type;
+        if (item.type == Type::Line) {
+            if (item.block == MpdReader::Block::Section ||
+                (item.block == MpdReader::Block::Preamble && !m_blocks.empty())) {
+                if (m_blocks.back().line == 0) {
+                    m_blocks.back().line = item.number;
+                }
+                checkLine(item.line, item.number);
+            }
             continue;
         }
-        const std::string key = blockKey(block.name);
-        if (m_library != nullptr && !block.unnamedMain && afterLibraryPath(key).empty() && !key.empty() &&
-            m_library->IsLibraryFile(block.name)) {
-            problem("shadows-library", false, i, block.line, block.name,
-                    "the section " + inQuotes(block.name) +
+        if (m_inPreamble) {
+            endPreamble();
+        }
+        if (item.type == Type::SectionStart || item.type == Type::DataStart) {
+            startBlock(std::string(item.name), item.number, item.type == Type::DataStart);
+        }
+    }
+    isMpd = !m_inPreamble;
+    return reader.status();
+}
+
+void Checker::endPreamble()
+{
+    m_inPreamble = false;
+    if (!m_blocks.front().modelLines) {
+        // No unnamed main model: what its lines gave goes with it.
+        m_blocks.clear();
+        m_references.clear();
+        m_report.problems.clear();
+    } else {
+        m_index.emplace(blockKey(m_blocks.front().name), 0);
+    }
+}
+
+void Checker::startBlock(std::string name, std::uint64_t line, bool image)
+{
+    m_inTexmap = false;
+    Block block{std::move(name), line, image};
+    const auto [first, added] = m_index.try_emplace(blockKey(block.name), m_blocks.size());
+    block.duplicate = !added;
+    m_blocks.push_back(std::move(block));
+    if (!added) {
+        const Block& earlier = m_blocks[first->second];
+        const std::string& later = m_blocks.back().name;
+        problem("duplicate-section", true, m_blocks.size() - 1, line, later,
+                "a second block named " + inQuotes(later) + " (the first, " + inQuotes(earlier.name) + ", is on line " +
+                    std::to_string(earlier.line) + "): readers take one or the other.");
+    }
+}
+
+void Checker::checkLine(std::string_view line, std::uint64_t number)
+{
+    Block& block = m_blocks.back();
+    const std::size_t index = m_blocks.size() - 1;
+    const int type = LineType(line);
+    if (type >= 1) {
+        block.modelLines = true;
+        if (block.unnamedMain) {
+            problem("not-first", true, index, number, block.name,
+                    "this line of type " + std::to_string(type) +
+                        " stands before the first \"0 FILE\" line: readers that follow the MPD format drop it.");
+        }
+        if (std::string why = malformed(line, type); !why.empty()) {
+            problem("malformed-line", true, index, number, {}, std::move(why));
+        } else if (type == 1) {
+            reference(number, SubFileName(line), false);
+        }
+        return;
+    }
+    if (type != 0) {
+        return;
+    }
+    if (const std::string_view wrapped = WrappedLine(line);
+        LineType(wrapped) == 1 && fieldsOf(wrapped, kFields[1]).count == kFields[1]) {
+        reference(number, SubFileName(wrapped), false);
+        return;
+    }
+    const TexmapLine texmap = ReadTexmapLine(line);
+    m_inTexmap = texmap.kind == TexmapLine::Kind::Start || (m_inTexmap && texmap.kind != TexmapLine::Kind::End);
+    for (const std::string_view image : texmap.images) {
+        reference(number, image, true);
+    }
+    std::string_view payload;
+    if (m_inTexmap && texmap.kind == TexmapLine::Kind::None && IsMetaDataLine(line, payload) &&
+        LineType(payload) == 1 && fieldsOf(payload, kFields[1]).count == kFields[1]) {
+        reference(number, SubFileName(payload), false);
+    }
+    if (!block.named && !block.unnamedMain) {
+        if (const auto name = nameLine(line)) {
+            block.named = true;
+            const std::string key = blockKey(block.name);
+            const std::string_view file = afterLibraryPath(key).empty() ? key : afterLibraryPath(key);
+            if (blockKey(*name) != file) {
+                problem("name-differs", false, index, number, block.name,
+                        "the \"0 Name:\" line names " + inQuotes(*name) + ", the \"0 FILE\" line " +
+                            inQuotes(block.name) + ".");
+            }
+        }
+    }
+}
+
+void Checker::reference(std::uint64_t line, std::string_view spelt, bool image)
+{
+    const std::string_view name = trimmedView(spelt);
+    if (!name.empty()) {
+        const auto number = static_cast<std::uint32_t>(m_names.add(name).first);
+        m_references.push_back({static_cast<std::uint32_t>(m_blocks.size() - 1), number | (image ? kImage : 0), line});
+    }
+}
+
+Checker::LibraryAnswer Checker::libraryAnswer(std::string_view name, bool image)
+{
+    if (image) {
+        return !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty()
+                   ? LibraryAnswer::Official
+                   : LibraryAnswer::Missing;
+    }
+    if (m_library->IsLibraryFile(name)) {
+        return LibraryAnswer::Official;
+    }
+    return m_library->UnofficialFile(name).empty() ? LibraryAnswer::Missing : LibraryAnswer::Unofficial;
+}
+
+void Checker::finish()
+{
+    for (const Block& block : m_blocks) {
+        m_report.sections.push_back({block.name, block.line, block.image, {}});
+    }
+    m_edges.resize(m_blocks.size());
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const std::string key = blockKey(m_blocks[i].name);
+        if (m_library != nullptr && !m_blocks[i].image && !m_blocks[i].unnamedMain && afterLibraryPath(key).empty() &&
+            !key.empty() && m_library->IsLibraryFile(m_blocks[i].name)) {
+            problem("shadows-library", false, i, m_blocks[i].line, m_blocks[i].name,
+                    "the section " + inQuotes(m_blocks[i].name) +
                         " is named like a library file: some readers take the section, some the library's file.");
         }
-        checkLines(i);
+    }
+    resolve();
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        // A library file carried by its library path is as the library has it: some are empty.
+        const Block& block = m_blocks[i];
+        if (!block.image && !block.modelLines && afterLibraryPath(blockKey(block.name)).empty()) {
+            problem("empty-section", false, i, block.line, block.name,
+                    "the section " + inQuotes(block.name) + " holds no line of type 1 to 5.");
+        }
     }
     reachability();
     cycles();
@@ -214,126 +390,70 @@ void Checker::run()
                      [](const MpdProblem& a, const MpdProblem& b) { return a.line < b.line; });
 }
 
-void Checker::checkLines(std::size_t index)
+void Checker::resolve()
 {
-    const MpdBlock& block = m_blocks[index];
-    bool modelLines = false;
-    bool named = false;
-    bool inTexmap = false;
-    for (std::size_t i = block.firstLine; i < block.endLine; ++i) {
-        const std::string_view line = m_model.line(i);
-        const std::uint64_t number = m_model.lineNumber(i);
-        const int type = LineType(line);
-        if (type >= 1) {
-            modelLines = true;
-            if (block.unnamedMain) {
-                problem("not-first", true, index, number, block.name,
-                        "this line of type " + std::to_string(type) +
-                            " stands before the first \"0 FILE\" line: readers that follow the MPD format drop it.");
+    // Each name met is looked up once: in the blocks, else (once per kind) in the library.
+    std::vector<std::size_t> target(m_names.size(), npos);
+    std::vector<bool> exact(m_names.size(), true);
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+        if (const auto found = m_index.find(blockKey(m_names[i])); found != m_index.end()) {
+            target[i] = found->second;
+            exact[i] = slashed(m_names[i]) == slashed(trimmedView(m_blocks[found->second].name));
+        }
+    }
+    std::array<std::vector<LibraryAnswer>, 2> answers;
+    answers.fill(std::vector<LibraryAnswer>(m_names.size(), LibraryAnswer::Unknown));
+    std::vector<bool> listed(m_library == nullptr ? m_names.size() : 0, false);
+    for (const Reference& reference : m_references) {
+        const std::size_t number = reference.name & ~kImage;
+        const bool image = (reference.name & kImage) != 0;
+        const std::string_view name = m_names[number];
+        if (target[number] != npos) {
+            m_edges[reference.block].push_back({target[number], reference.line});
+            auto& referencedBy = m_report.sections[target[number]].referencedBy;
+            const std::string& referrer = m_blocks[reference.block].name;
+            if (std::find(referencedBy.begin(), referencedBy.end(), referrer) == referencedBy.end()) {
+                referencedBy.push_back(referrer);
             }
-            if (std::string why = malformed(line, type); !why.empty()) {
-                problem("malformed-line", true, index, number, {}, std::move(why));
-            } else if (type == 1) {
-                reference(index, number, SubFileName(line), false);
+            if (!exact[number]) {
+                problem("case-differs", false, reference.block, reference.line, std::string(name),
+                        inQuotes(name) + " matches the " + (image ? "image " : "section ") +
+                            inQuotes(m_blocks[target[number]].name) +
+                            " only when letter case is ignored: readers that heed it miss it.");
             }
             continue;
         }
-        if (type != 0) {
-            continue;
-        }
-        if (const std::string_view wrapped = WrappedLine(line);
-            LineType(wrapped) == 1 && fieldsOf(wrapped, kFields[1]).size() == kFields[1]) {
-            reference(index, number, SubFileName(wrapped), false);
-            continue;
-        }
-        const TexmapLine texmap = ReadTexmapLine(line);
-        inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);
-        for (const std::string_view image : texmap.images) {
-            reference(index, number, image, true);
-        }
-        std::string_view payload;
-        if (inTexmap && texmap.kind == TexmapLine::Kind::None && IsMetaDataLine(line, payload) &&
-            LineType(payload) == 1 && fieldsOf(payload, kFields[1]).size() == kFields[1]) {
-            reference(index, number, SubFileName(payload), false);
-        }
-        if (!named && !block.unnamedMain) {
-            if (const auto name = nameLine(line)) {
-                named = true;
-                const std::string key = blockKey(block.name);
-                const std::string_view file = afterLibraryPath(key).empty() ? key : afterLibraryPath(key);
-                if (blockKey(*name) != file) {
-                    problem("name-differs", false, index, number, block.name,
-                            "the \"0 Name:\" line names " + inQuotes(*name) + ", the \"0 FILE\" line " +
-                                inQuotes(block.name) + ".");
-                }
+        if (m_library == nullptr) {
+            if (!listed[number]) {
+                listed[number] = true;
+                m_report.unresolved.emplace_back(name);
             }
+            continue;
         }
-    }
-    // A library file carried by its library path is as the library has it: some are empty.
-    if (!modelLines && afterLibraryPath(blockKey(block.name)).empty()) {
-        problem("empty-section", false, index, block.line, block.name,
-                "the section " + inQuotes(block.name) + " holds no line of type 1 to 5.");
-    }
-}
-
-void Checker::reference(std::size_t block, std::uint64_t line, std::string_view spelt, bool image)
-{
-    const std::string name = trimmed(spelt);
-    if (name.empty()) {
-        return;
-    }
-    const std::size_t target = m_model.find(name);
-    if (target != npos) {
-        m_edges[block].push_back({target, line});
-        auto& referencedBy = m_report.sections[target].referencedBy;
-        if (std::find(referencedBy.begin(), referencedBy.end(), m_blocks[block].name) == referencedBy.end()) {
-            referencedBy.push_back(m_blocks[block].name);
+        LibraryAnswer& answer = answers[image ? 1 : 0][number];
+        if (answer == LibraryAnswer::Unknown) {
+            answer = libraryAnswer(name, image);
         }
-        const std::string& section = m_blocks[target].name;
-        if (slashed(name) != slashed(trimmed(section))) {
-            problem("case-differs", false, block, line, name,
-                    inQuotes(name) + " matches the " + (image ? "image " : "section ") + inQuotes(section) +
-                        " only when letter case is ignored: readers that heed it miss it.");
+        if (answer == LibraryAnswer::Unofficial) {
+            problem("unofficial-not-embedded", false, reference.block, reference.line, std::string(name),
+                    inQuotes(name) +
+                        " is a part of the library's Unofficial folders, not embedded: readers' libraries lack it.");
+        } else if (answer == LibraryAnswer::Missing) {
+            problem(image ? "image-not-found" : "not-found", true, reference.block, reference.line, std::string(name),
+                    image ? "the image " + inQuotes(name) +
+                                " has no \"0 !DATA\" block in this file and is no library image."
+                          : inQuotes(name) + " is neither a section of this file nor a library file.");
         }
-        return;
-    }
-    if (m_library == nullptr) {
-        unresolved(name);
-        return;
-    }
-    // What the library holds, asked once a name: 0 nothing, 1 an official file, 2 an unofficial one.
-    const auto [answer, added] = m_libraryAnswers.try_emplace((image ? "i:" : "m:") + blockKey(name), 0);
-    if (added) {
-        if (image) {
-            answer->second =
-                !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty() ? 1 : 0;
-        } else {
-            answer->second = m_library->IsLibraryFile(name) ? 1 : !m_library->UnofficialFile(name).empty() ? 2 : 0;
-        }
-    }
-    if (answer->second == 2) {
-        problem("unofficial-not-embedded", false, block, line, name,
-                inQuotes(name) +
-                    " is a part of the library's Unofficial folders, not embedded: readers' libraries lack it.");
-    } else if (answer->second == 0 && image) {
-        problem("image-not-found", true, block, line, name,
-                "the image " + inQuotes(name) + " has no \"0 !DATA\" block in this file and is no library image.");
-    } else if (answer->second == 0) {
-        problem("not-found", true, block, line, name,
-                inQuotes(name) + " is neither a section of this file nor a library file.");
-    }
-}
-
-void Checker::unresolved(const std::string& name)
-{
-    if (m_unresolvedNames.emplace(name, true).second) {
-        m_report.unresolved.push_back(name);
     }
 }
 
 void Checker::reachability()
 {
-    const std::size_t main = m_model.mainBlock();
+    // The main model: the unnamed one, else the first section.
+    std::size_t main = npos;
+    for (std::size_t i = 0; i < m_blocks.size() && main == npos; ++i) {
+        main = m_blocks[i].image ? npos : i;
+    }
     std::vector<bool> reached(m_blocks.size(), false);
     std::vector<std::size_t> queue;
     if (main != npos) {
@@ -348,12 +468,11 @@ void Checker::reachability()
             }
         }
     }
+    const std::string mainName = main == npos ? std::string("(none)") : inQuotes(m_blocks[main].name);
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-        if (!reached[i] && !isDuplicate(i)) {
-            const bool image = m_blocks[i].kind == MpdBlock::Kind::Image;
-            const std::string mainName = main == npos ? std::string("(none)") : inQuotes(m_blocks[main].name);
+        if (!reached[i] && !m_blocks[i].duplicate) {
             problem("unused", false, i, m_blocks[i].line, m_blocks[i].name,
-                    std::string(image ? "the image " : "the section ") + inQuotes(m_blocks[i].name) +
+                    std::string(m_blocks[i].image ? "the image " : "the section ") + inQuotes(m_blocks[i].name) +
                         " is used by nothing that the main model " + mainName + " reaches.");
         }
     }
@@ -371,7 +490,7 @@ void Checker::cycles()
     };
     std::vector<Frame> path;
     for (std::size_t start = 0; start < m_blocks.size(); ++start) {
-        if (state[start] != State::New || m_blocks[start].kind != MpdBlock::Kind::Model) {
+        if (state[start] != State::New || m_blocks[start].image) {
             continue;
         }
         path.push_back({start, 0});
@@ -395,8 +514,7 @@ void Checker::cycles()
                     chain += m_blocks[at->block].name + " -> ";
                 }
                 chain += m_blocks[edge.target].name;
-                const std::size_t from = path.back().block;
-                problem("cycle", true, from, edge.line, m_blocks[edge.target].name,
+                problem("cycle", true, path.back().block, edge.line, m_blocks[edge.target].name,
                         inQuotes(m_blocks[edge.target].name) + " reaches itself: " + chain + ".");
             }
         }
@@ -456,14 +574,6 @@ std::string MpdCheckReport::text() const
     return text + summary() + "\n";
 }
 
-MpdCheckReport CheckMpd(const MpdModel& model, std::string_view fileName, Library* library)
-{
-    MpdCheckReport report;
-    report.file = std::string(fileName);
-    Checker(model, library, report).run();
-    return report;
-}
-
 MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem)
 {
     const std::string fileName = mpdPath.substr(mpdPath.find_last_of("/\\") + 1);
@@ -481,16 +591,25 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
             return report;
         }
     }
-    MpdModel model;
-    if (const Status loaded = model.load(fileSystem, mpdPath, fileName); !loaded) {
-        report.failure = "Cannot read " + mpdPath + ": " + loaded.reason() + ".";
+    const EntryKind kind = fileSystem.kindOf(mpdPath);
+    std::unique_ptr<InputFile> file;
+    // Never a folder, a pipe or a device: a pipe would block.
+    Status opened =
+        kind == EntryKind::File ? fileSystem.openForReading(mpdPath, file) : Status::failure(whyNotAFile(kind));
+    Checker checker(fileName, library.get(), report);
+    bool isMpd = false;
+    if (opened) {
+        opened = checker.read(*file, isMpd);
+    }
+    if (!opened) {
+        report = {fileName, {}, {}, {}, {}, "Cannot read " + mpdPath + ": " + opened.reason() + "."};
         return report;
     }
-    if (!model.isMpd()) {
-        report.failure = fileName + " holds no \"0 FILE\" line: it is not an .MPD file.";
+    if (!isMpd) {
+        report = {fileName, {}, {}, {}, {}, fileName + " holds no \"0 FILE\" line: it is not an .MPD file."};
         return report;
     }
-    report = CheckMpd(model, fileName, library.get());
+    checker.finish();
     report.library = ldrawPath;
     return report;
 }

@@ -51,11 +51,9 @@ struct MpdCheckReport {
     std::string text() const;
 };
 
-// Checks an MPD read whole into model; library may be null (no library: references to files that
-// are not sections are listed as unresolved, and the checks that need a library are left out).
-MpdCheckReport CheckMpd(const MpdModel& model, std::string_view fileName, Library* library);
-
-// Reads the MPD at mpdPath and checks it against the library at ldrawPath (none when empty).
+// Reads the MPD at mpdPath once and checks it against the library at ldrawPath. Without a library
+// (ldrawPath empty), references to files that are not sections are listed as unresolved, and the
+// checks that need a library are left out.
 MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem);
 
 namespace messages {

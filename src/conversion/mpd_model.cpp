@@ -13,21 +13,47 @@ namespace brikmux {
 
 namespace {
 
-// Reads a block's text, held by the model, as a file.
-class TextInputFile final : public InputFile {
+// Reads lines held by the model as a file, each ended by a line feed.
+class LinesInputFile final : public InputFile {
 public:
-    explicit TextInputFile(std::string_view text) : m_text(text) {}
+    LinesInputFile(const std::vector<std::string_view>& lines, std::size_t first, std::size_t end)
+        : m_lines(lines), m_next(first), m_end(end)
+    {
+    }
     Status read(char* buffer, std::size_t size, std::size_t& count) override
     {
-        count = std::min(size, m_text.size());
-        std::memcpy(buffer, m_text.data(), count);
-        m_text.remove_prefix(count);
+        count = 0;
+        while (count < size) {
+            if (m_rest.empty()) {
+                if (m_lineEndDue) {
+                    buffer[count++] = '\n';
+                    m_lineEndDue = false;
+                    continue;
+                }
+                if (m_next == m_end) {
+                    break;
+                }
+                m_rest = m_lines[m_next++];
+                m_lineEndDue = true;
+                continue;
+            }
+            const std::size_t taken = std::min(size - count, m_rest.size());
+            std::memcpy(buffer + count, m_rest.data(), taken);
+            m_rest.remove_prefix(taken);
+            count += taken;
+        }
         return Status::ok();
     }
 
 private:
-    std::string_view m_text;
+    const std::vector<std::string_view>& m_lines;
+    std::size_t m_next;
+    std::size_t m_end;
+    std::string_view m_rest; // what is left of the line being read
+    bool m_lineEndDue = false;
 };
+
+constexpr std::size_t kChunkSize = std::size_t{1} << 22;
 
 } // namespace
 
@@ -54,10 +80,13 @@ Status MpdModel::load(FileSystem& fileSystem, const std::string& path, std::stri
 
 void MpdModel::addLine(std::string_view line, std::uint64_t number)
 {
-    m_lineStart.push_back(m_text.size());
+    if (m_chunks.empty() || m_chunks.back().capacity() - m_chunks.back().size() < line.size()) {
+        m_chunks.emplace_back().reserve(std::max(kChunkSize, line.size()));
+    }
+    std::string& chunk = m_chunks.back();
+    chunk.append(line);
+    m_lines.emplace_back(chunk.data() + chunk.size() - line.size(), line.size());
     m_lineNumber.push_back(number);
-    m_text.append(line);
-    m_text.push_back('\n');
 }
 
 void MpdModel::addBlock(MpdBlock block)
@@ -90,7 +119,7 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
                 addLine(item.line, item.number);
             } else if (item.block == MpdReader::Block::Section) {
                 addLine(item.line, item.number);
-                m_blocks.back().endLine = m_lineStart.size();
+                m_blocks.back().endLine = m_lines.size();
             } else if (item.block == MpdReader::Block::Data && data) {
                 data->add(item.line, item.number);
             }
@@ -104,12 +133,12 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
                           m_lineNumber.front(),
                           true,
                           0,
-                          m_lineStart.size(),
+                          m_lines.size(),
                           {},
                           {}});
             } else {
-                m_text.clear();
-                m_lineStart.clear();
+                m_chunks.clear();
+                m_lines.clear();
                 m_lineNumber.clear();
             }
         }
@@ -119,8 +148,8 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
                       std::string(item.name),
                       item.number,
                       false,
-                      m_lineStart.size(),
-                      m_lineStart.size(),
+                      m_lines.size(),
+                      m_lines.size(),
                       {},
                       {}});
         } else if (item.type == MpdReader::Item::Type::DataStart) {
@@ -145,30 +174,14 @@ std::size_t MpdModel::find(std::string_view name) const
     return found == m_index.end() ? npos : found->second;
 }
 
-std::string_view MpdModel::line(std::size_t index) const
-{
-    const std::size_t end = index + 1 < m_lineStart.size() ? m_lineStart[index + 1] : m_text.size();
-    return std::string_view(m_text).substr(m_lineStart[index], end - m_lineStart[index] - 1);
-}
-
-std::string_view MpdModel::text(const MpdBlock& block) const
-{
-    if (block.firstLine >= block.endLine) {
-        return {};
-    }
-    const std::size_t begin = m_lineStart[block.firstLine];
-    const std::size_t end = block.endLine < m_lineStart.size() ? m_lineStart[block.endLine] : m_text.size();
-    return std::string_view(m_text).substr(begin, end - begin);
-}
-
 std::unique_ptr<InputFile> MpdModel::open(const MpdBlock& block) const
 {
-    return std::make_unique<TextInputFile>(text(block));
+    return std::make_unique<LinesInputFile>(m_lines, block.firstLine, block.endLine);
 }
 
 std::unique_ptr<InputFile> MpdModel::openAll() const
 {
-    return std::make_unique<TextInputFile>(m_text);
+    return std::make_unique<LinesInputFile>(m_lines, 0, m_lines.size());
 }
 
 bool holdsMpdBlocks(FileSystem& fileSystem, const std::string& path)

@@ -47,11 +47,10 @@ public:
     // The first block whose name equals name, letter case and "\" against "/" aside; npos when none.
     std::size_t find(std::string_view name) const;
 
-    std::size_t lineCount() const { return m_lineStart.size(); }
-    std::string_view line(std::size_t index) const;
+    std::size_t lineCount() const { return m_lines.size(); }
+    std::string_view line(std::size_t index) const { return m_lines[index]; }
     std::uint64_t lineNumber(std::size_t index) const { return m_lineNumber[index]; }
-    // A block's lines, each ended by a line feed, for reading as a file.
-    std::string_view text(const MpdBlock& block) const;
+    // A block's lines, each ended by a line feed, read as a file.
     std::unique_ptr<InputFile> open(const MpdBlock& block) const;
     // A file that is not an MPD: all its lines, as a file.
     std::unique_ptr<InputFile> openAll() const;
@@ -62,8 +61,10 @@ private:
 
     std::vector<MpdBlock> m_blocks;
     std::unordered_map<std::string, std::size_t> m_index; // name key -> first block of that name
-    std::string m_text;                                   // every line kept, each ended by "\n"
-    std::vector<std::size_t> m_lineStart;
+    // Every line kept, in chunks that never move once filled (a large MPD is not copied again as
+    // one string would be while it grows).
+    std::vector<std::string> m_chunks;
+    std::vector<std::string_view> m_lines;
     std::vector<std::uint64_t> m_lineNumber;
     bool m_blocksMet = false;
 };

@@ -4,15 +4,15 @@
 
 namespace brikmux {
 
-bool NameSet::insert(std::string_view name)
+std::pair<std::size_t, bool> NameSet::add(std::string_view name)
 {
     const std::uint64_t hash = std::hash<std::string_view>{}(name);
     std::size_t index = slotFor(name, hash);
     if (m_slots[index] != kFree) {
-        return false;
+        return {numberAt(m_slots[index]), false};
     }
     const std::uint64_t position = m_names.size() + 1;
-    if (position + sizeof(std::uint64_t) + name.size() > kPositionMask) {
+    if (position + 2 * sizeof(std::uint64_t) + name.size() > kPositionMask) {
         throw std::length_error("NameSet: names past 1 TB");
     }
     if (2 * (m_count + 1) > m_slots.size()) {
@@ -28,11 +28,13 @@ bool NameSet::insert(std::string_view name)
         index = slotFor(name, hash);
     }
     const std::uint64_t size = name.size();
+    const std::uint64_t number = m_count;
     m_names.append(reinterpret_cast<const char*>(&size), sizeof size);
+    m_names.append(reinterpret_cast<const char*>(&number), sizeof number);
     m_names.append(name);
     m_slots[index] = tagOf(hash) | position;
-    ++m_count;
-    return true;
+    m_positions.push_back(m_slots[index]);
+    return {m_count++, true};
 }
 
 } // namespace brikmux

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brikmux {
@@ -22,13 +23,20 @@ public:
     }
 
     // Adds name; false when it was there already.
-    bool insert(std::string_view name);
+    bool insert(std::string_view name) { return add(name).second; }
+
+    // Adds name where it is new. Returns its number (names are numbered from 0 in the order they
+    // were added) and whether it was added.
+    std::pair<std::size_t, bool> add(std::string_view name);
+
+    // The name numbered number.
+    std::string_view operator[](std::size_t number) const { return nameAt(m_positions[number]); }
 
     std::size_t size() const { return m_count; }
 
 private:
     // A slot holds the top bits of the name's hash above the name's position in m_names, plus one
-    // (so that no used slot is zero). A name is stored as its length, then its bytes.
+    // (so that no used slot is zero). A name is stored as its length, its number, then its bytes.
     static constexpr std::uint64_t kFree = 0;
     static constexpr int kPositionBits = 40;
     static constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << kPositionBits) - 1;
@@ -40,7 +48,13 @@ private:
         const char* stored = m_names.data() + (slot & kPositionMask) - 1;
         std::uint64_t size = 0;
         std::memcpy(&size, stored, sizeof size);
-        return {stored + sizeof size, static_cast<std::size_t>(size)};
+        return {stored + 2 * sizeof size, static_cast<std::size_t>(size)};
+    }
+    std::size_t numberAt(std::uint64_t slot) const
+    {
+        std::uint64_t number = 0;
+        std::memcpy(&number, m_names.data() + (slot & kPositionMask) - 1 + sizeof number, sizeof number);
+        return static_cast<std::size_t>(number);
     }
 
     // The index of the slot that holds name, or of the free slot where it would go.
@@ -57,6 +71,7 @@ private:
 
     std::vector<std::uint64_t> m_slots = std::vector<std::uint64_t>(64); // a power of two, at most half used
     std::string m_names;
+    std::vector<std::uint64_t> m_positions; // each name's slot value, by number
     std::size_t m_count = 0;
 };
 
