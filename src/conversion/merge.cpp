@@ -39,7 +39,16 @@ public:
 
 private:
     void beginFile(const WalkEntry& entry, std::size_t index) override;
-    void line(std::string_view line) override;
+    void line(std::string_view line) override
+    {
+        if (m_matching) {
+            matchHeader(line);
+        } else {
+            m_output->write(line);
+        }
+    }
+    // Holds the main file's first lines while they match the header.
+    void matchHeader(std::string_view line);
     // Ends the main file's lines: those held while they matched the header are written, unless
     // they were the whole header.
     void endHeader();
@@ -73,12 +82,8 @@ private:
 constexpr std::string_view kAuthorLine = "0 MPD Author: ";
 constexpr std::size_t kHeaderLines = 5;
 
-void Merge::line(std::string_view line)
+void Merge::matchHeader(std::string_view line)
 {
-    if (!m_matching) {
-        m_output->write(line);
-        return;
-    }
     const std::size_t at = m_held.size();
     if (at == 0 ? line.starts_with(kAuthorLine) : line == m_header[at]) {
         m_held.emplace_back(line);

@@ -76,8 +76,25 @@ void ModelWalk::run(std::string_view mainName, LineSink* sink)
 
 std::size_t ModelWalk::sectionFor(std::string_view name) const
 {
-    const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : MpdModel::npos;
+    const std::size_t block = m_mpd != nullptr && m_mpd->isMpd() ? m_mpd->find(name) : MpdModel::npos;
     return block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Model ? block : MpdModel::npos;
+}
+
+bool ModelWalk::datFolderMayHold(std::string_view name)
+{
+    if (name.find_first_of("/\\") != std::string_view::npos) {
+        return true; // in a sub-folder: the resolver tells
+    }
+    if (!m_datFiles) {
+        m_datFiles.emplace();
+        std::vector<DirectoryEntry> entries;
+        if (m_fileSystem.list(m_options.datPath, entries)) {
+            for (const DirectoryEntry& entry : entries) {
+                m_datFiles->insert(foldCase(entry.name));
+            }
+        }
+    }
+    return m_datFiles->contains(foldCase(name));
 }
 
 bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block)
@@ -86,7 +103,7 @@ bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block)
     if (block != MpdModel::npos) {
         own = m_mpd->open(m_mpd->blocks()[block]);
     } else {
-        if (leavesFolder(name)) {
+        if (leavesFolder(name) || !datFolderMayHold(name)) {
             return false;
         }
         const ResolvedName resolved = m_datFolder.resolve(m_options.datPath, name);
@@ -389,7 +406,12 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     const bool plain = !m_options.pack && !m_options.record;
     while (reader.next(line)) {
         if (IsSubFileReference(line, kinds)) {
-            followReference(line, line, index, plain);
+            // The plain merge's hot path, kept here: most lines name parts met before.
+            if (const std::string_view subName = SubFileName(line); !plain) {
+                follow(line, subName, index);
+            } else if (!subName.empty() && m_decided.insert(subName)) {
+                decide(subName, index);
+            }
         } else if (isMetaCommand(line)) {
             const TexmapLine texmap = ReadTexmapLine(line);
             inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);

@@ -9,6 +9,7 @@
 #include "name_set.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -95,6 +96,9 @@ private:
     // True when name, a library file's name, is also a section of the MPD or a file of the DAT
     // folder whose lines differ from the library file's (line ends aside); block is that section.
     bool replacesLibraryFile(std::string_view name, std::size_t block);
+    // False when the DAT folder surely holds no file of that name, letter case aside: its top
+    // level, listed once, has none.
+    bool datFolderMayHold(std::string_view name);
     // Follows the reference line (a view into fullLine, which it may wrap) made by the entry at index.
     void followReference(std::string_view& fullLine, std::string_view line, std::size_t index, bool plain);
     void noteReferrer(std::size_t entry, std::size_t referrer);
@@ -116,9 +120,10 @@ private:
     std::unordered_map<std::string, std::string> m_packedNames; // packing: each spelling's section name
     std::unordered_map<std::string, std::size_t> m_images;      // folded image name -> entry
     std::vector<messages::UnreadableFile> m_unreadable;
-    std::string m_rewritten;         // the line being handed on, with its name replaced
-    std::unique_ptr<MpdModel> m_mpd; // the main file as read
-    std::string m_mpdFile;           // its path, where it is an MPD
+    std::string m_rewritten;           // the line being handed on, with its name replaced
+    std::unique_ptr<MpdModel> m_mpd;   // the main file as read
+    std::optional<NameSet> m_datFiles; // the DAT folder's entries, letter case folded
+    std::string m_mpdFile;             // its path, where it is an MPD
 };
 
 // "main", "custom", "unofficial", "library", "not found" or "unreadable".
