@@ -48,7 +48,8 @@ Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::siz
     std::string text = std::string(mpdName) + " has been successfully created. " + std::to_string(mergedCount) +
                        " .DAT file(s) merged.";
     if (imageCount > 0) {
-        text += " " + std::to_string(imageCount) + " image(s) embedded.";
+        // Appended piece by piece: " " + std::string trips GCC 12's -Wrestrict (a false alarm).
+        text.append(" ").append(std::to_string(imageCount)).append(" image(s) embedded.");
     }
     return {".MPD File Created", std::move(text), MessageIcon::Information, std::move(details)};
 }
@@ -120,7 +121,7 @@ Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_
     std::string text = std::string(mpdName) + " has been successfully split. " + std::to_string(sectionCount) +
                        " .DAT file(s) created.";
     if (imageCount > 0) {
-        text += " " + std::to_string(imageCount) + " image(s) written.";
+        text.append(" ").append(std::to_string(imageCount)).append(" image(s) written.");
     }
     return {".MPD File Split", std::move(text), MessageIcon::Information, std::move(details)};
 }

@@ -2,6 +2,7 @@
 // say what went wrong, and lose nothing.
 
 #include "conversion/merge.h"
+#include "conversion/paths.h"
 #include "conversion/split.h"
 #include "test_support.h"
 
@@ -118,7 +119,7 @@ TEST_F(Hostile, AnOutputNamedLikeItsInputIsRefusedOrReplacedOnlyWhenComplete)
     dat.write("sub.dat", "0 sub\r\n");
     for (const std::string output : {"car.mpd", "./car.mpd"}) {
         EXPECT_EQ(merge("car.mpd", output).status, MergeResult::Status::Failed);
-        EXPECT_EQ(failure(), "The .MPD file " + dat.field() + output +
+        EXPECT_EQ(failure(), "The .MPD file " + joinPath(dat.field(), output) +
                                  " is the file being merged: it cannot be written over. Choose another name.");
     }
     EXPECT_TRUE(prompter.questions().empty());
