@@ -219,8 +219,8 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
         // folder, in the library's.
         const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : MpdModel::npos;
         if (block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Image) {
+            // Named as referenced, as an image of the DAT folder is.
             const MpdBlock& data = m_mpd->blocks()[block];
-            entry.section = data.name;
             entry.block = block;
             entry.path = m_mpdFile;
             entry.embedded = true;

@@ -402,7 +402,7 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
 // user's own 3001.dat, a copy of the library's box.dat, an image and a section nothing uses.
 const std::string kEdited = crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
                                   "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
-                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"), "0 !TEXMAP END",
+                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 Own.png", ref("box.dat"), "0 !TEXMAP END",
                                   "0 FILE hidden.ldr", ref("box.dat"), "0 FILE 3001.dat", "0 my own brick",
                                   "0 FILE box.dat", "0 FILE spare.ldr", "0 spare", "0 !DATA own.png", "0 !: aGVsbG8="});
 
@@ -414,14 +414,14 @@ TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
     ASSERT_EQ(MergeToMPD("house.mpd", direct, fileSystem, prompter).datFiles,
               (Names{"house.ldr", "wing.ldr", "ghost.ldr", "Hidden.ldr", "3001.dat"}));
     EXPECT_EQ(prompter.informations().back().details,
-              "house.ldr\nwing.ldr\nghost.ldr\nHidden.ldr\n3001.dat (replaces a library part)\nown.png (image)\n");
+              "house.ldr\nwing.ldr\nghost.ldr\nHidden.ldr\n3001.dat (replaces a library part)\nOwn.png (image)\n");
     const std::string once = dat.read("once.mpd");
     EXPECT_EQ(once, "0 FILE house.ldr\r\n" + kHeader +
                         crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
                               "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
-                              "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 own.png", ref("box.dat"), "0 !TEXMAP END",
+                              "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 Own.png", ref("box.dat"), "0 !TEXMAP END",
                               "0 FILE Hidden.ldr", ref("box.dat"), "0 FILE 3001.dat", "0 my own brick",
-                              "0 !DATA own.png", "0 !: aGVsbG8="}));
+                              "0 !DATA Own.png", "0 !: aGVsbG8="}));
 
     // Split and merged back, twice: the same MPD each time, one header.
     TempDir split;
