@@ -14,13 +14,24 @@ const std::string kFields = "1 16 0 0 0 1 0 0 0 1 0 0 0 1 ";
 TEST(LineKinds, SubFileReferenceReadsTheLineTypeLeniently)
 {
     const std::pair<std::string, bool> cases[] = {
-        {kFields + "sub.dat", true}, {kFields + "SUB.DAT", true}, {kFields + "sub.Dat", true},
-        {" " + kFields + "a.dat", true}, {"0" + kFields + "a.dat", true}, // "01" reads as 1
-        {"1\t16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true}, {"+1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat", true},
-        {"1 x.dat", true}, {"1dat", true}, // "1d" reads as 1
-        {"10 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}, {"11 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {"0 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}, {"-1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
-        {kFields + "sub.dat ", false}, {kFields + "sub.ldr", false}, {"", false}, {"1", false}};
+        {kFields + "sub.dat", true},
+        {kFields + "SUB.DAT", true},
+        {kFields + "sub.Dat", true},
+        {" " + kFields + "a.dat", true},
+        {"0" + kFields + "a.dat", true}, // "01" reads as 1
+        {"1\t16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},
+        {"+1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat", true},
+        {"1 x.dat", true},
+        {"1dat", true}, // "1d" reads as 1
+        {"10 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {"11 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {"0 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {"-1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false},
+        {kFields + "sub.dat ", false},
+        {kFields + "sub.ldr", false},
+        {"", false},
+        {"1", false},
+        {".1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}}; // ".1" reads as a tenth
     for (const auto& [line, expected] : cases) {
         EXPECT_EQ(IsSubFileReference(line), expected) << '"' << line << '"';
     }
@@ -29,15 +40,46 @@ TEST(LineKinds, SubFileReferenceReadsTheLineTypeLeniently)
     EXPECT_FALSE(IsSubFileReference("0 FILE x.ldr", ReferenceKinds::DatAndLdr));
 }
 
+// The line type, and the line that a ghosted or hidden part's line wraps.
+TEST(LineKinds, LineTypesAndWrappedLines)
+{
+    const std::pair<std::string, int> types[] = {
+        {kFields + "a.dat", 1}, {"  5 16 0", 5}, {"0", 0}, {"0 // x", 0}, {"", -1}, {" \t", -1}, {"6 x", -1},
+        {"10 x", -1},           {"1x", -1},      {"x", -1}};
+    for (const auto& [line, type] : types) {
+        EXPECT_EQ(LineType(line), type) << '"' << line << '"';
+    }
+    const std::pair<std::string, std::string> wrapped[] = {{"0 GHOST " + kFields + "a.dat", kFields + "a.dat"},
+                                                           {"0 MLCAD HIDE 1 a.dat", "1 a.dat"},
+                                                           {" 0\tGHOST \t1 a", "1 a"},
+                                                           {"0  MLCAD  HIDE  2 x", "2 x"},
+                                                           {"0 GHOSTLY 1 a", ""},
+                                                           {"0 MLCAD 1 a", ""},
+                                                           {"0 MLCAD HIDDEN 1 a", ""},
+                                                           {"0 GHOST", ""},
+                                                           {"0 GHOST ", ""},
+                                                           {"1 GHOST 1 a", ""},
+                                                           {"0 ghost 1 a", ""},
+                                                           {"00 GHOST 1 a", ""}};
+    for (const auto& [line, inner] : wrapped) {
+        EXPECT_EQ(WrappedLine(line), inner) << '"' << line << '"';
+    }
+}
+
 TEST(LineKinds, SubFileNameIsTheWholeFileField)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {kFields + "SUB.DAT", "SUB.DAT"}, {kFields + "mylongmodelname.dat", "mylongmodelname.dat"},
-        {kFields + "my sub.dat", "my sub.dat"}, {kFields + "s\\3001s01.dat", "s\\3001s01.dat"},
+        {kFields + "SUB.DAT", "SUB.DAT"},
+        {kFields + "mylongmodelname.dat", "mylongmodelname.dat"},
+        {kFields + "my sub.dat", "my sub.dat"},
+        {kFields + "s\\3001s01.dat", "s\\3001s01.dat"},
         {"1\t16  0 0 0\t1 0 0 0 1 0 0 0 1  \t two  spaces.dat", "two  spaces.dat"},
-        {"  " + kFields + "lead.dat", "lead.dat"}, {"1 x.dat", "x.dat"},
-        {"1 16 0 0 0 1 0 0 0 1 0 0 0\tshort.dat", "short.dat"}, {"01x.dat", "01x.dat"},
-        {kFields + "name ", "name "}, {"1 2 3 ", ""}};
+        {"  " + kFields + "lead.dat", "lead.dat"},
+        {"1 x.dat", "x.dat"},
+        {"1 16 0 0 0 1 0 0 0 1 0 0 0\tshort.dat", "short.dat"},
+        {"01x.dat", "01x.dat"},
+        {kFields + "name ", "name "},
+        {"1 2 3 ", ""}};
     for (const auto& [line, name] : cases) {
         EXPECT_EQ(SubFileName(line), name) << '"' << line << '"';
     }
@@ -61,7 +103,8 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
         return i < line.size() ? line.substr(i) : line.substr(line.find_last_of(" \t") + 1);
     };
     std::mt19937 random(7);
-    const std::string alphabet = " \t !\x08\xa0\x89\xff" "1a";
+    const std::string alphabet = " \t !\x08\xa0\x89\xff"
+                                 "1a";
     for (int n = 0; n < 50000; ++n) {
         std::string line(random() % 60, ' ');
         for (char& c : line) {
@@ -76,10 +119,15 @@ TEST(LineKinds, SubFileNameIsTheWholeFileField)
 
 TEST(LineKinds, FileMarkersAndMpdNames)
 {
-    const std::pair<std::string, const char*> markers[] = {
-        {"0 FILE house.dat", "house.dat"}, {"0 FILEX.dat", ".dat"}, {"0 FILE  two.dat", " two.dat"},
-        {"0 FILE ", ""}, {"0 FILE", nullptr}, {"0 file house.dat", "-"}, {" 0 FILE house.dat", "-"},
-        {"0 FIL", "-"}, {"0 NOFILE", "-"}};
+    const std::pair<std::string, const char*> markers[] = {{"0 FILE house.dat", "house.dat"},
+                                                           {"0 FILEX.dat", ".dat"},
+                                                           {"0 FILE  two.dat", " two.dat"},
+                                                           {"0 FILE ", ""},
+                                                           {"0 FILE", nullptr},
+                                                           {"0 file house.dat", "-"},
+                                                           {" 0 FILE house.dat", "-"},
+                                                           {"0 FIL", "-"},
+                                                           {"0 NOFILE", "-"}};
     for (const auto& [line, name] : markers) {
         const bool marker = name == nullptr || std::string(name) != "-";
         EXPECT_EQ(IsFileMarker(line), marker) << line;
