@@ -262,10 +262,10 @@ void Checker::endPreamble()
 {
     m_inPreamble = false;
     if (!m_blocks.front().modelLines) {
-        // No unnamed main model: what its lines gave goes with it.
+        // No unnamed main model: the references its lines made go with it (lines of types 1 to 5
+        // alone give problems there).
         m_blocks.clear();
         m_references.clear();
-        m_report.problems.clear();
     } else {
         m_index.emplace(blockKey(m_blocks.front().name), 0);
     }

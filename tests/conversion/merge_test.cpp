@@ -447,6 +447,37 @@ TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
     EXPECT_NE(dat.read("packed.mpd").find("0 FILE p/box.dat\r\n"), std::string::npos);
 }
 
+TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
+{
+    const std::string texmap = "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 x.png";
+    const struct {
+        std::vector<std::string> lines;
+        Names datFiles;   // empty: the merge fails
+        std::string text; // in the output, or in the failure
+    } rows[] = {
+        {{"0 FILE a.ldr", ref("b.ldr"), "0 FILE b.ldr", ref("A.ldr"), ref("a.ldr")},
+         {"a.ldr", "b.ldr", "A.ldr"},
+         "0 FILE b.ldr\r\n"},
+        {{"0 FILE a.ldr", texmap, "0 !DATA x.png", "0 !: aGVsbG8=", "0 NOFILE", "stray"},
+         {"a.ldr"},
+         "0 !DATA x.png\r\n0 !: aGVsbG8=\r\n"},
+        {{"0 FILE a.ldr", texmap, "0 !DATA x.png", "0 !: a%"}, {}, "line 4 is not valid base64 data"},
+        {{"0 !DATA x.png", "0 !: aGVsbG8="}, {}, "it holds no model, only images"},
+    };
+    for (const auto& row : rows) {
+        dat.write("in.mpd", crlf(row.lines));
+        const MergeResult result = merge("in.mpd");
+        if (row.datFiles.empty()) {
+            EXPECT_EQ(result.status, MergeResult::Status::Failed) << row.text;
+            EXPECT_NE(prompter.failures().back().text.find(row.text), std::string::npos) << row.text;
+        } else {
+            EXPECT_EQ(result.datFiles, row.datFiles) << row.text;
+            EXPECT_NE(dat.read("out.mpd").find(row.text), std::string::npos) << row.text;
+        }
+        prompter.answers = {true};
+    }
+}
+
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
