@@ -144,6 +144,8 @@ TEST_F(Split, AsksOnceForEachExistingFileAndCountsDeclinedSections)
     }
     EXPECT_EQ(prompter.transcript(), expected + "inform I .MPD File Split: house.mpd has been successfully split. 6 "
                                                 ".DAT file(s) created.\n");
+    EXPECT_EQ(prompter.informations().back().details, "a.dat\nb.dat (kept as it was)\nC.dat\na.dat (kept as it "
+                                                      "was)\nd.dat\nD.DAT (kept as it was)\n");
 }
 
 #ifndef _WIN32
