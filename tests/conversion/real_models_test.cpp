@@ -101,8 +101,9 @@ std::vector<std::string> codes(const MpdCheckReport& report)
 }
 
 // Every real MPD checked against the library gives exactly the problems it has. Packed in one
-// step it equals the pack of the model split into a folder, and checks clean.
-TEST(RealModels, MpdsCheckAsTheyAreAndPackInOneStep)
+// step it equals the pack of the model split into a folder, and checks clean; merged, split and
+// merged again, it comes back the same.
+TEST(RealModels, MpdsCheckAsTheyArePackInOneStepAndRoundTrip)
 {
     if (!fs::is_directory(kShared / "models") || !fs::is_directory(kShared / "ldraw")) {
         GTEST_SKIP() << "no real models at " << kShared;
@@ -149,6 +150,16 @@ TEST(RealModels, MpdsCheckAsTheyAreAndPackInOneStep)
         // Packing keeps what the main model carries: three.js's packer put LDraw's colour file there.
         EXPECT_EQ(codes(CheckMpdFile(out.field() + "direct.mpd", library, fileSystem)),
                   name == threejs ? Codes{"name-differs"} : Codes{});
+
+        // Merged, split and merged again: the same MPD, one header.
+        job = {models, out.field(), library, "merged.mpd", "Brikmux", ReferenceKinds::DatAndLdr, false};
+        ASSERT_EQ(MergeToMPD(name, job, fileSystem, prompter).status, MergeResult::Status::Created);
+        TempDir again;
+        ASSERT_EQ(SplitMPD("merged.mpd", SplitJob{out.field(), again.field()}, fileSystem, prompter).status,
+                  SplitResult::Status::Split);
+        job = {again.field(), out.field(), library, "again.mpd", "Brikmux", ReferenceKinds::DatAndLdr, false};
+        ASSERT_EQ(MergeToMPD(main, job, fileSystem, prompter).status, MergeResult::Status::Created);
+        EXPECT_TRUE(out.read("again.mpd") == out.read("merged.mpd"));
     }
     EXPECT_GT(checked, 0);
 }
