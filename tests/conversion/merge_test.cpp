@@ -400,14 +400,32 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
 
 // An MPD as other editors write it: an unnamed main model, a ghosted and a hidden sub-model, the
 // user's own 3001.dat, a copy of the library's box.dat, an image and a section nothing uses.
-const std::string kEdited = crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
-                                  "0 MLCAD HIDE " + ref("Hidden.ldr"), ref("3001.dat"), "0 FILE ghost.ldr",
-                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 Own.png", ref("box.dat"), "0 !TEXMAP END",
-                                  "0 FILE hidden.ldr", ref("box.dat"), "0 FILE 3001.dat", "0 my own brick",
-                                  "0 FILE box.dat", "0 FILE spare.ldr", "0 spare", "0 !DATA own.png", "0 !: aGVsbG8="});
+const std::string kEdited = crlf({"0 house",
+                                  ref("wing.ldr"),
+                                  "0 GHOST " + ref("ghost.ldr"),
+                                  "0 FILE wing.ldr",
+                                  "0 MLCAD HIDE " + ref("Hidden.ldr"),
+                                  ref("3001.dat"),
+                                  "0 FILE ghost.ldr",
+                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 Own.png",
+                                  ref("box.dat"),
+                                  "0 !TEXMAP END",
+                                  "0 FILE hidden.ldr",
+                                  ref("box.dat"),
+                                  "0 FILE 3001.dat",
+                                  "0 my own brick",
+                                  "0 FILE box.dat",
+                                  "0 Box",
+                                  "0 FILE spare.ldr",
+                                  "0 spare",
+                                  "0 !DATA own.png",
+                                  "0 !: aGVsbG8="});
 
 TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
 {
+    // The user's 3001.dat differs in its one line; box.dat is the library's, line ends aside.
+    library.write("parts/3001.dat", "0 Brick\r\n");
+    library.write("p/box.dat", "0 Box\n");
     dat.write("house.mpd", kEdited);
     prompter.answers.assign(20, true);
     const MergeJob direct{dat.field(), dat.field(), ldraw(), "once.mpd", "Brikmux", ReferenceKinds::DatOnly};
@@ -415,6 +433,7 @@ TEST_P(Merge, AnMpdMergesAndPacksInOneStepAndRoundTripsWhole)
               (Names{"house.ldr", "wing.ldr", "ghost.ldr", "Hidden.ldr", "3001.dat"}));
     EXPECT_EQ(prompter.informations().back().details,
               "house.ldr\nwing.ldr\nghost.ldr\nHidden.ldr\n3001.dat (replaces a library part)\nOwn.png (image)\n");
+    EXPECT_EQ(CheckMerge("house.mpd", direct, fileSystem).files.at(1).path, dat.field() + "house.mpd");
     const std::string once = dat.read("once.mpd");
     EXPECT_EQ(once, "0 FILE house.ldr\r\n" + kHeader +
                         crlf({"0 house", ref("wing.ldr"), "0 GHOST " + ref("ghost.ldr"), "0 FILE wing.ldr",
