@@ -24,6 +24,21 @@ std::string sectionAt(std::string_view sectionName, std::string_view mpdName, st
     return text.append(quoted(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
 }
 
+// "NAME has been successfully DONE. N .DAT file(s) FILES.", and " M image(s) IMAGES." where there
+// were images.
+std::string doneText(std::string_view mpdName, std::string_view done, std::size_t count, std::string_view files,
+                     std::size_t imageCount, std::string_view images)
+{
+    // Appended piece by piece: " " + std::string trips GCC 12's -Wrestrict (a false alarm).
+    std::string text(mpdName);
+    text.append(" has been successfully ").append(done).append(". ").append(std::to_string(count));
+    text.append(" .DAT file(s) ").append(files).append(".");
+    if (imageCount > 0) {
+        text.append(" ").append(std::to_string(imageCount)).append(" image(s) ").append(images).append(".");
+    }
+    return text;
+}
+
 std::string describe(const UnreadableFile& file)
 {
     std::string text = file.path;
@@ -45,13 +60,8 @@ Message mergeOutputExists()
 
 Message mergeCreated(std::string_view mpdName, std::size_t mergedCount, std::size_t imageCount, std::string details)
 {
-    std::string text = std::string(mpdName) + " has been successfully created. " + std::to_string(mergedCount) +
-                       " .DAT file(s) merged.";
-    if (imageCount > 0) {
-        // Appended piece by piece: " " + std::string trips GCC 12's -Wrestrict (a false alarm).
-        text.append(" ").append(std::to_string(imageCount)).append(" image(s) embedded.");
-    }
-    return {".MPD File Created", std::move(text), MessageIcon::Information, std::move(details)};
+    return {".MPD File Created", doneText(mpdName, "created", mergedCount, "merged", imageCount, "embedded"),
+            MessageIcon::Information, std::move(details)};
 }
 
 Message mergeWithoutMainFile()
@@ -118,12 +128,8 @@ Message splitOutputExists(std::string_view sectionName)
 
 Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_t imageCount, std::string details)
 {
-    std::string text = std::string(mpdName) + " has been successfully split. " + std::to_string(sectionCount) +
-                       " .DAT file(s) created.";
-    if (imageCount > 0) {
-        text.append(" ").append(std::to_string(imageCount)).append(" image(s) written.");
-    }
-    return {".MPD File Split", std::move(text), MessageIcon::Information, std::move(details)};
+    return {".MPD File Split", doneText(mpdName, "split", sectionCount, "created", imageCount, "written"),
+            MessageIcon::Information, std::move(details)};
 }
 
 std::string badImageReason(const BadImage& image)

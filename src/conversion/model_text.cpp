@@ -142,7 +142,7 @@ int LineType(std::string_view line)
 std::string_view WrappedLine(std::string_view line)
 {
     // Asked of every comment line a merge reads: most are told apart by their third character.
-    const auto first = line.find_first_not_of(" \t");
+    const auto first = line.empty() || !isBlank(line[0]) ? 0 : line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line.size() - first < 4 || line[first] != '0' || !isBlank(line[first + 1]) ||
         (line[first + 2] != 'G' && line[first + 2] != 'M' && !isBlank(line[first + 2]))) {
         return {};

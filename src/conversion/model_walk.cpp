@@ -406,12 +406,7 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     const bool plain = !m_options.pack && !m_options.record;
     while (reader.next(line)) {
         if (IsSubFileReference(line, kinds)) {
-            // The plain merge's hot path, kept here: most lines name parts met before.
-            if (const std::string_view subName = SubFileName(line); !plain) {
-                follow(line, subName, index);
-            } else if (!subName.empty() && m_decided.insert(subName)) {
-                decide(subName, index);
-            }
+            followReference(line, line, index, plain);
         } else if (isMetaCommand(line)) {
             const TexmapLine texmap = ReadTexmapLine(line);
             inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);

@@ -238,8 +238,7 @@ Status Checker::read(InputFile& file, bool& isMpd)
     while (mpd.next(item)) {
         using Type = MpdReader::Item::Type;
         if (item.type == Type::Line) {
-            if (item.block == MpdReader::Block::Section ||
-                (item.block == MpdReader::Block::Preamble && !m_blocks.empty())) {
+            if (item.block == MpdReader::Block::Section || item.block == MpdReader::Block::Preamble) {
                 if (m_blocks.back().line == 0) {
                     m_blocks.back().line = item.number;
                 }
@@ -546,6 +545,11 @@ std::string MpdCheckReport::summary() const
 
 std::string MpdCheckReport::text() const
 {
+    // Each section's heading, looked up by name (the first of a name, as references take it).
+    std::unordered_map<std::string_view, const MpdSectionReport*> byName;
+    for (const MpdSectionReport& section : sections) {
+        byName.emplace(section.name, &section);
+    }
     std::string text;
     std::string section;
     bool first = true;
@@ -553,10 +557,10 @@ std::string MpdCheckReport::text() const
         if (first || p.section != section) {
             first = false;
             section = p.section;
-            const auto block = std::find_if(sections.begin(), sections.end(),
-                                            [&](const MpdSectionReport& s) { return s.name == section; });
-            text += (block != sections.end() && block->image ? "Image " : "Section ") + inQuotes(section);
-            text += block != sections.end() ? " (line " + std::to_string(block->line) + "):\n" : ":\n";
+            const auto block = byName.find(section);
+            const bool known = block != byName.end();
+            text += (known && block->second->image ? "Image " : "Section ") + inQuotes(section);
+            text += known ? " (line " + std::to_string(block->second->line) + "):\n" : ":\n";
         }
         text += "  line " + std::to_string(p.line) + ": " + (p.error ? "error " : "warning ") + std::string(p.code) +
                 ": " + p.message + "\n";

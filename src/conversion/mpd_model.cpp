@@ -78,7 +78,7 @@ Status MpdModel::load(FileSystem& fileSystem, const std::string& path, std::stri
     return load(*file, fileName);
 }
 
-void MpdModel::addLine(std::string_view line, std::uint64_t number)
+void MpdModel::addLine(std::string_view line)
 {
     if (m_chunks.empty() || m_chunks.back().capacity() - m_chunks.back().size() < line.size()) {
         m_chunks.emplace_back().reserve(std::max(kChunkSize, line.size()));
@@ -86,7 +86,6 @@ void MpdModel::addLine(std::string_view line, std::uint64_t number)
     std::string& chunk = m_chunks.back();
     chunk.append(line);
     m_lines.emplace_back(chunk.data() + chunk.size() - line.size(), line.size());
-    m_lineNumber.push_back(number);
 }
 
 void MpdModel::addBlock(MpdBlock block)
@@ -116,9 +115,9 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
             if (item.block == MpdReader::Block::Preamble) {
                 const int type = LineType(item.line);
                 preambleHoldsModel = preambleHoldsModel || (type >= 1 && type <= 5);
-                addLine(item.line, item.number);
+                addLine(item.line);
             } else if (item.block == MpdReader::Block::Section) {
-                addLine(item.line, item.number);
+                addLine(item.line);
                 m_blocks.back().endLine = m_lines.size();
             } else if (item.block == MpdReader::Block::Data && data) {
                 data->add(item.line, item.number);
@@ -128,32 +127,17 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
         if (!m_blocksMet) {
             m_blocksMet = true;
             if (preambleHoldsModel) {
-                addBlock({MpdBlock::Kind::Model,
-                          unnamedMainName(fileName),
-                          m_lineNumber.front(),
-                          true,
-                          0,
-                          m_lines.size(),
-                          {},
-                          {}});
+                addBlock({MpdBlock::Kind::Model, unnamedMainName(fileName), 0, m_lines.size(), {}, {}});
             } else {
                 m_chunks.clear();
                 m_lines.clear();
-                m_lineNumber.clear();
             }
         }
         finishData();
         if (item.type == MpdReader::Item::Type::SectionStart) {
-            addBlock({MpdBlock::Kind::Model,
-                      std::string(item.name),
-                      item.number,
-                      false,
-                      m_lines.size(),
-                      m_lines.size(),
-                      {},
-                      {}});
+            addBlock({MpdBlock::Kind::Model, std::string(item.name), m_lines.size(), m_lines.size(), {}, {}});
         } else if (item.type == MpdReader::Item::Type::DataStart) {
-            addBlock({MpdBlock::Kind::Image, std::string(item.name), item.number, false, 0, 0, {}, {}});
+            addBlock({MpdBlock::Kind::Image, std::string(item.name), 0, 0, {}, {}});
             data.emplace(item.name, item.number);
         }
     }

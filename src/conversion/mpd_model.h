@@ -18,9 +18,7 @@ namespace brikmux {
 struct MpdBlock {
     enum class Kind { Model, Image };
     Kind kind = Kind::Model;
-    std::string name;       // as its marker carries it, trailing blanks aside
-    std::uint64_t line = 0; // its marker's line; for the unnamed main model, its first line
-    bool unnamedMain = false;
+    std::string name;          // as its marker carries it
     std::size_t firstLine = 0; // its lines, as indexes into the model's lines
     std::size_t endLine = 0;
     std::string bytes;      // an image's data, decoded
@@ -47,16 +45,13 @@ public:
     // The first block whose name equals name, letter case and "\" against "/" aside; npos when none.
     std::size_t find(std::string_view name) const;
 
-    std::size_t lineCount() const { return m_lines.size(); }
-    std::string_view line(std::size_t index) const { return m_lines[index]; }
-    std::uint64_t lineNumber(std::size_t index) const { return m_lineNumber[index]; }
     // A block's lines, each ended by a line feed, read as a file.
     std::unique_ptr<InputFile> open(const MpdBlock& block) const;
     // A file that is not an MPD: all its lines, as a file.
     std::unique_ptr<InputFile> openAll() const;
 
 private:
-    void addLine(std::string_view line, std::uint64_t number);
+    void addLine(std::string_view line);
     void addBlock(MpdBlock block);
 
     std::vector<MpdBlock> m_blocks;
@@ -65,7 +60,6 @@ private:
     // one string would be while it grows).
     std::vector<std::string> m_chunks;
     std::vector<std::string_view> m_lines;
-    std::vector<std::uint64_t> m_lineNumber;
     bool m_blocksMet = false;
 };
 
