@@ -1,10 +1,10 @@
 // Micro-benchmarks of the hot paths of a merge: the line reader, the line kinds, the library
 // test and the duplicate test.
 
-#include "conversion/library.h"
-#include "conversion/line_reader.h"
-#include "conversion/model_text.h"
-#include "conversion/name_set.h"
+#include "files/line_reader.h"
+#include "ldraw/model_text.h"
+#include "library/library.h"
+#include "library/name_set.h"
 
 #include <benchmark/benchmark.h>
 

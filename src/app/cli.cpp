@@ -1,14 +1,14 @@
 #include "cli.h"
 
 #include "brikmux/version.h"
-#include "conversion/file_system.h"
-#include "conversion/merge.h"
-#include "conversion/messages.h"
-#include "conversion/model_text.h"
-#include "conversion/mpd_check.h"
-#include "conversion/mpd_model.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/file_system.h"
+#include "files/paths.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_model.h"
+#include "operations/merge.h"
+#include "operations/messages.h"
+#include "operations/mpd_check.h"
+#include "operations/split.h"
 #include "terminal_prompter.h"
 
 #include <nlohmann/json.hpp>
@@ -21,6 +21,13 @@
 namespace brikmux {
 
 namespace {
+
+// True when the file at path holds MPD blocks, whatever its name's extension.
+bool isMpdFile(FileSystem& fileSystem, const std::string& path)
+{
+    std::unique_ptr<InputFile> file;
+    return openFileForReading(fileSystem, path, file) && holdsMpdBlocks(*file);
+}
 
 constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
@@ -263,7 +270,7 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
     job.mpdPath = mpdDir != nullptr ? folderField(*mpdDir) : job.datPath;
     if (const auto* mpdName = value(options, "--mpd")) {
         job.mpdName = *mpdName;
-    } else if (holdsMpdBlocks(fileSystem, joinPath(job.datPath, mainName))) {
+    } else if (isMpdFile(fileSystem, joinPath(job.datPath, mainName))) {
         job.mpdName = mergedMpdName(mainName, options.pack);
     } else {
         job.mpdName = mpdNameFor(lastComponent(mainName));
@@ -345,7 +352,7 @@ int check(const Options& options, CliEnvironment& environment)
         const auto* datDir = value(options, "--dat-dir");
         const std::string path =
             datDir != nullptr ? joinPath(folderField(*datDir), options.operands.front()) : options.operands.front();
-        if (holdsMpdBlocks(fileSystem, path)) {
+        if (isMpdFile(fileSystem, path)) {
             return checkMpd(options, environment, path, fileSystem);
         }
     }

@@ -1,6 +1,6 @@
 #include "cli.h"
-#include "conversion/file_system.h"
-#include "conversion/library_places.h"
+#include "files/file_system.h"
+#include "library/library_places.h"
 #include "remembered_settings.h"
 
 #include <cstdlib>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "conversion/wide_text.h"
+#include "files/wide_text.h"
 
 #include <windows.h>
 #include <shellapi.h>

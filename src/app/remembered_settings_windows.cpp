@@ -1,6 +1,6 @@
 #include "remembered_settings.h"
 
-#include "conversion/wide_text.h"
+#include "files/wide_text.h"
 
 #include <windows.h>
 

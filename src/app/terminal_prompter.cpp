@@ -1,6 +1,6 @@
 #include "terminal_prompter.h"
 
-#include "conversion/paths.h"
+#include "files/paths.h"
 
 #include <istream>
 #include <ostream>

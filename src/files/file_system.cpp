@@ -1,4 +1,4 @@
-#include "file_system.h"
+#include "files/file_system.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include "wide_text.h"
+#include "files/wide_text.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -340,6 +340,12 @@ Status NativeFileSystem::createFolders(const std::string& folder)
         return Status::failure(error.message());
     }
     return Status::ok();
+}
+
+Status openFileForReading(FileSystem& fileSystem, const std::string& path, std::unique_ptr<InputFile>& file)
+{
+    const EntryKind kind = fileSystem.kindOf(path);
+    return kind == EntryKind::File ? fileSystem.openForReading(path, file) : Status::failure(whyNotAFile(kind));
 }
 
 } // namespace brikmux

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "status.h"
+#include "files/status.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -18,11 +18,11 @@ struct DirectoryEntry {
     EntryKind kind = EntryKind::Other;
 };
 
-// The platform's path for text as the conversion core holds paths: bytes on POSIX; on Windows
+// The platform's path for text as the core holds paths: bytes on POSIX; on Windows
 // UTF-8, or the ANSI code page where the text is not valid UTF-8.
 std::filesystem::path toNativePath(const std::string& text);
 
-// The text of a platform path, as the conversion core holds paths (UTF-8 on Windows).
+// The text of a platform path, as the core holds paths (UTF-8 on Windows).
 std::string fromNativePath(const std::filesystem::path& path);
 
 // False for a path the system would read as another: one with a NUL byte inside.
@@ -51,7 +51,7 @@ public:
     virtual Status commit(const std::string& target, bool replacing) = 0;
 };
 
-// The calls that the conversion core makes on the file system. Paths are byte strings in the
+// The calls that the core makes on the file system. Paths are byte strings in the
 // platform's form; tests replace this with a double that fails chosen calls.
 class FileSystem {
 public:
@@ -81,5 +81,9 @@ public:
     Status createFolders(const std::string& folder) override;
     bool sameFile(const std::string& a, const std::string& b) const override;
 };
+
+// Opens the file at path for reading when it is a file (or a link to one); a folder, a pipe or a
+// device fails with whyNotAFile's reason, and is never opened: a pipe would block.
+Status openFileForReading(FileSystem& fileSystem, const std::string& path, std::unique_ptr<InputFile>& file);
 
 } // namespace brikmux

@@ -1,4 +1,4 @@
-#include "line_reader.h"
+#include "files/line_reader.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_system.h"
+#include "files/file_system.h"
 
 #include <cstddef>
 #include <cstdint>

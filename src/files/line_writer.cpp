@@ -1,4 +1,4 @@
-#include "line_writer.h"
+#include "files/line_writer.h"
 
 #include <cstring>
 

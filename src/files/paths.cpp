@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "files/paths.h"
 
 #include <algorithm>
 

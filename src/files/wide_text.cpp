@@ -1,4 +1,4 @@
-#include "wide_text.h"
+#include "files/wide_text.h"
 
 #ifdef _WIN32
 

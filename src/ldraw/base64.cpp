@@ -1,4 +1,4 @@
-#include "base64.h"
+#include "ldraw/base64.h"
 
 #include <array>
 

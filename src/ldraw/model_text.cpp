@@ -1,6 +1,6 @@
-#include "model_text.h"
+#include "ldraw/model_text.h"
 
-#include "paths.h"
+#include "files/paths.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,9 +1,9 @@
-#include "mpd_model.h"
+#include "ldraw/mpd_model.h"
 
-#include "line_reader.h"
-#include "model_text.h"
-#include "mpd_reader.h"
-#include "paths.h"
+#include "files/line_reader.h"
+#include "files/paths.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,20 +62,6 @@ std::string blockKey(std::string_view name)
     std::string key = foldCase(name.substr(0, name.find_last_not_of(" \t") + 1));
     std::replace(key.begin(), key.end(), '\\', '/');
     return key;
-}
-
-Status MpdModel::load(FileSystem& fileSystem, const std::string& path, std::string_view fileName)
-{
-    const EntryKind kind = fileSystem.kindOf(path);
-    if (kind != EntryKind::File) {
-        // Never a folder, a pipe or a device: a pipe would block.
-        return Status::failure(whyNotAFile(kind));
-    }
-    std::unique_ptr<InputFile> file;
-    if (Status opened = fileSystem.openForReading(path, file); !opened) {
-        return opened;
-    }
-    return load(*file, fileName);
 }
 
 void MpdModel::addLine(std::string_view line)
@@ -168,13 +154,9 @@ std::unique_ptr<InputFile> MpdModel::openAll() const
     return std::make_unique<LinesInputFile>(m_lines, 0, m_lines.size());
 }
 
-bool holdsMpdBlocks(FileSystem& fileSystem, const std::string& path)
+bool holdsMpdBlocks(InputFile& file)
 {
-    std::unique_ptr<InputFile> file;
-    if (fileSystem.kindOf(path) != EntryKind::File || !fileSystem.openForReading(path, file)) {
-        return false;
-    }
-    LineReader reader(*file);
+    LineReader reader(file);
     std::string_view line;
     while (reader.next(line)) {
         if (IsFileMarker(line) || IsDataMarker(line)) {

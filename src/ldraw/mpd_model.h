@@ -1,8 +1,8 @@
 #pragma once
 
-#include "file_system.h"
-#include "messages.h"
-#include "status.h"
+#include "files/file_system.h"
+#include "files/status.h"
+#include "ldraw/mpd_reader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +22,7 @@ struct MpdBlock {
     std::size_t firstLine = 0; // its lines, as indexes into the model's lines
     std::size_t endLine = 0;
     std::string bytes;      // an image's data, decoded
-    messages::BadImage bad; // an image whose data is not valid: why
+    BadImage bad; // an image whose data is not valid: why
 };
 
 // An MPD held in memory after one read: its blocks in file order, each with the lines a split
@@ -32,9 +32,7 @@ class MpdModel {
 public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    // Reads the file at path, named fileName.
-    Status load(FileSystem& fileSystem, const std::string& path, std::string_view fileName);
-    // Reads an MPD from an open file.
+    // Reads an MPD from an open file, named fileName.
     Status load(InputFile& file, std::string_view fileName);
 
     // True when the file holds a "0 FILE" section or a "0 !DATA" block.
@@ -66,8 +64,8 @@ private:
 // The key under which blocks and references are compared: letter case folded, "\" as "/".
 std::string blockKey(std::string_view name);
 
-// True when the file at path holds a "0 FILE" line or a "0 !DATA" block: an MPD, whatever its
+// True when file holds a "0 FILE" line or a "0 !DATA" block: an MPD, whatever its name's
 // extension. Reads up to the first such line.
-bool holdsMpdBlocks(FileSystem& fileSystem, const std::string& path);
+bool holdsMpdBlocks(InputFile& file);
 
 } // namespace brikmux

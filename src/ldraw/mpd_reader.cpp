@@ -1,6 +1,6 @@
-#include "mpd_reader.h"
+#include "ldraw/mpd_reader.h"
 
-#include "model_text.h"
+#include "ldraw/model_text.h"
 
 namespace brikmux {
 
@@ -113,12 +113,12 @@ DataBlockDecoder::DataBlockDecoder(std::string_view name, std::uint64_t line)
 
 void DataBlockDecoder::add(std::string_view line, std::uint64_t number)
 {
-    if (m_bad.problem != messages::BadImage::Problem::None || isBlankLine(line)) {
+    if (m_bad.problem != BadImage::Problem::None || isBlankLine(line)) {
         return;
     }
     std::string_view payload;
     if (!IsMetaDataLine(line, payload)) {
-        m_bad.problem = messages::BadImage::Problem::NotData;
+        m_bad.problem = BadImage::Problem::NotData;
         m_bad.problemLine = number;
         return;
     }
@@ -129,15 +129,15 @@ void DataBlockDecoder::add(std::string_view line, std::uint64_t number)
         }
     }
     if (m_decoder.add(m_text, m_bytes) != Base64Decoder::Result::Ok) {
-        m_bad.problem = messages::BadImage::Problem::BadCharacter;
+        m_bad.problem = BadImage::Problem::BadCharacter;
         m_bad.problemLine = number;
     }
 }
 
 void DataBlockDecoder::finish()
 {
-    if (m_bad.problem == messages::BadImage::Problem::None && m_decoder.finish(m_bytes) != Base64Decoder::Result::Ok) {
-        m_bad.problem = messages::BadImage::Problem::CutShort;
+    if (m_bad.problem == BadImage::Problem::None && m_decoder.finish(m_bytes) != Base64Decoder::Result::Ok) {
+        m_bad.problem = BadImage::Problem::CutShort;
     }
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "base64.h"
-#include "line_reader.h"
-#include "messages.h"
+#include "files/line_reader.h"
+#include "ldraw/base64.h"
 
 #include <cstdint>
 #include <deque>
@@ -10,6 +9,20 @@
 #include <string_view>
 
 namespace brikmux {
+
+// An embedded file of an MPD whose data could not be decoded.
+struct BadImage {
+    enum class Problem {
+        None,
+        NotData,      // a line that is neither a "0 !:" line nor blank
+        BadCharacter, // a character outside the base64 alphabet, or after the padding
+        CutShort,     // the characters do not make whole bytes
+    };
+    std::string name;
+    std::uint64_t line = 0; // its "0 !DATA" line
+    Problem problem = Problem::None;
+    std::uint64_t problemLine = 0; // the offending line, where there is one
+};
 
 // Cuts an MPD into its blocks as LDraw's MPD format defines them, in one pass. A "0 FILE" line
 // starts a section (a model file); a "0 !DATA " line starts an embedded file, whose "0 !:" lines
@@ -80,13 +93,13 @@ public:
     // Ends the data; bad().problem is None when bytes() hold the whole file.
     void finish();
     std::string& bytes() { return m_bytes; }
-    const messages::BadImage& bad() const { return m_bad; }
+    const BadImage& bad() const { return m_bad; }
 
 private:
     Base64Decoder m_decoder;
     std::string m_bytes;
     std::string m_text;
-    messages::BadImage m_bad; // m_bad.problem is set once the data is found invalid
+    BadImage m_bad; // m_bad.problem is set once the data is found invalid
 };
 
 } // namespace brikmux

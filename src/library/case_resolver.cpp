@@ -1,6 +1,6 @@
-#include "case_resolver.h"
+#include "library/case_resolver.h"
 
-#include "paths.h"
+#include "files/paths.h"
 
 #include <algorithm>
 

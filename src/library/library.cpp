@@ -1,11 +1,10 @@
-#include "library.h"
+#include "library/library.h"
 
-#include "case_resolver.h"
-#include "line_reader.h"
-#include "messages.h"
-#include "name_set.h"
-#include "paths.h"
-#include "zip_archive.h"
+#include "files/line_reader.h"
+#include "files/paths.h"
+#include "library/case_resolver.h"
+#include "library/name_set.h"
+#include "library/zip_archive.h"
 
 #include <utility>
 
@@ -330,13 +329,18 @@ Status openArchive(const std::string& path, std::unique_ptr<LibraryTree>& tree)
 {
     std::unique_ptr<ZipArchive> archive;
     if (Status opened = ZipArchive::open(path, archive); !opened) {
-        return Status::failure(messages::libraryArchiveProblem(path, opened.reason()));
+        return Status::failure(libraryArchiveProblem(path, opened.reason()));
     }
     tree = std::make_unique<ArchiveTree>(std::move(archive));
     return Status::ok();
 }
 
 } // namespace
+
+std::string libraryArchiveProblem(std::string_view path, std::string_view reason)
+{
+    return "The LDraw library archive " + std::string(path) + " cannot be read: " + std::string(reason) + ".";
+}
 
 Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::unique_ptr<Library>& library)
 {

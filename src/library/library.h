@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_system.h"
-#include "status.h"
+#include "files/file_system.h"
+#include "files/status.h"
 
 #include <memory>
 #include <string>
@@ -52,6 +52,10 @@ public:
 // folders and archives in any letter case. Fails, saying which archive and why, when an archive
 // it must read cannot be opened.
 Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::unique_ptr<Library>& library);
+
+// Why the library's archive at path cannot serve: "The LDraw library archive PATH cannot be read:
+// REASON." (openLibrary's failure).
+std::string libraryArchiveProblem(std::string_view path, std::string_view reason);
 
 // The name under which a packed MPD carries a file that the library does not hold: names in the
 // s and 48 folders as library paths (parts/s/x.dat, p/48/x.dat), every other name as written.

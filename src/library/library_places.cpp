@@ -1,7 +1,7 @@
-#include "library_places.h"
+#include "library/library_places.h"
 
-#include "library.h"
-#include "paths.h"
+#include "files/paths.h"
+#include "library/library.h"
 
 namespace brikmux {
 

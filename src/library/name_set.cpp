@@ -1,4 +1,4 @@
-#include "name_set.h"
+#include "library/name_set.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "zip_archive.h"
+#include "library/zip_archive.h"
 
 #include <zip.h>
 

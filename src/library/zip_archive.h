@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_system.h"
-#include "status.h"
+#include "files/file_system.h"
+#include "files/status.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "merge.h"
+#include "operations/merge.h"
 
-#include "base64.h"
-#include "library.h"
-#include "line_writer.h"
-#include "messages.h"
-#include "paths.h"
+#include "files/line_writer.h"
+#include "files/paths.h"
+#include "ldraw/base64.h"
+#include "library/library.h"
+#include "operations/messages.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "file_system.h"
-#include "model_walk.h"
-#include "messages.h"
-#include "model_text.h"
-#include "prompter.h"
+#include "files/file_system.h"
+#include "ldraw/model_text.h"
+#include "operations/messages.h"
+#include "operations/model_walk.h"
+#include "operations/prompter.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "operations/messages.h"
 
 namespace brikmux::messages {
 
@@ -12,7 +12,7 @@ Message failure(std::string title, std::string text)
     return {std::move(title), std::move(text), MessageIcon::Critical, {}};
 }
 
-std::string quoted(std::string_view name)
+std::string quotedName(std::string_view name)
 {
     std::string text = "\"";
     return text.append(name).append("\"");
@@ -21,7 +21,7 @@ std::string quoted(std::string_view name)
 std::string sectionAt(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
 {
     std::string text = "The section ";
-    return text.append(quoted(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
+    return text.append(quotedName(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
 }
 
 // "NAME has been successfully DONE. N .DAT file(s) FILES.", and " M image(s) IMAGES." where there
@@ -152,7 +152,7 @@ Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& im
     std::string text;
     for (const auto& image : images) {
         text += text.empty() ? "" : "\n";
-        text += "The image " + quoted(image.name) + " (line " + std::to_string(image.line) + " of " +
+        text += "The image " + quotedName(image.name) + " (line " + std::to_string(image.line) + " of " +
                 std::string(mpdName) + ") was not written: " + badImageReason(image) + ".";
     }
     return failure(kSplitFailed, std::move(text));
@@ -194,11 +194,6 @@ Message splitCannotWrite(std::string_view sectionName, std::string_view path, st
 Message unexpectedFailure(std::string_view title, std::string_view subject, std::string_view reason)
 {
     return failure(std::string(title), std::string(subject) + ": " + std::string(reason) + ".");
-}
-
-std::string libraryArchiveProblem(std::string_view path, std::string_view reason)
-{
-    return "The LDraw library archive " + std::string(path) + " cannot be read: " + std::string(reason) + ".";
 }
 
 std::string locateArchiveProblem(std::string_view archiveName, std::string_view reason)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "prompter.h"
+#include "ldraw/mpd_reader.h"
+#include "operations/prompter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,20 +42,6 @@ Message mergeFilesNotFound(const std::vector<MissingFile>& files);
 // "NAME (referenced by REFERRER)".
 std::string missingFileLine(const MissingFile& file);
 
-// An embedded file of an MPD whose data could not be decoded.
-struct BadImage {
-    enum class Problem {
-        None,
-        NotData,      // a line that is neither a "0 !:" line nor blank
-        BadCharacter, // a character outside the base64 alphabet, or after the padding
-        CutShort,     // the characters do not make whole bytes
-    };
-    std::string name;
-    std::uint64_t line = 0; // its "0 !DATA" line
-    Problem problem = Problem::None;
-    std::uint64_t problemLine = 0; // the offending line, where there is one
-};
-
 // Why an embedded file's data is not valid: "line K is not valid base64 data"...
 std::string badImageReason(const BadImage& image);
 
@@ -74,9 +61,6 @@ Message splitCannotWrite(std::string_view sectionName, std::string_view path, st
 // A failure that the operation did not foresee (out of memory, say): what it was working on and why.
 Message unexpectedFailure(std::string_view title, std::string_view subject, std::string_view reason);
 
-// Why the LDraw library's archive at path cannot serve: "The LDraw library archive PATH cannot be
-// read: REASON."
-std::string libraryArchiveProblem(std::string_view path, std::string_view reason);
 // The Locate dialog's word on a folder whose archive (named without its folder) cannot be read.
 std::string locateArchiveProblem(std::string_view archiveName, std::string_view reason);
 // A merge that cannot read its library: text is libraryArchiveProblem's.

@@ -1,7 +1,7 @@
-#include "model_walk.h"
+#include "operations/model_walk.h"
 
-#include "line_reader.h"
-#include "paths.h"
+#include "files/line_reader.h"
+#include "files/paths.h"
 
 #include <algorithm>
 
@@ -225,7 +225,7 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
             entry.path = m_mpdFile;
             entry.embedded = true;
             entry.kind = WalkEntry::Kind::Custom;
-            if (data.bad.problem != messages::BadImage::Problem::None) {
+            if (data.bad.problem != BadImage::Problem::None) {
                 entry.kind = WalkEntry::Kind::Unreadable;
                 entry.reason = messages::badImageReason(data.bad);
                 m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});

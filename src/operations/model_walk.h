@@ -1,12 +1,12 @@
 #pragma once
 
-#include "case_resolver.h"
-#include "file_system.h"
-#include "library.h"
-#include "messages.h"
-#include "model_text.h"
-#include "mpd_model.h"
-#include "name_set.h"
+#include "files/file_system.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_model.h"
+#include "library/case_resolver.h"
+#include "library/library.h"
+#include "library/name_set.h"
+#include "operations/messages.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "mpd_check.h"
+#include "operations/mpd_check.h"
 
-#include "line_reader.h"
-#include "model_text.h"
-#include "mpd_reader.h"
-#include "name_set.h"
-#include "paths.h"
+#include "files/line_reader.h"
+#include "files/paths.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_reader.h"
+#include "library/name_set.h"
 
 #include <algorithm>
 #include <array>
@@ -595,11 +595,8 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
             return report;
         }
     }
-    const EntryKind kind = fileSystem.kindOf(mpdPath);
     std::unique_ptr<InputFile> file;
-    // Never a folder, a pipe or a device: a pipe would block.
-    Status opened =
-        kind == EntryKind::File ? fileSystem.openForReading(mpdPath, file) : Status::failure(whyNotAFile(kind));
+    Status opened = openFileForReading(fileSystem, mpdPath, file);
     Checker checker(fileName, library.get(), report);
     bool isMpd = false;
     if (opened) {

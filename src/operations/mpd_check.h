@@ -1,9 +1,9 @@
 #pragma once
 
-#include "file_system.h"
-#include "library.h"
-#include "mpd_model.h"
-#include "prompter.h"
+#include "files/file_system.h"
+#include "ldraw/mpd_model.h"
+#include "library/library.h"
+#include "operations/prompter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,13 +1,13 @@
-#include "split.h"
+#include "operations/split.h"
 
-#include "base64.h"
-#include "case_resolver.h"
-#include "line_reader.h"
-#include "line_writer.h"
-#include "messages.h"
-#include "model_text.h"
-#include "mpd_reader.h"
-#include "paths.h"
+#include "files/line_reader.h"
+#include "files/line_writer.h"
+#include "files/paths.h"
+#include "ldraw/base64.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_reader.h"
+#include "library/case_resolver.h"
+#include "operations/messages.h"
 
 #include <cstdint>
 #include <memory>
@@ -68,7 +68,7 @@ private:
     std::vector<std::string> m_preamble;    // the lines before the first block
     bool m_preambleHoldsModel = false;      // one of them is of type 1 to 5
     bool m_blockMet = false;
-    std::vector<messages::BadImage> m_badImages;
+    std::vector<BadImage> m_badImages;
     SplitResult m_result;
     std::string m_details;
 };
@@ -76,11 +76,8 @@ private:
 SplitResult Split::run()
 {
     const std::string mpdFile = joinPath(m_job.mpdPath, m_name);
-    const EntryKind kind = m_fileSystem.kindOf(mpdFile);
     std::unique_ptr<InputFile> file;
-    // Never open a folder, a pipe or a device as a model file: a pipe would block.
-    const Status opened =
-        kind == EntryKind::File ? m_fileSystem.openForReading(mpdFile, file) : Status::failure(whyNotAFile(kind));
+    const Status opened = openFileForReading(m_fileSystem, mpdFile, file);
     if (!opened) {
         fail(messages::splitCannotRead(mpdFile, 0, opened.reason()));
         return m_result;
@@ -236,8 +233,8 @@ bool Split::finishData()
     DataBlockDecoder data = std::move(*m_data);
     m_data.reset();
     data.finish();
-    const messages::BadImage& block = data.bad();
-    if (block.problem != messages::BadImage::Problem::None) {
+    const BadImage& block = data.bad();
+    if (block.problem != BadImage::Problem::None) {
         m_badImages.push_back(block);
         return true;
     }

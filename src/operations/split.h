@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_system.h"
-#include "prompter.h"
+#include "files/file_system.h"
+#include "operations/prompter.h"
 
 #include <cstddef>
 #include <string>

@@ -7,11 +7,11 @@
 
 namespace brikmux {
 
-// The bytes of text as the conversion core holds names and paths: as the file system takes them
+// The bytes of text as the core holds names and paths: as the file system takes them
 // on POSIX (the locale's encoding), UTF-8 on Windows.
 std::string toNativeText(const QString& text);
 
-// The text of bytes from the conversion core. On Windows, bytes that are not valid UTF-8 are read
+// The text of bytes from the core. On Windows, bytes that are not valid UTF-8 are read
 // in the ANSI code page, as the core reads them.
 QString fromNativeText(std::string_view bytes);
 

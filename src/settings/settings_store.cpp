@@ -1,5 +1,5 @@
-#include "settings_store.h"
 #include "native_text.h"
+#include "settings_store.h"
 
 #include <QSettings>
 

@@ -1,10 +1,10 @@
 #include "startup.h"
 
-#include "conversion/file_system.h"
-#include "conversion/library_places.h"
-#include "conversion/paths.h"
-#include "window_geometry.h"
+#include "files/file_system.h"
+#include "files/paths.h"
+#include "library/library_places.h"
 #include "native_text.h"
+#include "window_geometry.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,18 +1,18 @@
 #include "brikmux_main.h"
 
 #include "brikmux_about.h"
-#include "conversion/library.h"
-#include "conversion/merge.h"
-#include "conversion/messages.h"
-#include "conversion/model_text.h"
-#include "conversion/mpd_check.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/paths.h"
+#include "ldraw/model_text.h"
 #include "ldraw_locate.h"
+#include "library/library.h"
 #include "message_box_prompter.h"
+#include "operations/merge.h"
+#include "operations/messages.h"
+#include "operations/mpd_check.h"
+#include "operations/split.h"
+#include "settings/native_text.h"
 #include "settings/window_geometry.h"
 #include "window_placement.h"
-#include "settings/native_text.h"
 
 #include <QApplication>
 #include <QCloseEvent>

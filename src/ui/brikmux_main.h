@@ -1,10 +1,10 @@
 #pragma once
 
-#include "conversion/file_system.h"
-#include "conversion/prompter.h"
 #include "directory_holder.h"
 #include "file_open_dialog.h"
+#include "files/file_system.h"
 #include "hidden_file_list.h"
+#include "operations/prompter.h"
 #include "settings/settings_store.h"
 #include "settings/startup.h"
 

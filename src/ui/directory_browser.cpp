@@ -1,7 +1,7 @@
 #include "directory_browser.h"
 
 #include "directory_holder.h"
-#include "conversion/file_system.h"
+#include "files/file_system.h"
 #include "settings/native_text.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "directory_holder.h"
 
-#include "conversion/file_system.h"
+#include "files/file_system.h"
 
 #include <filesystem>
 #include <system_error>

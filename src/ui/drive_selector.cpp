@@ -1,6 +1,6 @@
 #include "drive_selector.h"
 
-#include "conversion/paths.h"
+#include "files/paths.h"
 #include "settings/native_text.h"
 
 #include <QStorageInfo>

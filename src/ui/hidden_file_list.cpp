@@ -1,6 +1,6 @@
 #include "hidden_file_list.h"
 
-#include "conversion/paths.h"
+#include "files/paths.h"
 
 #include <algorithm>
 

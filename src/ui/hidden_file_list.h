@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/file_system.h"
+#include "files/file_system.h"
 
 #include <string>
 #include <string_view>

@@ -1,15 +1,15 @@
 #include "ldraw_locate.h"
 
 #include "brikmux_main.h"
-#include "conversion/library.h"
-#include "conversion/messages.h"
-#include "conversion/paths.h"
 #include "directory_browser.h"
 #include "drive_selector.h"
+#include "files/paths.h"
+#include "library/library.h"
+#include "operations/messages.h"
+#include "settings/native_text.h"
 #include "settings/startup.h"
 #include "settings/window_geometry.h"
 #include "window_placement.h"
-#include "settings/native_text.h"
 
 #include <QDir>
 #include <QKeyEvent>

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #ifdef _WIN32
-#include "conversion/wide_text.h"
+#include "files/wide_text.h"
 
 #include <windows.h>
 #else

@@ -1,5 +1,5 @@
-#include "conversion/line_reader.h"
-#include "conversion/line_writer.h"
+#include "files/line_reader.h"
+#include "files/line_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 // anywhere or nowhere), the walk ends, the check agrees with the merge, no temporary file is left, and an MPD has each
 // data block once and, packed, each section once.
 
-#include "conversion/file_system.h"
-#include "conversion/merge.h"
-#include "conversion/model_text.h"
-#include "conversion/paths.h"
+#include "files/file_system.h"
+#include "files/paths.h"
+#include "ldraw/model_text.h"
+#include "operations/merge.h"
 
 #include <zip.h>
 

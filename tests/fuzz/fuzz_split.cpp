@@ -4,10 +4,10 @@
 // The MPD's check meets the same bytes: it ends, and every problem lies on a line of the file, in a
 // block it has.
 
-#include "conversion/file_system.h"
-#include "conversion/mpd_check.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/file_system.h"
+#include "files/paths.h"
+#include "operations/mpd_check.h"
+#include "operations/split.h"
 
 #include <algorithm>
 #include <cstdint>

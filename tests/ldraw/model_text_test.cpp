@@ -1,10 +1,8 @@
-#include "conversion/model_text.h"
-#include "conversion/name_set.h"
+#include "ldraw/model_text.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 
 namespace brikmux {
 namespace {
@@ -141,25 +139,6 @@ TEST(LineKinds, FileMarkersAndMpdNames)
     for (const auto& [dat, mpd] : mpdNames) {
         EXPECT_EQ(mpdNameFor(dat), mpd);
     }
-}
-
-// The merge's set of names agrees with a standard set while it grows, for long names and the empty one.
-TEST(NameSetTest, AgreesWithAStandardSet)
-{
-    NameSet names;
-    std::set<std::string> expected;
-    for (int i = 0; i < 5000; ++i) {
-        std::string name = i % 7 == 0 ? std::string(static_cast<std::size_t>(i % 40), 'x') : "p";
-        name.append(std::to_string(i % 7 == 0 ? i % 300 : i % 900));
-        ASSERT_EQ(names.contains(name), expected.count(name) == 1) << name;
-        ASSERT_EQ(names.insert(name), expected.insert(name).second) << name;
-    }
-    EXPECT_TRUE(names.insert(""));
-    EXPECT_EQ(names.size(), expected.size() + 1);
-    for (const auto& name : expected) {
-        EXPECT_TRUE(names.contains(name)) << name;
-    }
-    EXPECT_TRUE(names.contains("") && !names.contains("p900") && !names.contains(std::string(41, 'x')));
 }
 
 } // namespace

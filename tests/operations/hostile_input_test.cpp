@@ -1,9 +1,9 @@
 // Model files from strangers, and folders that misbehave: whatever comes, the operations end,
 // say what went wrong, and lose nothing.
 
-#include "conversion/merge.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/paths.h"
+#include "operations/merge.h"
+#include "operations/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

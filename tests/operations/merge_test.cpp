@@ -1,7 +1,7 @@
-#include "conversion/library.h"
-#include "conversion/merge.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/paths.h"
+#include "library/library.h"
+#include "operations/merge.h"
+#include "operations/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

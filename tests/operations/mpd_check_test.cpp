@@ -1,4 +1,4 @@
-#include "conversion/mpd_check.h"
+#include "operations/mpd_check.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "conversion/merge.h"
-#include "conversion/mpd_check.h"
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/paths.h"
+#include "operations/merge.h"
+#include "operations/mpd_check.h"
+#include "operations/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -139,7 +139,9 @@ TEST(RealModels, MpdsCheckAsTheyArePackInOneStepAndRoundTrip)
         ASSERT_EQ(SplitMPD(name, SplitJob{models, dat.field()}, fileSystem, prompter).status,
                   SplitResult::Status::Split);
         MpdModel model;
-        ASSERT_TRUE(model.load(fileSystem, models + name, name));
+        std::unique_ptr<InputFile> file;
+        ASSERT_TRUE(openFileForReading(fileSystem, models + name, file));
+        ASSERT_TRUE(model.load(*file, name));
         const std::string main = model.blocks()[model.mainBlock()].name;
         MergeJob job{dat.field(), out.field(), library, "split.mpd", "Brikmux", ReferenceKinds::DatOnly, true};
         ASSERT_EQ(MergeToMPD(main, job, fileSystem, prompter).status, MergeResult::Status::Created);

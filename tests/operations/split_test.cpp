@@ -1,5 +1,5 @@
-#include "conversion/paths.h"
-#include "conversion/split.h"
+#include "files/paths.h"
+#include "operations/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // What only Windows does: letter case found by its file system, and read-only files, through merge
 // and split. (Names outside ASCII: the command-line tests.)
-#include "conversion/merge.h"
-#include "conversion/split.h"
+#include "operations/merge.h"
+#include "operations/split.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "conversion/paths.h"
+#include "files/paths.h"
 
 #include <zip.h>
 

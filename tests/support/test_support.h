@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/file_system.h"
-#include "conversion/prompter.h"
+#include "files/file_system.h"
+#include "operations/prompter.h"
 
 #include <gtest/gtest.h>
 

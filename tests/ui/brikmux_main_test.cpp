@@ -1,4 +1,4 @@
-#include "conversion/paths.h"
+#include "files/paths.h"
 #include "settings/native_text.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"

@@ -1,5 +1,5 @@
-#include "conversion/library.h"
-#include "conversion/paths.h"
+#include "files/paths.h"
+#include "library/library.h"
 #include "settings/startup.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"

@@ -1,0 +1,66 @@
+#include "library/case_resolver.h"
+#include "library/name_set.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace brikmux {
+namespace {
+
+using testing::TempDir;
+
+TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
+{
+    TempDir dir;
+    NativeFileSystem fileSystem;
+    CaseResolver resolver(fileSystem);
+    EXPECT_FALSE(resolver.resolve(dir.field(), "A.DAT").fileExists);
+    dir.write("a.dat", "");
+    resolver.noteFileCreated(dir.field(), "a.dat"); // seen without listing the folder again
+    EXPECT_EQ(resolver.resolve(dir.field(), "A.DAT").fileName, "a.dat");
+#ifndef _WIN32 // on a file system that tells letter case apart; Windows' own finds the other spelling
+    for (const char* file : {"Parts/s/3001s01.dat", "Parts/3001.DAT", "P/box.dat", "P/Box.dat", "Parts/f.dat/in.dat"}) {
+        dir.write(file, "");
+    }
+    std::filesystem::create_symlink(dir.path() / "P/box.dat", dir.path() / "P/link.dat");
+    resolver.forget();
+    const std::pair<const char*, const char*> cases[] = {
+        {"parts\\S\\3001S01.dat", "Parts/s/3001s01.dat"}, {"PARTS/3001.dat", "Parts/3001.DAT"},
+        {"p/box.dat", "P/box.dat"}, // the exact spelling wins
+        {"p/BOX.dat", "P/Box.dat"}, // else the same one every time
+        {"p/link.dat", "P/link.dat"}, {"parts/f.dat", "-"}, {"parts/missing.dat", "-"}, {"nowhere/3001.dat", "-"}};
+    for (const auto& [name, found] : cases) {
+        const auto resolved = resolver.resolve(dir.field(), name);
+        EXPECT_EQ(resolved.fileExists ? resolved.path().substr(dir.field().size()) : "-", found) << name;
+    }
+    const auto fresh = resolver.resolveFresh(dir.field(), "new\\x.dat");
+    EXPECT_FALSE(fresh.folderExists);
+    EXPECT_EQ(fresh.path(), dir.field() + "new/x.dat");
+#endif
+}
+
+// The merge's set of names agrees with a standard set while it grows, for long names and the empty one.
+TEST(NameSetTest, AgreesWithAStandardSet)
+{
+    NameSet names;
+    std::set<std::string> expected;
+    for (int i = 0; i < 5000; ++i) {
+        std::string name = i % 7 == 0 ? std::string(static_cast<std::size_t>(i % 40), 'x') : "p";
+        name.append(std::to_string(i % 7 == 0 ? i % 300 : i % 900));
+        ASSERT_EQ(names.contains(name), expected.count(name) == 1) << name;
+        ASSERT_EQ(names.insert(name), expected.insert(name).second) << name;
+    }
+    EXPECT_TRUE(names.insert(""));
+    EXPECT_EQ(names.size(), expected.size() + 1);
+    for (const auto& name : expected) {
+        EXPECT_TRUE(names.contains(name)) << name;
+    }
+    EXPECT_TRUE(names.contains("") && !names.contains("p900") && !names.contains(std::string(41, 'x')));
+}
+
+} // namespace
+} // namespace brikmux
