@@ -322,4 +322,23 @@ std::string withMpdSuffix(std::string_view name)
     return result;
 }
 
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string_view afterLibraryFolder(std::string_view key)
+{
+    for (const std::string_view folder : {"parts/", "p/"}) {
+        if (key.starts_with(folder)) {
+            return key.substr(folder.size());
+        }
+    }
+    return {};
+}
+
 } // namespace brikmux

@@ -49,6 +49,13 @@ std::string_view DataMarkerName(std::string_view line);
 // True when line is "0 NOFILE", trailing blanks aside: the end of an MPD's block.
 bool IsNoFileMarker(std::string_view line);
 
+// text without the blanks (spaces and tabs) around it.
+std::string_view trimBlanks(std::string_view text);
+
+// The part of a library path that names the file ("s/3001s01.dat" for "parts/s/3001s01.dat"),
+// for a key as blockKey gives it; empty for a name that is no library path.
+std::string_view afterLibraryFolder(std::string_view key);
+
 // True when line holds nothing but blanks.
 bool isBlankLine(std::string_view line);
 

@@ -1,0 +1,282 @@
+#include "operations/mpd_check.h"
+
+#include "files/paths.h"
+#include "ldraw/model_text.h"
+#include "ldraw/mpd_model.h"
+#include "library/library.h"
+#include "operations/mpd_scan.h"
+
+#include <algorithm>
+#include <array>
+
+namespace brikmux {
+
+namespace {
+
+constexpr std::size_t npos = MpdModel::npos;
+
+std::string inQuotes(std::string_view text)
+{
+    std::string result = "\"";
+    return result.append(text).append("\"");
+}
+
+// A name with "\\" written as "/", which readers take alike.
+std::string slashed(std::string_view name)
+{
+    std::string result(name);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    return result;
+}
+
+struct Edge {
+    std::size_t target; // a block
+    std::uint64_t line;
+};
+
+// Decides what a scanned MPD's references lead to, each name looked up once (in the blocks, else
+// the library), then what the main model reaches and where references close a cycle.
+class Checker {
+public:
+    Checker(const MpdScan& scan, Library* library, MpdCheckReport& report)
+        : m_scan(scan), m_library(library), m_report(report)
+    {
+    }
+
+    // Adds the sections and the problems found to the report, in file order.
+    void run();
+
+private:
+    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Missing };
+
+    void problem(std::string_view code, bool error, std::size_t block, std::uint64_t line, std::string name,
+                 std::string message)
+    {
+        m_report.problems.push_back(
+            {code, error, m_scan.blocks()[block].name, line, std::move(name), std::move(message)});
+    }
+    LibraryAnswer libraryAnswer(std::string_view name, bool image);
+    void resolve();
+    void reachability();
+    void cycles();
+
+    const MpdScan& m_scan;
+    Library* m_library;
+    MpdCheckReport& m_report;
+    std::vector<std::vector<Edge>> m_edges;
+};
+
+Checker::LibraryAnswer Checker::libraryAnswer(std::string_view name, bool image)
+{
+    if (image) {
+        return !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty()
+                   ? LibraryAnswer::Official
+                   : LibraryAnswer::Missing;
+    }
+    if (m_library->IsLibraryFile(name)) {
+        return LibraryAnswer::Official;
+    }
+    return m_library->UnofficialFile(name).empty() ? LibraryAnswer::Missing : LibraryAnswer::Unofficial;
+}
+
+void Checker::run()
+{
+    for (const MpdScan::Block& block : m_scan.blocks()) {
+        m_report.sections.push_back({block.name, block.line, block.image, {}});
+    }
+    m_edges.resize(m_scan.blocks().size());
+    for (std::size_t i = 0; i < m_scan.blocks().size(); ++i) {
+        const std::string key = blockKey(m_scan.blocks()[i].name);
+        if (m_library != nullptr && !m_scan.blocks()[i].image && !m_scan.blocks()[i].unnamedMain &&
+            afterLibraryFolder(key).empty() && !key.empty() && m_library->IsLibraryFile(m_scan.blocks()[i].name)) {
+            problem("shadows-library", false, i, m_scan.blocks()[i].line, m_scan.blocks()[i].name,
+                    "the section " + inQuotes(m_scan.blocks()[i].name) +
+                        " is named like a library file: some readers take the section, some the library's file.");
+        }
+    }
+    resolve();
+    for (std::size_t i = 0; i < m_scan.blocks().size(); ++i) {
+        // A library file carried by its library path is as the library has it: some are empty.
+        const MpdScan::Block& block = m_scan.blocks()[i];
+        if (!block.image && !block.modelLines && afterLibraryFolder(blockKey(block.name)).empty()) {
+            problem("empty-section", false, i, block.line, block.name,
+                    "the section " + inQuotes(block.name) + " holds no line of type 1 to 5.");
+        }
+    }
+    reachability();
+    cycles();
+    std::stable_sort(m_report.problems.begin(), m_report.problems.end(),
+                     [](const MpdProblem& a, const MpdProblem& b) { return a.line < b.line; });
+}
+
+void Checker::resolve()
+{
+    // Each name met is looked up once: in the blocks, else (once per kind) in the library.
+    std::vector<std::size_t> target(m_scan.names().size(), npos);
+    std::vector<bool> exact(m_scan.names().size(), true);
+    for (std::size_t i = 0; i < m_scan.names().size(); ++i) {
+        if (const std::size_t found = m_scan.find(blockKey(m_scan.names()[i])); found != npos) {
+            target[i] = found;
+            exact[i] = slashed(m_scan.names()[i]) == slashed(trimBlanks(m_scan.blocks()[found].name));
+        }
+    }
+    std::array<std::vector<LibraryAnswer>, 2> answers;
+    answers.fill(std::vector<LibraryAnswer>(m_scan.names().size(), LibraryAnswer::Unknown));
+    std::vector<bool> listed(m_library == nullptr ? m_scan.names().size() : 0, false);
+    for (const MpdScan::Reference& reference : m_scan.references()) {
+        const std::size_t number = reference.name();
+        const bool image = reference.image();
+        const std::string_view name = m_scan.names()[number];
+        if (target[number] != npos) {
+            m_edges[reference.block].push_back({target[number], reference.line});
+            auto& referencedBy = m_report.sections[target[number]].referencedBy;
+            const std::string& referrer = m_scan.blocks()[reference.block].name;
+            if (std::find(referencedBy.begin(), referencedBy.end(), referrer) == referencedBy.end()) {
+                referencedBy.push_back(referrer);
+            }
+            if (!exact[number]) {
+                problem("case-differs", false, reference.block, reference.line, std::string(name),
+                        inQuotes(name) + " matches the " + (image ? "image " : "section ") +
+                            inQuotes(m_scan.blocks()[target[number]].name) +
+                            " only when letter case is ignored: readers that heed it miss it.");
+            }
+            continue;
+        }
+        if (m_library == nullptr) {
+            if (!listed[number]) {
+                listed[number] = true;
+                m_report.unresolved.emplace_back(name);
+            }
+            continue;
+        }
+        LibraryAnswer& answer = answers[image ? 1 : 0][number];
+        if (answer == LibraryAnswer::Unknown) {
+            answer = libraryAnswer(name, image);
+        }
+        if (answer == LibraryAnswer::Unofficial) {
+            problem("unofficial-not-embedded", false, reference.block, reference.line, std::string(name),
+                    inQuotes(name) +
+                        " is a part of the library's Unofficial folders, not embedded: readers' libraries lack it.");
+        } else if (answer == LibraryAnswer::Missing) {
+            problem(image ? "image-not-found" : "not-found", true, reference.block, reference.line, std::string(name),
+                    image ? "the image " + inQuotes(name) +
+                                " has no \"0 !DATA\" block in this file and is no library image."
+                          : inQuotes(name) + " is neither a section of this file nor a library file.");
+        }
+    }
+}
+
+void Checker::reachability()
+{
+    // The main model: the unnamed one, else the first section.
+    std::size_t main = npos;
+    for (std::size_t i = 0; i < m_scan.blocks().size() && main == npos; ++i) {
+        main = m_scan.blocks()[i].image ? npos : i;
+    }
+    std::vector<bool> reached(m_scan.blocks().size(), false);
+    std::vector<std::size_t> queue;
+    if (main != npos) {
+        reached[main] = true;
+        queue.push_back(main);
+    }
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        for (const Edge& edge : m_edges[queue[next]]) {
+            if (!reached[edge.target]) {
+                reached[edge.target] = true;
+                queue.push_back(edge.target);
+            }
+        }
+    }
+    const std::string mainName = main == npos ? std::string("(none)") : inQuotes(m_scan.blocks()[main].name);
+    for (std::size_t i = 0; i < m_scan.blocks().size(); ++i) {
+        if (!reached[i] && !m_scan.blocks()[i].duplicate) {
+            problem("unused", false, i, m_scan.blocks()[i].line, m_scan.blocks()[i].name,
+                    std::string(m_scan.blocks()[i].image ? "the image " : "the section ") +
+                        inQuotes(m_scan.blocks()[i].name) + " is used by nothing that the main model " + mainName +
+                        " reaches.");
+        }
+    }
+}
+
+void Checker::cycles()
+{
+    // Depth first, without recursion (a chain may be as long as the file): a reference to a
+    // section still on the path closes a cycle.
+    enum class State : unsigned char { New, OnPath, Done };
+    std::vector<State> state(m_scan.blocks().size(), State::New);
+    struct Frame {
+        std::size_t block;
+        std::size_t edge;
+    };
+    std::vector<Frame> path;
+    for (std::size_t start = 0; start < m_scan.blocks().size(); ++start) {
+        if (state[start] != State::New || m_scan.blocks()[start].image) {
+            continue;
+        }
+        path.push_back({start, 0});
+        state[start] = State::OnPath;
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            if (frame.edge == m_edges[frame.block].size()) {
+                state[frame.block] = State::Done;
+                path.pop_back();
+                continue;
+            }
+            const Edge edge = m_edges[frame.block][frame.edge++];
+            if (state[edge.target] == State::New) {
+                state[edge.target] = State::OnPath;
+                path.push_back({edge.target, 0});
+            } else if (state[edge.target] == State::OnPath) {
+                std::string chain;
+                const auto first =
+                    std::find_if(path.begin(), path.end(), [&](const Frame& f) { return f.block == edge.target; });
+                for (auto at = first; at != path.end(); ++at) {
+                    chain += m_scan.blocks()[at->block].name + " -> ";
+                }
+                chain += m_scan.blocks()[edge.target].name;
+                problem("cycle", true, path.back().block, edge.line, m_scan.blocks()[edge.target].name,
+                        inQuotes(m_scan.blocks()[edge.target].name) + " reaches itself: " + chain + ".");
+            }
+        }
+    }
+}
+
+} // namespace
+
+MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem)
+{
+    const std::string fileName = mpdPath.substr(mpdPath.find_last_of("/\\") + 1);
+    MpdCheckReport report;
+    report.file = fileName;
+    std::unique_ptr<Library> library;
+    if (!ldrawPath.empty()) {
+        // A folder that holds no library would make every library part "not found".
+        if (!checkLDrawInstallation(fileSystem, ldrawPath).holds) {
+            report.failure = ldrawPath + " holds no LDraw library (parts and p folders, or complete.zip).";
+            return report;
+        }
+        if (const Status opened = openLibrary(fileSystem, ldrawPath, library); !opened) {
+            report.failure = opened.reason();
+            return report;
+        }
+    }
+    std::unique_ptr<InputFile> file;
+    Status opened = openFileForReading(fileSystem, mpdPath, file);
+    MpdScan scan(fileName);
+    if (opened) {
+        opened = scan.read(*file, report.problems);
+    }
+    if (!opened) {
+        report = {fileName, {}, {}, {}, {}, "Cannot read " + mpdPath + ": " + opened.reason() + "."};
+        return report;
+    }
+    if (!scan.isMpd()) {
+        report = {fileName, {}, {}, {}, {}, fileName + " holds no \"0 FILE\" line: it is not an .MPD file."};
+        return report;
+    }
+    Checker(scan, library.get(), report).run();
+    report.library = ldrawPath;
+    return report;
+}
+
+} // namespace brikmux
