@@ -6,8 +6,8 @@
 #include "ldraw/base64.h"
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_reader.h"
-#include "library/case_resolver.h"
 #include "operations/messages.h"
+#include "operations/split_targets.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,40 +29,31 @@ struct Section {
 class Split {
 public:
     Split(std::string_view name, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
-        : m_name(name), m_job(job), m_fileSystem(fileSystem), m_prompter(prompter), m_datFolder(fileSystem)
+        : m_name(name), m_job(job), m_fileSystem(fileSystem), m_prompter(prompter),
+          m_targets(name, job, fileSystem, prompter)
     {
     }
 
     SplitResult run();
 
 private:
-    enum class Opened { Yes, Declined, Failed };
-
     // Writes the lines before the first block as the main model NAME.ldr when they hold one.
     bool writeUnnamedMain();
     bool startSection(const MpdReader::Item& marker);
     bool finishSection();
     void startData(const MpdReader::Item& marker);
     bool finishData();
-    // Checks name as a file to write (on line) and opens its temporary output, asking first when
-    // the file exists.
-    Opened openTarget(const std::string& name, std::uint64_t line, bool named, std::string_view marker,
-                      ResolvedName& target, std::unique_ptr<OutputFile>& file);
     bool fail(const Message& message)
     {
         m_prompter.reportFailure(message);
         return false;
-    }
-    bool cannotWrite(const std::string& name, const std::string& path, std::uint64_t line, const std::string& reason)
-    {
-        return fail(messages::splitCannotWrite(name, path, m_name, line, reason));
     }
 
     std::string m_name;
     const SplitJob& m_job;
     FileSystem& m_fileSystem;
     Prompter& m_prompter;
-    CaseResolver m_datFolder;
+    SplitTargets m_targets;
     Section m_section;
     std::optional<DataBlockDecoder> m_data; // the embedded file being read, decoded in memory
     std::vector<std::string> m_preamble;    // the lines before the first block
@@ -111,8 +102,8 @@ SplitResult Split::run()
         } else if (item.block == MpdReader::Block::Section && m_section.writer) {
             m_section.writer->write(item.line);
             if (!m_section.writer->status()) {
-                cannotWrite(m_section.name, m_section.target.path(), m_section.line,
-                            m_section.writer->status().reason());
+                m_targets.cannotWrite(m_section.name, m_section.target.path(), m_section.line,
+                                      m_section.writer->status().reason());
                 return m_result;
             }
         } else if (item.block == MpdReader::Block::Data && m_data) {
@@ -143,54 +134,17 @@ SplitResult Split::run()
     return m_result;
 }
 
-Split::Opened Split::openTarget(const std::string& name, std::uint64_t line, bool named, std::string_view marker,
-                                ResolvedName& target, std::unique_ptr<OutputFile>& file)
-{
-    if (!named || nameComponents(name).empty()) {
-        fail(messages::splitMarkerWithoutName(marker, m_name, line));
-        return Opened::Failed;
-    }
-    if (leavesFolder(name)) {
-        fail(messages::splitNameLeavesFolder(name, m_name, line));
-        return Opened::Failed;
-    }
-    target = m_datFolder.resolveFresh(m_job.datPath, name);
-    if (target.fileExists) {
-        if (!m_prompter.askYesNo(messages::splitOutputExists(name))) {
-            m_details += name + " (kept as it was)\n";
-            return Opened::Declined;
-        }
-    } else if (!target.folderExists) {
-        // Folders named in the block are created, but only inside a DAT folder that exists.
-        if (m_fileSystem.kindOf(m_job.datPath) != EntryKind::Folder) {
-            cannotWrite(name, target.path(), line, whyNotAFile(EntryKind::Missing));
-            return Opened::Failed;
-        }
-        if (const Status created = m_fileSystem.createFolders(target.folder); !created) {
-            cannotWrite(name, target.path(), line, created.reason());
-            return Opened::Failed;
-        }
-        m_datFolder.forget();
-    } else if (target.occupant != EntryKind::Missing) {
-        // A folder, a pipe or a device of that name: nothing can be written there.
-        cannotWrite(name, target.path(), line, whyNotAFile(target.occupant));
-        return Opened::Failed;
-    }
-    if (const Status created = m_fileSystem.createOutput(target.folder, file); !created) {
-        cannotWrite(name, target.path(), line, created.reason());
-        return Opened::Failed;
-    }
-    return Opened::Yes;
-}
-
 bool Split::startSection(const MpdReader::Item& marker)
 {
     const std::string name(marker.name);
     ResolvedName target;
     std::unique_ptr<OutputFile> file;
-    const Opened opened = openTarget(name, marker.number, marker.named, "FILE", target, file);
-    if (opened != Opened::Yes) {
-        return opened == Opened::Declined;
+    const SplitTargets::Opened opened = m_targets.open(name, marker.number, marker.named, "FILE", target, file);
+    if (opened == SplitTargets::Opened::Declined) {
+        m_details += name + " (kept as it was)\n";
+    }
+    if (opened != SplitTargets::Opened::Yes) {
+        return opened == SplitTargets::Opened::Declined;
     }
     m_section.name = name;
     m_section.target = std::move(target);
@@ -212,9 +166,9 @@ bool Split::finishSection()
     m_section.writer.reset();
     m_section.file.reset();
     if (!done) {
-        return cannotWrite(m_section.name, m_section.target.path(), m_section.line, done.reason());
+        return m_targets.cannotWrite(m_section.name, m_section.target.path(), m_section.line, done.reason());
     }
-    m_datFolder.noteFileCreated(m_section.target.folder, m_section.target.fileName);
+    m_targets.written(m_section.target);
     m_result.written.push_back(m_section.name);
     m_details += m_section.name + "\n";
     return true;
@@ -240,18 +194,21 @@ bool Split::finishData()
     }
     ResolvedName target;
     std::unique_ptr<OutputFile> file;
-    const Opened opened = openTarget(block.name, block.line, true, "!DATA", target, file);
-    if (opened != Opened::Yes) {
-        return opened == Opened::Declined;
+    const SplitTargets::Opened opened = m_targets.open(block.name, block.line, true, "!DATA", target, file);
+    if (opened == SplitTargets::Opened::Declined) {
+        m_details += block.name + " (kept as it was)\n";
+    }
+    if (opened != SplitTargets::Opened::Yes) {
+        return opened == SplitTargets::Opened::Declined;
     }
     Status done = file->write(data.bytes().data(), data.bytes().size());
     if (done) {
         done = file->commit(target.path(), target.fileExists);
     }
     if (!done) {
-        return cannotWrite(block.name, target.path(), block.line, done.reason());
+        return m_targets.cannotWrite(block.name, target.path(), block.line, done.reason());
     }
-    m_datFolder.noteFileCreated(target.folder, target.fileName);
+    m_targets.written(target);
     m_result.images.push_back(block.name);
     m_details += block.name + " (image)\n";
     return true;

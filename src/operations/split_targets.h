@@ -1,0 +1,44 @@
+#pragma once
+
+#include "files/file_system.h"
+#include "library/case_resolver.h"
+#include "operations/prompter.h"
+#include "operations/split.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace brikmux {
+
+// Where a split writes each block: the name checked (not empty, not leaving the DAT folder),
+// found there whatever its letter case, the user asked before a file is replaced, missing folders
+// created, and a temporary output opened beside the target. Failures are reported here.
+class SplitTargets {
+public:
+    enum class Opened { Yes, Declined, Failed };
+
+    SplitTargets(std::string_view mpdName, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
+        : m_mpdName(mpdName), m_job(job), m_fileSystem(fileSystem), m_prompter(prompter), m_folder(fileSystem)
+    {
+    }
+
+    // Opens the output for the block name, marked on line by marker ("FILE" or "!DATA"); named is
+    // false for a marker too short to carry a name.
+    Opened open(const std::string& name, std::uint64_t line, bool named, std::string_view marker, ResolvedName& target,
+                std::unique_ptr<OutputFile>& file);
+    // Notes a file put in place at target, so that a later block of its name is asked about.
+    void written(const ResolvedName& target) { m_folder.noteFileCreated(target.folder, target.fileName); }
+    // Reports that the block name (on line) could not be written to path; returns false.
+    bool cannotWrite(const std::string& name, const std::string& path, std::uint64_t line, const std::string& reason);
+
+private:
+    std::string m_mpdName;
+    const SplitJob& m_job;
+    FileSystem& m_fileSystem;
+    Prompter& m_prompter;
+    CaseResolver m_folder;
+};
+
+} // namespace brikmux
