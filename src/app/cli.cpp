@@ -11,10 +11,13 @@
 #include "operations/split.h"
 #include "terminal_prompter.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <map>
+#include <algorithm>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <ostream>
 #include <string_view>
 
@@ -33,20 +36,19 @@ constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
-constexpr std::string_view kUsageText =
-    "Usage:\n"
-    "  brikmux-cli merge [--dat-dir DIR] [--mpd-dir DIR] [--ldraw DIR] [--author TEXT]\n"
-    "                    [--mpd NAME] [--ldr] [--pack] [--yes|--no] [--verbose] MAIN\n"
-    "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n"
-    "  brikmux-cli check [--dat-dir DIR] [--ldraw DIR] [--ldr] [--pack] [--json] MAIN|MPD\n"
-    "  brikmux-cli --help | --version\n";
-
-constexpr std::string_view kHelpText =
+constexpr const char* kDescription =
     "Merge an LDraw model and its custom sub-files into one .mpd file, or split an .mpd file\n"
-    "back into .dat files.\n"
+    "back into .dat files.\n";
+
+constexpr const char* kExitStatus =
+    "Exit status: 0 when the operation ran to its end (declined overwrites included), 1 on a\n"
+    "failure or when a merge without the files not found was declined, 2 on a usage error.";
+
+constexpr const char* kMergeText =
+    "Merge MAIN and its custom sub-files into one .mpd file.\n"
     "\n"
-    "merge: MAIN is the main .dat file's name in the DAT folder; without --dat-dir it may be a\n"
-    "path, whose folder becomes the DAT folder. Every sub-file it references, directly or through\n"
+    "MAIN is the main .dat file's name in the DAT folder; without --dat-dir it may be a path,\n"
+    "whose folder becomes the DAT folder. Every sub-file it references, directly or through\n"
     "other sub-files, that the LDraw library's parts and p folders do not hold is read from the\n"
     "DAT folder, or else from the library's Unofficial/parts and Unofficial/p folders (parts not\n"
     "yet official, which readers' libraries lack), and written as a section of the .mpd file.\n"
@@ -54,34 +56,28 @@ constexpr std::string_view kHelpText =
     "in the DAT folder, in its textures folder, in the library's parts/textures and\n"
     "p/textures (left to the library, as library files are) and in its Unofficial textures\n"
     "folders (embedded).\n"
-    "  --dat-dir DIR   folder of the .dat files\n"
-    "  --mpd-dir DIR   folder of the .mpd file (default: the DAT folder)\n"
-    "  --ldraw DIR     the LDraw library: a folder holding parts and p, or LDraw's complete.zip\n"
-    "                  (or library.bin), with ldrawunf.zip for unofficial parts (default:\n"
-    "                  $LDRAWDIR, the window's LDraw folder, then the first usual place that\n"
-    "                  holds one: see the README)\n"
-    "  --author TEXT   author name for the header (default: the window's author name, or Brikmux)\n"
-    "  --mpd NAME      name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)\n"
-    "  --ldr           also follow references to .ldr files\n"
-    "  --pack          embed every file the model uses, library parts and primitives\n"
-    "                  included, named by their library paths (parts/3001.dat), with the\n"
-    "                  library's colours and images: the .mpd file opens with no library, in web\n"
-    "                  viewers too\n"
+    "\n"
     "A referenced sub-file or image that is found in none of these folders is not found:\n"
     "the merge asks once whether to create the .mpd file without those files (their references\n"
     "stay in the model) and names each on standard error. Yes exits with 0, No with 1.\n"
     "\n"
-    "check: walks MAIN as merge would (options as merge's) and lists every file and image it\n"
-    "reaches, grouped by kind: the main file, custom sub-files and unofficial parts with their\n"
-    "paths, the library files they reference, the images, files found nowhere and files that\n"
-    "cannot be read (with the reason), each with the files that reference it. It writes and\n"
-    "asks nothing.\n"
-    "  --json          one JSON object instead: {\"main\": NAME, \"files\": [{\"name\", \"type\",\n"
-    "                  \"kind\", \"path\", \"referencedBy\", \"reason\"}]}, type model or image,\n"
-    "                  kind one of main, custom, unofficial, library, not found, unreadable\n"
-    "Exit status of check: 0 when a merge would find and read every file and image, 1 otherwise.\n"
+    "MAIN may be an MPD: its first section is the main model; its sections and images are looked\n"
+    "up first, then the DAT folder and the library. What the main model reaches is written to\n"
+    "NAME_Packed.mpd (--pack) or NAME_Merged.mpd beside it; never onto the input itself.\n";
+
+constexpr const char* kCheckText =
+    "Check MAIN as a merge would meet it, or an MPD itself.\n"
     "\n"
-    "check on an MPD (a file with 0 FILE sections, whatever its extension) checks the MPD\n"
+    "For a model, check walks MAIN as merge would (options as merge's) and lists every file and\n"
+    "image it reaches, grouped by kind: the main file, custom sub-files and unofficial parts with\n"
+    "their paths, the library files they reference, the images, files found nowhere and files\n"
+    "that cannot be read (with the reason), each with the files that reference it. It writes and\n"
+    "asks nothing. Exit status: 0 when a merge would find and read every file and image, 1\n"
+    "otherwise. With --json: {\"main\": NAME, \"files\": [{\"name\", \"type\", \"kind\", \"path\",\n"
+    "\"referencedBy\", \"reason\"}]}, type model or image, kind one of main, custom, unofficial,\n"
+    "library, not found, unreadable.\n"
+    "\n"
+    "For an MPD (a file with 0 FILE sections, whatever its extension), check checks the MPD\n"
     "itself and reports each problem with its code, severity, section and line:\n"
     "  errors    not-found          a reference names no section and no library file\n"
     "            duplicate-section  a second 0 FILE or 0 !DATA block of one name (letter case aside)\n"
@@ -100,36 +96,34 @@ constexpr std::string_view kHelpText =
     "    line 4: error not-found: \"3001x.dat\" is neither a section of this file nor a library\n"
     "    file.\n"
     "  1 error, 0 warnings\n"
-    "  --json          {\"file\", \"library\" (null without one), \"sections\": [{\"name\", \"line\",\n"
-    "                  \"kind\" (model or image), \"referencedBy\"}], \"problems\": [{\"code\",\n"
-    "                  \"severity\", \"section\", \"line\", \"name\", \"message\"}], \"unresolved\"}, e.g.\n"
-    "                  {\"code\": \"not-found\", \"severity\": \"error\", \"section\": \"town.ldr\",\n"
-    "                  \"line\": 4, \"name\": \"3001x.dat\", \"message\": \"...\"}\n"
-    "Exit status: 0 without an error (warnings allowed), 1 with one or when the file cannot be read.\n"
-    "\n"
-    "merge on an MPD: its first section is the main model; its sections and images are looked up\n"
-    "first, then the DAT folder and the library. What the main model reaches is written to\n"
-    "NAME_Packed.mpd (--pack) or NAME_Merged.mpd beside it; never onto the input itself.\n"
-    "\n"
-    "split: MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path,\n"
-    "whose folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder,\n"
-    "every 0 !DATA block its image, decoded; a block whose data is not valid base64 is not\n"
-    "written, and the split ends as a failure that names it.\n"
-    "  --mpd-dir DIR   folder of the .mpd file\n"
-    "  --dat-dir DIR   folder the .dat files are written to (default: the MPD folder)\n"
-    "\n"
-    "Both:\n"
-    "  --yes, --no     answer every question Yes or No (default: ask on the\n"
-    "                  terminal; with no terminal, No)\n"
-    "  --verbose       list the files written after the completion message\n"
-    "\n"
-    "Exit status: 0 when the operation ran to its end (declined overwrites included), 1 on a\n"
-    "failure or when a merge without the files not found was declined, 2 on a usage error.\n";
+    "With --json: {\"file\", \"library\" (null without one), \"sections\": [{\"name\", \"line\",\n"
+    "\"kind\" (model or image), \"referencedBy\"}], \"problems\": [{\"code\", \"severity\", \"section\",\n"
+    "\"line\", \"name\", \"message\"}], \"unresolved\"}, e.g. {\"code\": \"not-found\", \"severity\":\n"
+    "\"error\", \"section\": \"town.ldr\", \"line\": 4, \"name\": \"3001x.dat\", \"message\": \"...\"}.\n"
+    "Exit status: 0 without an error (warnings allowed), 1 with one or when the file cannot be read.\n";
 
+constexpr const char* kSplitText =
+    "Split an .mpd file into .dat files.\n"
+    "\n"
+    "MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path, whose\n"
+    "folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder, every\n"
+    "0 !DATA block its image, decoded; a block whose data is not valid base64 is not written,\n"
+    "and the split ends as a failure that names it.\n";
+
+constexpr const char* kLdrawHelp =
+    "the LDraw library: a folder holding parts and p, or LDraw's complete.zip (or library.bin), "
+    "with ldrawunf.zip for unofficial parts (default: $LDRAWDIR, the window's LDraw folder, then "
+    "the first usual place that holds one: see the README)";
+
+// What the command line asked for.
 struct Options {
     std::string command;
-    std::map<std::string, std::string, std::less<>> values; // --dat-dir, --mpd-dir, ...
-    std::vector<std::string> operands;
+    std::string operand;
+    std::optional<std::string> datDir;
+    std::optional<std::string> mpdDir;
+    std::optional<std::string> ldraw;
+    std::optional<std::string> author;
+    std::optional<std::string> mpd;
     TerminalPrompter::Answer answer = TerminalPrompter::Answer::Ask;
     bool ldr = false;
     bool pack = false;
@@ -146,73 +140,190 @@ private:
     std::string m_text;
 };
 
-bool takesValue(std::string_view command, std::string_view option)
-{
-    if (option == "--dat-dir" || option == "--mpd-dir") {
-        return true;
-    }
-    if (command == "check") {
-        return option == "--ldraw";
-    }
-    return command == "merge" && (option == "--ldraw" || option == "--author" || option == "--mpd");
-}
+// CLI11's layout, with each option's value named but not its type or requirements (the text says
+// them), and each description wrapped to 80 columns.
+class HelpFormatter final : public CLI::Formatter {
+public:
+    static constexpr std::size_t kColumn = 22;
 
-Options parse(const std::vector<std::string>& args)
-{
-    Options options;
-    options.command = args.front();
-    bool answered = false;
-    bool operandsOnly = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
-            options.operands.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            operandsOnly = true;
-            continue;
-        }
-        const auto equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        if (takesValue(options.command, name)) {
-            if (equals != std::string::npos) {
-                options.values[name] = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                options.values[name] = args[++i];
-            } else {
-                throw UsageError(name + " needs a value");
-            }
-        } else if ((arg == "--yes" || arg == "--no") && options.command != "check") {
-            if (answered) {
-                throw UsageError("give --yes or --no, not both");
-            }
-            answered = true;
-            options.answer = arg == "--yes" ? TerminalPrompter::Answer::AlwaysYes : TerminalPrompter::Answer::AlwaysNo;
-        } else if (arg == "--ldr" && options.command != "split") {
-            options.ldr = true;
-        } else if (arg == "--pack" && options.command != "split") {
-            options.pack = true;
-        } else if (arg == "--json" && options.command == "check") {
-            options.json = true;
-        } else if ((arg == "--verbose" || arg == "-v") && options.command != "check") {
-            options.verbose = true;
-        } else {
-            throw UsageError("unknown option " + arg + " for " + options.command);
-        }
-    }
-    if (options.operands.size() != 1) {
-        throw UsageError(options.operands.empty() ? options.command + " needs a file name"
-                                                  : options.command + " takes one file name");
-    }
-    return options;
-}
+    HelpFormatter() { column_width(kColumn); }
 
-const std::string* value(const Options& options, std::string_view name)
-{
-    const auto found = options.values.find(name);
-    return found == options.values.end() ? nullptr : &found->second;
-}
+    std::string make_option_opts(const CLI::Option* option) const override
+    {
+        return option->get_positional() || option->get_type_name().empty() ? "" : " " + option->get_type_name();
+    }
+
+    // A command in the tool's list: the first line of its text.
+    std::string make_subcommand(const CLI::App* command) const override
+    {
+        const std::string& text = command->get_description();
+        std::ostringstream out;
+        CLI::detail::format_help(out, command->get_name(), text.substr(0, text.find('\n')), kColumn);
+        return out.str();
+    }
+
+    std::string make_option_desc(const CLI::Option* option) const override
+    {
+        std::string text;
+        std::size_t lineStart = 0;
+        std::istringstream words(option->get_description());
+        for (std::string word; words >> word;) {
+            if (!text.empty() && text.size() - lineStart + 1 + word.size() > 80 - kColumn) {
+                text += '\n';
+                lineStart = text.size();
+            } else if (!text.empty()) {
+                text += ' ';
+            }
+            text += word;
+        }
+        return text;
+    }
+};
+
+// The three commands with their options, each declared once: parsing, each command's --help
+// and the usage lines all read them from here.
+class CommandLine {
+public:
+    explicit CommandLine(Options& options) : m_app(kDescription, "brikmux-cli"), m_options(options)
+    {
+        m_app.footer([this] { return usage() + "\n" + kExitStatus; });
+        m_app.require_subcommand(1);
+        m_app.set_version_flag("--version", std::string("brikmux-cli ") + std::string(version::kText));
+        m_app.formatter(std::make_shared<HelpFormatter>());
+
+        CLI::App* merge = command("merge", kMergeText, "MAIN", "the main .dat file");
+        folder(merge, "--dat-dir", m_options.datDir, "folder of the .dat files");
+        folder(merge, "--mpd-dir", m_options.mpdDir, "folder of the .mpd file (default: the DAT folder)");
+        folder(merge, "--ldraw", m_options.ldraw, kLdrawHelp);
+        value(merge, "--author", "TEXT", m_options.author,
+              "author name for the header (default: the window's author name, or Brikmux)");
+        value(merge, "--mpd", "NAME", m_options.mpd,
+              "name of the .mpd file (default: MAIN up to its first \".\", plus .mpd)");
+        walkFlags(merge);
+        answerFlags(merge);
+        merge->footer(kExitStatus);
+
+        CLI::App* split = command("split", kSplitText, "MPD", "the .mpd file");
+        folder(split, "--mpd-dir", m_options.mpdDir, "folder of the .mpd file");
+        folder(split, "--dat-dir", m_options.datDir, "folder the .dat files are written to (default: the MPD folder)");
+        answerFlags(split);
+        split->footer(kExitStatus);
+
+        CLI::App* check = command("check", kCheckText, "MAIN|MPD", "the main .dat file, or an MPD");
+        folder(check, "--dat-dir", m_options.datDir, "folder of the .dat files");
+        folder(check, "--ldraw", m_options.ldraw, kLdrawHelp);
+        walkFlags(check);
+        check->add_flag("--json", m_options.json, "one JSON object instead of text");
+    }
+
+    // Parses args (without the program's name) into the options; throws CLI11's errors.
+    void parse(const std::vector<std::string>& args)
+    {
+        if (!args.empty() && !args.front().starts_with('-') && !isCommand(args.front())) {
+            throw UsageError("unknown command " + args.front());
+        }
+        m_app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+        for (auto& [option, text, target] : m_values) {
+            if (option->count() > 0) {
+                *target = *text;
+            }
+        }
+        m_options.command = m_app.get_subcommands().front()->get_name();
+        for (const auto& [yes, no] : m_answers) {
+            if (yes->count() > 0) {
+                m_options.answer = TerminalPrompter::Answer::AlwaysYes;
+            } else if (no->count() > 0) {
+                m_options.answer = TerminalPrompter::Answer::AlwaysNo;
+            }
+        }
+    }
+
+    bool isCommand(const std::string& name) const
+    {
+        const auto commands = m_app.get_subcommands({});
+        return std::any_of(commands.begin(), commands.end(), [&](const CLI::App* c) { return c->get_name() == name; });
+    }
+
+    // The help of the command given, or of the whole tool.
+    std::string help() const { return m_app.help(); }
+
+    // One synopsis line per command, from the options declared.
+    std::string usage()
+    {
+        std::string text = "Usage:\n";
+        for (const CLI::App* command : m_app.get_subcommands({})) {
+            std::string line = "  brikmux-cli " + command->get_name();
+            std::string operand;
+            for (const CLI::Option* option : command->get_options()) {
+                if (option->get_positional()) {
+                    operand = " " + option->get_name();
+                } else if (option->get_lnames().front() != "help" && option->get_lnames().front() != "no") {
+                    std::string name = "--" + option->get_lnames().front();
+                    if (option->get_lnames().front() == "yes") {
+                        name += "|--no";
+                    }
+                    const std::string type = option->get_type_name();
+                    const std::string item = " [" + name + (type.empty() ? "" : " " + type) + "]";
+                    if (line.size() + item.size() > 90) {
+                        text += line + "\n";
+                        line = std::string(14 + command->get_name().size(), ' ');
+                    }
+                    line += item;
+                }
+            }
+            text += line + operand + "\n";
+        }
+        return text + "  brikmux-cli --help | --version | COMMAND --help (that command's options)\n";
+    }
+
+private:
+    CLI::App* command(const char* name, const char* text, const char* operand, const char* operandHelp)
+    {
+        CLI::App* command = m_app.add_subcommand(name, text);
+        command->add_option(operand, m_options.operand, operandHelp)->required();
+        return command;
+    }
+    void value(CLI::App* command, const char* name, const char* typeName, std::optional<std::string>& target,
+               const std::string& help)
+    {
+        auto text = std::make_unique<std::string>();
+        CLI::Option* option = command->add_option(name, *text, help)->type_name(typeName);
+        m_values.push_back({option, std::move(text), &target});
+    }
+    void folder(CLI::App* command, const char* name, std::optional<std::string>& target, const std::string& help)
+    {
+        value(command, name, "DIR", target, help);
+    }
+    void walkFlags(CLI::App* command)
+    {
+        command->add_flag("--ldr", m_options.ldr, "also follow references to .ldr files");
+        command->add_flag("--pack", m_options.pack,
+                          "embed every file the model uses, library parts and primitives included, named by "
+                          "their library paths (parts/3001.dat), with the library's colours and images: the "
+                          ".mpd file opens with no library, in web viewers too");
+    }
+    void answerFlags(CLI::App* command)
+    {
+        CLI::Option* yes =
+            command->add_flag("--yes")->description("answer every question Yes (default: ask on the terminal; with no "
+                                                    "terminal, No)");
+        CLI::Option* no = command->add_flag("--no")->description("answer every question No");
+        yes->excludes(no);
+        m_answers.emplace_back(yes, no);
+        command->add_flag("-v,--verbose", m_options.verbose, "list the files written after the completion message");
+    }
+
+    struct Value {
+        CLI::Option* option;
+        std::unique_ptr<std::string> text;
+        std::optional<std::string>* target;
+    };
+
+    CLI::App m_app;
+    Options& m_options;
+    std::vector<Value> m_values;
+    std::vector<std::pair<CLI::Option*, CLI::Option*>> m_answers; // each command's --yes and --no
+};
 
 // A folder given on the command line, ending in one separator; the empty text is the current folder.
 std::string folderField(const std::string& folder)
@@ -243,8 +354,8 @@ std::string lastComponent(const std::string& name)
 // The LDraw library that options and the environment give; empty when there is none.
 std::string libraryPath(const Options& options, const CliEnvironment& environment)
 {
-    if (const auto* ldraw = value(options, "--ldraw")) {
-        return folderField(*ldraw);
+    if (options.ldraw) {
+        return folderField(*options.ldraw);
     }
     if (environment.ldrawDir && !environment.ldrawDir->empty()) {
         return folderField(*environment.ldrawDir);
@@ -260,16 +371,15 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
                   FileSystem& fileSystem)
 {
     MergeJob job;
-    mainName = options.operands.front();
-    if (const auto* datDir = value(options, "--dat-dir")) {
-        job.datPath = folderField(*datDir);
+    mainName = options.operand;
+    if (options.datDir) {
+        job.datPath = folderField(*options.datDir);
     } else {
         std::tie(job.datPath, mainName) = splitPath(mainName);
     }
-    const auto* mpdDir = value(options, "--mpd-dir");
-    job.mpdPath = mpdDir != nullptr ? folderField(*mpdDir) : job.datPath;
-    if (const auto* mpdName = value(options, "--mpd")) {
-        job.mpdName = *mpdName;
+    job.mpdPath = options.mpdDir ? folderField(*options.mpdDir) : job.datPath;
+    if (options.mpd) {
+        job.mpdName = *options.mpd;
     } else if (isMpdFile(fileSystem, joinPath(job.datPath, mainName))) {
         job.mpdName = mergedMpdName(mainName, options.pack);
     } else {
@@ -279,8 +389,7 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
     if (job.ldrawPath.empty()) {
         throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
     }
-    const auto* author = value(options, "--author");
-    job.authorName = author != nullptr ? *author : environment.authorName.value_or("Brikmux");
+    job.authorName = options.author ? *options.author : environment.authorName.value_or("Brikmux");
     job.referenceKinds = options.ldr ? ReferenceKinds::DatAndLdr : ReferenceKinds::DatOnly;
     job.pack = options.pack;
     return job;
@@ -349,9 +458,8 @@ int check(const Options& options, CliEnvironment& environment)
     NativeFileSystem fileSystem;
     {
         // A file with sections is checked as the MPD it is; it needs no library.
-        const auto* datDir = value(options, "--dat-dir");
         const std::string path =
-            datDir != nullptr ? joinPath(folderField(*datDir), options.operands.front()) : options.operands.front();
+            options.datDir ? joinPath(folderField(*options.datDir), options.operand) : options.operand;
         if (isMpdFile(fileSystem, path)) {
             return checkMpd(options, environment, path, fileSystem);
         }
@@ -438,14 +546,13 @@ int check(const Options& options, CliEnvironment& environment)
 int split(const Options& options, Prompter& prompter)
 {
     SplitJob job;
-    std::string name = options.operands.front();
-    if (const auto* mpdDir = value(options, "--mpd-dir")) {
-        job.mpdPath = folderField(*mpdDir);
+    std::string name = options.operand;
+    if (options.mpdDir) {
+        job.mpdPath = folderField(*options.mpdDir);
     } else {
         std::tie(job.mpdPath, name) = splitPath(name);
     }
-    const auto* datDir = value(options, "--dat-dir");
-    job.datPath = datDir != nullptr ? folderField(*datDir) : job.mpdPath;
+    job.datPath = options.datDir ? folderField(*options.datDir) : job.mpdPath;
 
     NativeFileSystem fileSystem;
     const SplitResult result = SplitMPD(name, job, fileSystem, prompter);
@@ -456,31 +563,28 @@ int split(const Options& options, Prompter& prompter)
 
 int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
 {
-    if (args.empty()) {
-        environment.errors << kUsageText;
-        return kUsage;
-    }
-    if (args.front() == "--help" || args.front() == "-h") {
-        environment.output << kUsageText << "\n" << kHelpText;
-        return kSuccess;
-    }
-    if (args.front() == "--version") {
-        environment.output << "brikmux-cli " << version::kText << "\n";
-        return kSuccess;
-    }
+    Options options;
+    CommandLine commandLine(options);
     try {
-        if (args.front() != "merge" && args.front() != "split" && args.front() != "check") {
-            throw UsageError("unknown command " + args.front());
-        }
-        const Options options = parse(args);
+        commandLine.parse(args);
         if (options.command == "check") {
             return check(options, environment);
         }
         TerminalPrompter prompter(environment.input, environment.output, environment.errors,
                                   environment.inputIsTerminal, options.answer, options.verbose);
         return options.command == "merge" ? merge(options, environment, prompter) : split(options, prompter);
+    } catch (const CLI::CallForHelp&) {
+        const std::string help = commandLine.help();
+        environment.output << help << (help.ends_with('\n') ? "" : "\n");
+        return kSuccess;
+    } catch (const CLI::CallForVersion& version) {
+        environment.output << version.what() << "\n";
+        return kSuccess;
+    } catch (const CLI::ParseError& error) {
+        environment.errors << "brikmux-cli: " << error.what() << "\n" << commandLine.usage();
+        return kUsage;
     } catch (const UsageError& error) {
-        environment.errors << "brikmux-cli: " << error.text() << "\n" << kUsageText;
+        environment.errors << "brikmux-cli: " << error.text() << "\n" << commandLine.usage();
         return kUsage;
     }
 }

@@ -114,6 +114,32 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
     }
 }
 
+TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
+{
+    // The help asked for, what it shows, and what belongs to other commands only.
+    const struct {
+        const char* args;
+        std::vector<std::string> shown;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"--help", {"Usage:", "merge", "split", "check [--dat-dir DIR]", "--version"}, {"--author TEXT  "}},
+        {"merge --help", {"--author TEXT", "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
+        {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
+        {"check --help", {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR"}, {"--yes", "--author"}},
+    };
+    for (const auto& [args, shown, absent] : cases) {
+        const Outcome run = cli(args);
+        EXPECT_EQ(run.status, 0) << args;
+        EXPECT_TRUE(run.err.empty()) << args;
+        for (const std::string& text : shown) {
+            EXPECT_NE(run.out.find(text), std::string::npos) << args << " shows " << text;
+        }
+        for (const std::string& text : absent) {
+            EXPECT_EQ(run.out.find(text), std::string::npos) << args << " leaves out " << text;
+        }
+    }
+}
+
 TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
 {
     EXPECT_EQ(cli("merge " + library + " --mpd-dir out/ buggy.dat").status, 1) << "out/ does not exist yet";
