@@ -30,7 +30,7 @@ class Split {
 public:
     Split(std::string_view name, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
         : m_name(name), m_job(job), m_fileSystem(fileSystem), m_prompter(prompter),
-          m_targets(name, job, fileSystem, prompter)
+          m_targets(name, job.datPath, fileSystem, prompter)
     {
     }
 

@@ -17,14 +17,14 @@ SplitTargets::Opened SplitTargets::open(const std::string& name, std::uint64_t l
         m_prompter.reportFailure(messages::splitNameLeavesFolder(name, m_mpdName, line));
         return Opened::Failed;
     }
-    target = m_folder.resolveFresh(m_job.datPath, name);
+    target = m_folder.resolveFresh(m_datPath, name);
     if (target.fileExists) {
         if (!m_prompter.askYesNo(messages::splitOutputExists(name))) {
             return Opened::Declined;
         }
     } else if (!target.folderExists) {
         // Folders named in the block are created, but only inside a DAT folder that exists.
-        if (m_fileSystem.kindOf(m_job.datPath) != EntryKind::Folder) {
+        if (m_fileSystem.kindOf(m_datPath) != EntryKind::Folder) {
             cannotWrite(name, target.path(), line, whyNotAFile(EntryKind::Missing));
             return Opened::Failed;
         }

@@ -3,12 +3,12 @@
 #include "files/file_system.h"
 #include "library/case_resolver.h"
 #include "operations/prompter.h"
-#include "operations/split.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace brikmux {
 
@@ -19,8 +19,9 @@ class SplitTargets {
 public:
     enum class Opened { Yes, Declined, Failed };
 
-    SplitTargets(std::string_view mpdName, const SplitJob& job, FileSystem& fileSystem, Prompter& prompter)
-        : m_mpdName(mpdName), m_job(job), m_fileSystem(fileSystem), m_prompter(prompter), m_folder(fileSystem)
+    SplitTargets(std::string_view mpdName, std::string datPath, FileSystem& fileSystem, Prompter& prompter)
+        : m_mpdName(mpdName), m_datPath(std::move(datPath)), m_fileSystem(fileSystem), m_prompter(prompter),
+          m_folder(fileSystem)
     {
     }
 
@@ -35,7 +36,7 @@ public:
 
 private:
     std::string m_mpdName;
-    const SplitJob& m_job;
+    std::string m_datPath; // the folder written to, ending in a separator
     FileSystem& m_fileSystem;
     Prompter& m_prompter;
     CaseResolver m_folder;
