@@ -231,7 +231,8 @@ std::string_view nextField(std::string_view& text)
 bool IsMetaDataLine(std::string_view line, std::string_view& payload)
 {
     line = skipBlanks(line);
-    if (!line.starts_with("0 !:") || (line.size() > 4 && !isBlank(line[4]))) {
+    // The data may follow the colon directly ("0 !:iVBOR..."), as some editors write it.
+    if (!line.starts_with("0 !:")) {
         return false;
     }
     payload = line.substr(4);

@@ -59,7 +59,8 @@ std::string_view afterLibraryFolder(std::string_view key);
 // True when line holds nothing but blanks.
 bool isBlankLine(std::string_view line);
 
-// True when line (leading blanks aside) is a "0 !:" line; payload is then its text after "0 !:".
+// True when line (leading blanks aside) is a "0 !:" line, with or without blanks after the colon;
+// payload is then its text after "0 !:".
 // Such lines carry an embedded file's data, or within a !TEXMAP block a line for texture-aware
 // readers.
 bool IsMetaDataLine(std::string_view line, std::string_view& payload);

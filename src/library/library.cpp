@@ -198,9 +198,11 @@ private:
 // in order.
 class TreeLibrary final : public Library {
 public:
+    // models: the trees whose models folder holds the user's sub-models, in order.
     TreeLibrary(FileSystem& fileSystem, std::unique_ptr<LibraryTree> official,
-                std::vector<std::unique_ptr<LibraryTree>> unofficial)
-        : m_fileSystem(fileSystem), m_official(std::move(official)), m_unofficial(std::move(unofficial))
+                std::vector<std::unique_ptr<LibraryTree>> unofficial, std::unique_ptr<LibraryTree> folder)
+        : m_fileSystem(fileSystem), m_official(std::move(official)), m_unofficial(std::move(unofficial)),
+          m_folder(std::move(folder))
     {
     }
 
@@ -220,6 +222,14 @@ public:
     }
 
     std::string UnofficialFile(std::string_view name) override { return findIn(m_unofficial, {"parts/", "p/"}, name); }
+    std::string ModelFile(std::string_view name) override
+    {
+        std::string location = m_official->find("models/" + std::string(name));
+        if (location.empty() && m_folder != nullptr) {
+            location = m_folder->find("models/" + std::string(name));
+        }
+        return location;
+    }
     std::string LibraryImage(std::string_view name) override
     {
         for (const char* folder : {"parts/textures/", "p/textures/"}) {
@@ -284,6 +294,7 @@ private:
     FileSystem& m_fileSystem;
     std::unique_ptr<LibraryTree> m_official;
     std::vector<std::unique_ptr<LibraryTree>> m_unofficial;
+    std::unique_ptr<LibraryTree> m_folder; // the library's folder, where the official files are an archive
 };
 
 // What a library folder holds, names in any letter case.
@@ -346,7 +357,8 @@ Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::un
 {
     const LibraryFolder folder = inspect(fileSystem, ldrawPath);
     std::unique_ptr<LibraryTree> official;
-    if ((folder.parts && folder.primitives) || folder.archive.empty()) {
+    const bool inFolder = (folder.parts && folder.primitives) || folder.archive.empty();
+    if (inFolder) {
         official = std::make_unique<FolderTree>(fileSystem, ldrawPath, "");
     } else if (Status opened = openArchive(folder.archive, official); !opened) {
         return opened;
@@ -360,7 +372,9 @@ Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::un
         }
         unofficial.push_back(std::move(tree));
     }
-    library = std::make_unique<TreeLibrary>(fileSystem, std::move(official), std::move(unofficial));
+    // Beside an archive, the folder may still keep the user's own models.
+    std::unique_ptr<LibraryTree> beside = inFolder ? nullptr : std::make_unique<FolderTree>(fileSystem, ldrawPath, "");
+    library = std::make_unique<TreeLibrary>(fileSystem, std::move(official), std::move(unofficial), std::move(beside));
     return Status::ok();
 }
 

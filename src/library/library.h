@@ -31,6 +31,11 @@ public:
     // and 48 folders in those sub-folders); empty when neither does.
     virtual std::string UnofficialFile(std::string_view name) = 0;
 
+    // Where the library's models folder holds name: the user's own sub-models, which LDraw readers
+    // look for after the parts and p folders (in complete.zip its ldraw/models/; beside an archive,
+    // the folder's models too). Empty when it does not.
+    virtual std::string ModelFile(std::string_view name) = 0;
+
     // Where the library's parts/textures, else p/textures, folder holds the image name; empty
     // when neither does.
     virtual std::string LibraryImage(std::string_view name) = 0;

@@ -21,7 +21,8 @@ std::string quotedName(std::string_view name)
 std::string sectionAt(std::string_view sectionName, std::string_view mpdName, std::uint64_t line)
 {
     std::string text = "The section ";
-    return text.append(quotedName(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) + ")";
+    return text.append(quotedName(sectionName)) + " (line " + std::to_string(line) + " of " + std::string(mpdName) +
+           ")";
 }
 
 // "NAME has been successfully DONE. N .DAT file(s) FILES.", and " M image(s) IMAGES." where there
@@ -147,9 +148,16 @@ std::string badImageReason(const BadImage& image)
     return "its base64 data is cut short";
 }
 
-Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images)
+Message splitNotWritten(std::string_view mpdName, const std::vector<SecondBlock>& seconds,
+                        const std::vector<BadImage>& images)
 {
     std::string text;
+    for (const auto& second : seconds) {
+        text += text.empty() ? "" : "\n";
+        text += (second.image ? "The image " : "The section ") + quotedName(second.name) + " (line " +
+                std::to_string(second.line) + " of " + std::string(mpdName) + ") is a second " + (second.image ? "block" : "section") + " named " +
+                quotedName(second.first) + " (line " + std::to_string(second.firstLine) + "): not written.";
+    }
     for (const auto& image : images) {
         text += text.empty() ? "" : "\n";
         text += "The image " + quotedName(image.name) + " (line " + std::to_string(image.line) + " of " +

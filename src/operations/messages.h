@@ -48,7 +48,18 @@ std::string badImageReason(const BadImage& image);
 Message splitOutputExists(std::string_view sectionName);
 // imageCount is added to the text only when images were written.
 Message splitDone(std::string_view mpdName, std::size_t sectionCount, std::size_t imageCount, std::string details);
-Message splitBadImages(std::string_view mpdName, const std::vector<BadImage>& images);
+// A block of an MPD that a split left out as a second block of its name.
+struct SecondBlock {
+    std::string name;
+    std::uint64_t line = 0;
+    bool image = false;
+    std::string first; // the block that has the name, and its line
+    std::uint64_t firstLine = 0;
+};
+// The blocks a split did not write: each second block of a name, then each image whose data is
+// not valid.
+Message splitNotWritten(std::string_view mpdName, const std::vector<SecondBlock>& seconds,
+                        const std::vector<BadImage>& images);
 // A file with no "0 FILE" line and no "0 !DATA" block.
 Message splitNotAnMpd(std::string_view mpdName);
 Message splitCannotRead(std::string_view mpdPath, std::uint64_t linesRead, std::string_view reason);

@@ -40,6 +40,8 @@ private:
     // Writes the lines before the first block as the main model NAME.ldr when they hold one.
     bool writeUnnamedMain();
     bool startSection(const MpdReader::Item& marker);
+    // Counts and notes a block as open() left it; true when it is to be written.
+    bool settled(SplitTargets::Opened opened, const std::string& name, std::uint64_t line, bool image);
     bool finishSection();
     void startData(const MpdReader::Item& marker);
     bool finishData();
@@ -60,6 +62,7 @@ private:
     bool m_preambleHoldsModel = false;      // one of them is of type 1 to 5
     bool m_blockMet = false;
     std::vector<BadImage> m_badImages;
+    std::vector<messages::SecondBlock> m_seconds;
     SplitResult m_result;
     std::string m_details;
 };
@@ -95,7 +98,6 @@ SplitResult Split::run()
                 startData(item);
                 continue;
             }
-            ++m_result.sectionCount;
             if (!startSection(item)) {
                 return m_result;
             }
@@ -125,8 +127,8 @@ SplitResult Split::run()
     if (!finishSection() || !finishData()) {
         return m_result;
     }
-    if (!m_badImages.empty()) {
-        fail(messages::splitBadImages(m_name, m_badImages));
+    if (!m_seconds.empty() || !m_badImages.empty()) {
+        fail(messages::splitNotWritten(m_name, m_seconds, m_badImages));
         return m_result;
     }
     m_result.status = SplitResult::Status::Split;
@@ -140,11 +142,8 @@ bool Split::startSection(const MpdReader::Item& marker)
     ResolvedName target;
     std::unique_ptr<OutputFile> file;
     const SplitTargets::Opened opened = m_targets.open(name, marker.number, marker.named, "FILE", target, file);
-    if (opened == SplitTargets::Opened::Declined) {
-        m_details += name + " (kept as it was)\n";
-    }
-    if (opened != SplitTargets::Opened::Yes) {
-        return opened == SplitTargets::Opened::Declined;
+    if (!settled(opened, name, marker.number, false)) {
+        return opened != SplitTargets::Opened::Failed;
     }
     m_section.name = name;
     m_section.target = std::move(target);
@@ -152,6 +151,22 @@ bool Split::startSection(const MpdReader::Item& marker)
     m_section.file = std::move(file);
     m_section.writer = std::make_unique<LineWriter>(*m_section.file);
     return true;
+}
+
+bool Split::settled(SplitTargets::Opened opened, const std::string& name, std::uint64_t line, bool image)
+{
+    if (opened == SplitTargets::Opened::Taken) {
+        const SplitTargets::FirstBlock& first = m_targets.firstWith(name);
+        m_seconds.push_back({name, line, image, first.name, first.line});
+        return false;
+    }
+    if (!image && opened != SplitTargets::Opened::Failed) {
+        ++m_result.sectionCount;
+    }
+    if (opened == SplitTargets::Opened::Declined) {
+        m_details += name + " (kept as it was)\n";
+    }
+    return opened == SplitTargets::Opened::Yes;
 }
 
 bool Split::finishSection()
@@ -195,11 +210,8 @@ bool Split::finishData()
     ResolvedName target;
     std::unique_ptr<OutputFile> file;
     const SplitTargets::Opened opened = m_targets.open(block.name, block.line, true, "!DATA", target, file);
-    if (opened == SplitTargets::Opened::Declined) {
-        m_details += block.name + " (kept as it was)\n";
-    }
-    if (opened != SplitTargets::Opened::Yes) {
-        return opened == SplitTargets::Opened::Declined;
+    if (!settled(opened, block.name, block.line, true)) {
+        return opened != SplitTargets::Opened::Failed;
     }
     Status done = file->write(data.bytes().data(), data.bytes().size());
     if (done) {
@@ -220,7 +232,6 @@ bool Split::writeUnnamedMain()
         m_preamble.clear();
         return true;
     }
-    ++m_result.sectionCount;
     MpdReader::Item marker;
     const std::string name = unnamedMainName(m_name);
     marker.name = name;

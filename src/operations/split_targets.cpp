@@ -1,6 +1,7 @@
 #include "operations/split_targets.h"
 
 #include "files/paths.h"
+#include "ldraw/mpd_model.h"
 #include "operations/messages.h"
 
 namespace brikmux {
@@ -16,6 +17,10 @@ SplitTargets::Opened SplitTargets::open(const std::string& name, std::uint64_t l
     if (leavesFolder(name)) {
         m_prompter.reportFailure(messages::splitNameLeavesFolder(name, m_mpdName, line));
         return Opened::Failed;
+    }
+    // The first block of a name is the one readers and the merge use: a later one never replaces it.
+    if (!m_taken.try_emplace(blockKey(name), FirstBlock{name, line}).second) {
+        return Opened::Taken;
     }
     target = m_folder.resolveFresh(m_datPath, name);
     if (target.fileExists) {
@@ -43,6 +48,11 @@ SplitTargets::Opened SplitTargets::open(const std::string& name, std::uint64_t l
         return Opened::Failed;
     }
     return Opened::Yes;
+}
+
+const SplitTargets::FirstBlock& SplitTargets::firstWith(const std::string& name) const
+{
+    return m_taken.at(blockKey(name));
 }
 
 bool SplitTargets::cannotWrite(const std::string& name, const std::string& path, std::uint64_t line,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace brikmux {
@@ -17,7 +18,13 @@ namespace brikmux {
 // created, and a temporary output opened beside the target. Failures are reported here.
 class SplitTargets {
 public:
-    enum class Opened { Yes, Declined, Failed };
+    // Taken: an earlier block of the run has the name, letter case and "\\" against "/" aside.
+    enum class Opened { Yes, Declined, Taken, Failed };
+    // The block that took a name first.
+    struct FirstBlock {
+        std::string name;
+        std::uint64_t line = 0;
+    };
 
     SplitTargets(std::string_view mpdName, std::string datPath, FileSystem& fileSystem, Prompter& prompter)
         : m_mpdName(mpdName), m_datPath(std::move(datPath)), m_fileSystem(fileSystem), m_prompter(prompter),
@@ -29,6 +36,8 @@ public:
     // false for a marker too short to carry a name.
     Opened open(const std::string& name, std::uint64_t line, bool named, std::string_view marker, ResolvedName& target,
                 std::unique_ptr<OutputFile>& file);
+    // The block that first took the name of one that open() found Taken.
+    const FirstBlock& firstWith(const std::string& name) const;
     // Notes a file put in place at target, so that a later block of its name is asked about.
     void written(const ResolvedName& target) { m_folder.noteFileCreated(target.folder, target.fileName); }
     // Reports that the block name (on line) could not be written to path; returns false.
@@ -40,6 +49,7 @@ private:
     FileSystem& m_fileSystem;
     Prompter& m_prompter;
     CaseResolver m_folder;
+    std::unordered_map<std::string, FirstBlock> m_taken; // blockKey -> the first block of that key
 };
 
 } // namespace brikmux

@@ -65,7 +65,7 @@ TEST_F(Split, WritesEachDataBlockAsItsImageByteForByte)
                                            "0 NOFILE",
                                            "0 kept in a",
                                            "0 !DATA textures/b.png",
-                                           "0 !: QQ",
+                                           "0 !:QQ",
                                            "0 !DATA textures\\a.png  ",
                                            "0 !: QQ",
                                            "0 FILE old.png",
@@ -73,23 +73,20 @@ TEST_F(Split, WritesEachDataBlockAsItsImageByteForByte)
                                            "0 !DATA START",
                                            "0 !: QUI=",
                                            "0 !DATA END",
-                                           "0 after the draft's end",
-                                           "0 !DATA TEXTURES/A.PNG",
-                                           "0 !: QUI="}));
+                                           "0 after the draft's end"}));
     ASSERT_EQ(result.status, SplitResult::Status::Split) << prompter.transcript();
     EXPECT_EQ(out.read("Sticker.PNG"), png);
-    // An image written earlier in the run, named again in another letter case, is asked about.
-    EXPECT_EQ(out.read("textures/a.png") + out.read("old.png"), "ABAB");
+    EXPECT_EQ(out.read("textures/a.png") + out.read("old.png") + out.read("textures/b.png"), "AABA");
     EXPECT_EQ(out.list("textures"), (Names{"a.png", "b.png"}));
     EXPECT_EQ(out.read("a.dat"), crlf({"0 a", "0 NOFILE", "0 kept in a"}));
-    EXPECT_EQ(result.images, (Names{"sticker.png", "textures/b.png", "textures\\a.png", "old.png", "TEXTURES/A.PNG"}));
+    EXPECT_EQ(result.images, (Names{"sticker.png", "textures/b.png", "textures\\a.png", "old.png"}));
     EXPECT_EQ(result.written, (Names{"main.dat", "a.dat"}));
     EXPECT_EQ(prompter.transcript().substr(prompter.transcript().find("inform")),
-              "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 5 image(s) "
+              "inform I .MPD File Split: house.mpd has been successfully split. 2 .DAT file(s) created. 4 image(s) "
               "written.\n");
     EXPECT_EQ(prompter.informations().at(0).details,
               "main.dat\nsticker.png (image)\na.dat\ntextures/b.png (image)\ntextures\\a.png (image)\n"
-              "old.png (image)\nTEXTURES/A.PNG (image)\n");
+              "old.png (image)\n");
 }
 
 TEST_F(Split, ABrokenDataBlockIsNotWrittenAndFailsTheSplitAtItsEnd)
@@ -124,28 +121,34 @@ TEST_F(Split, ABrokenDataBlockIsNotWrittenAndFailsTheSplitAtItsEnd)
     EXPECT_FALSE(dir.exists("../escape.png"));
 }
 
-TEST_F(Split, AsksOnceForEachExistingFileAndCountsDeclinedSections)
+TEST_F(Split, AsksOnceForEachExistingFileAndWritesOnlyTheFirstBlockOfAName)
 {
     out.write("a.dat", "old a");
     out.write("B.DAT", "old b");
     out.write("c.dat", "old c");
-    // A name differing only in letter case finds the existing file, as on Windows; so does a second
-    // section of the same name, or of a name written earlier in the run in another letter case.
-    prompter.answers = {true, false, true, false, false};
-    split(crlf({"0 FILE a.dat", "new a", "0 FILE b.dat", "new b", "0 FILE C.dat", "new c", "0 FILE a.dat", "again",
-                "0 FILE d.dat", "new d", "0 FILE D.DAT", "again"}));
-    EXPECT_EQ(out.read("a.dat") + out.read("B.DAT") + out.read("c.dat") + out.read("d.dat"),
+    // A name differing only in letter case finds the existing file, as on Windows. A second block
+    // of a name met before in the run (letter case and "\\" against "/" aside) is never written:
+    // readers and the merge take the first.
+    prompter.answers = {true, false, true};
+    const SplitResult result =
+        split(crlf({"0 FILE a.dat", "new a", "0 FILE b.dat", "new b", "0 FILE C.dat", "new c", "0 FILE a.dat", "again",
+                    "0 FILE s/d.dat", "new d", "0 FILE S\\D.DAT", "again", "0 !DATA B.dat", "0 !: QQ"}));
+    EXPECT_EQ(out.read("a.dat") + out.read("B.DAT") + out.read("c.dat") + out.read("s/d.dat"),
               "new a\r\nold bnew c\r\nnew d\r\n");
-    EXPECT_EQ(out.list(), (Names{"B.DAT", "a.dat", "c.dat", "d.dat"}));
+    EXPECT_EQ(out.list(), (Names{"B.DAT", "a.dat", "c.dat", "s"}));
+    EXPECT_EQ(result.status, SplitResult::Status::Failed);
+    EXPECT_EQ(result.sectionCount, 4U); // the declined one counted, the second ones not
+    EXPECT_EQ(result.written, (Names{"a.dat", "C.dat", "s/d.dat"}));
     std::string expected;
-    for (const char* name : {"a.dat", "b.dat", "C.dat", "a.dat", "D.DAT"}) {
+    for (const char* name : {"a.dat", "b.dat", "C.dat"}) {
         expected += "ask W Output File Exists: The .DAT file: " + std::string(name) +
                     " already exists. Do you wish to overwrite this file?\n";
     }
-    EXPECT_EQ(prompter.transcript(), expected + "inform I .MPD File Split: house.mpd has been successfully split. 6 "
-                                                ".DAT file(s) created.\n");
-    EXPECT_EQ(prompter.informations().back().details, "a.dat\nb.dat (kept as it was)\nC.dat\na.dat (kept as it "
-                                                      "was)\nd.dat\nD.DAT (kept as it was)\n");
+    EXPECT_EQ(prompter.transcript(),
+              expected + "fail C Split Failed: The section \"a.dat\" (line 7 of house.mpd) is a second section named "
+                         "\"a.dat\" (line 1): not written.\nThe section \"S\\D.DAT\" (line 11 of house.mpd) is a "
+                         "second section named \"s/d.dat\" (line 9): not written.\nThe image \"B.dat\" (line 13 of "
+                         "house.mpd) is a second block named \"b.dat\" (line 3): not written.\n");
 }
 
 #ifndef _WIN32

@@ -22,7 +22,8 @@ struct Windows : ::testing::Test {
     DWORD attributes(const std::string& name) { return GetFileAttributesW(toNativePath(dir.field() + name).c_str()); }
     void setReadOnly(const std::string& name, bool on)
     {
-        SetFileAttributesW(toNativePath(dir.field() + name).c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(toNativePath(dir.field() + name).c_str(),
+                           on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
     }
 
     testing::TempDir dir;
