@@ -125,7 +125,7 @@ struct Options {
     std::optional<std::string> author;
     std::optional<std::string> mpd;
     TerminalPrompter::Answer answer = TerminalPrompter::Answer::Ask;
-    bool ldr = false;
+    bool datOnly = false;
     bool pack = false;
     bool json = false;
     bool verbose = false;
@@ -296,7 +296,10 @@ private:
     }
     void walkFlags(CLI::App* command)
     {
-        command->add_flag("--ldr", m_options.ldr, "also follow references to .ldr files");
+        command->add_flag("--ldr")->description(
+            "accepted as before; every reference is followed, whatever its name ends in");
+        command->add_flag("--dat-only", m_options.datOnly,
+                          "follow only references to names ending in .dat, as earlier versions did");
         command->add_flag("--pack", m_options.pack,
                           "embed every file the model uses, library parts and primitives included, named by "
                           "their library paths (parts/3001.dat), with the library's colours and images: the "
@@ -390,7 +393,7 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
         throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
     }
     job.authorName = options.author ? *options.author : environment.authorName.value_or("Brikmux");
-    job.referenceKinds = options.ldr ? ReferenceKinds::DatAndLdr : ReferenceKinds::DatOnly;
+    job.referenceKinds = options.datOnly ? ReferenceKinds::DatOnly : ReferenceKinds::Any;
     job.pack = options.pack;
     return job;
 }

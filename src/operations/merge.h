@@ -19,7 +19,7 @@ struct MergeJob {
     std::string ldrawPath; // the LDraw library, ending in a separator
     std::string mpdName;   // the output's name as the MPD list shows it
     std::string authorName;
-    ReferenceKinds referenceKinds = ReferenceKinds::DatOnly;
+    ReferenceKinds referenceKinds = ReferenceKinds::Any;
     // Packed: every file the model reaches is embedded, library files included, so that the MPD
     // opens with no library (web viewers). Library references, and names in the s and 48
     // folders, are written as library paths (parts/3001.dat, p/48/1-4cyli.dat), and the

@@ -20,7 +20,7 @@ namespace brikmux {
 // What a walk follows and how it names what it finds.
 struct WalkOptions {
     std::string datPath; // folder of the main file and the custom sub-files, ending in a separator
-    ReferenceKinds referenceKinds = ReferenceKinds::DatOnly;
+    ReferenceKinds referenceKinds = ReferenceKinds::Any;
     // Every file is followed and embedded, library files and images included, each once (letter
     // case aside); library files and names in the s and 48 folders are named by their library
     // paths (parts/3001.dat, p/48/1-4cyli.dat).

@@ -555,7 +555,7 @@ void BrikmuxMain::MergeToMPD(const std::string& mainName)
     if (const std::string suffixed = withMpdSuffix(mpdName); suffixed != mpdName) {
         setMpdText(suffixed);
     }
-    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::DatOnly, packMPD()};
+    const MergeJob job{m_datPath, m_mpdPath, m_ldrawPath, mpdText(), authorName(), ReferenceKinds::Any, packMPD()};
     m_datFiles = brikmux::MergeToMPD(mainName, job, m_fileSystem, m_prompter).datFiles;
 }
 
@@ -567,7 +567,7 @@ void BrikmuxMain::SplitMPD(const std::string& name)
 void BrikmuxMain::PackMPD(const std::string& name)
 {
     const MergeJob job{
-        m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(), ReferenceKinds::DatOnly, true};
+        m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(), ReferenceKinds::Any, true};
     brikmux::MergeToMPD(name, job, m_fileSystem, m_prompter);
     RefreshMPDList();
 }

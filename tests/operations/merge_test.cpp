@@ -56,12 +56,12 @@ protected:
         }
         return path;
     }
-    MergeJob job(const std::string& mpd, bool pack = false, ReferenceKinds kinds = ReferenceKinds::DatOnly) const
+    MergeJob job(const std::string& mpd, bool pack = false, ReferenceKinds kinds = ReferenceKinds::Any) const
     {
         return MergeJob{dat.field(), dat.field(), ldraw(), mpd, "Brikmux", kinds, pack};
     }
     MergeResult merge(const std::string& main, const std::string& mpd = "out.mpd",
-                      ReferenceKinds kinds = ReferenceKinds::DatOnly)
+                      ReferenceKinds kinds = ReferenceKinds::Any)
     {
         return MergeToMPD(main, job(mpd, false, kinds), fileSystem, prompter);
     }
@@ -92,21 +92,22 @@ TEST_P(Merge, WorkedExampleComesOutByteForByte)
 TEST_P(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
 {
     dat.write("main.dat", crlf({ref("a.dat"), ref("b.dat"), ref("a.dat"), ref("SUB.DAT"), ref("3001.DAT"),
-                                ref("Box.dat"), ref("s\\3001s01.dat"), ref("f1.ldr")}));
+                                ref("Box.dat"), ref("s\\3001s01.dat"), ref("f1.ldr"), ref("plate")}));
     dat.write("a.dat", crlf({ref("c.dat"), ref("main.dat"), ref("Main.dat"), ref("s/3001S01.dat")}));
     dat.write("b.dat", crlf({ref("sub.dat"), ref("a.dat")}));
     dat.write("c.dat", crlf({ref("b.dat")}));
     dat.write("sub.dat", "0 sub\r\n");
     dat.write("3001.dat", ""); // the library's file as it is: left to the library
     dat.write("f1.ldr", "");
+    dat.write("plate", "");
     // Main.dat differs from the main name in case: a section of its own. SUB.DAT and sub.dat both
-    // read sub.dat. .ldr files only when asked.
+    // read sub.dat. Every name is followed, whatever it ends in; only .dat ones when asked.
     EXPECT_EQ(merge("main.dat").datFiles,
-              (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "c.dat", "Main.dat", "sub.dat"}));
-    EXPECT_EQ(done(), "out.mpd has been successfully created. 6 .DAT file(s) merged.");
+              (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "f1.ldr", "plate", "c.dat", "Main.dat", "sub.dat"}));
+    EXPECT_EQ(done(), "out.mpd has been successfully created. 8 .DAT file(s) merged.");
     prompter.answers = {true};
-    EXPECT_EQ(merge("b.dat", "out", ReferenceKinds::DatAndLdr).datFiles,
-              (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT", "f1.ldr"}));
+    EXPECT_EQ(merge("b.dat", "out", ReferenceKinds::DatOnly).datFiles,
+              (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT"}));
 }
 
 TEST_P(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
