@@ -9,23 +9,66 @@ namespace brikmux {
 
 namespace {
 
+constexpr std::size_t npos = MpdModel::npos;
+// An inner MPD's answer for a name it holds no block of: looked up as any other name.
+constexpr std::size_t kGlobal = npos - 1;
+
+// How an entry's place was decided (m_located): not yet, or where it lies.
+constexpr char kInDatFolder = 1;
+constexpr char kInLibrary = 2;
+
+constexpr bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 // True when line (leading blanks aside) starts "0" and, after blanks, "!": a meta-command such as
-// "0 !TEXMAP" or "0 !:". Told apart from other lines in a few comparisons, as every line is asked.
+// "0 !TEXMAP" or "0 !:".
 bool isMetaCommand(std::string_view line)
 {
     std::size_t i = 0;
     const auto skipBlanks = [&] {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+        while (i < line.size() && isBlank(line[i])) {
             ++i;
         }
     };
     skipBlanks();
-    if (i + 1 >= line.size() || line[i] != '0' || (line[i + 1] != ' ' && line[i + 1] != '\t')) {
+    if (i + 1 >= line.size() || line[i] != '0' || !isBlank(line[i + 1])) {
         return false;
     }
     ++i;
     skipBlanks();
     return i < line.size() && line[i] == '!';
+}
+
+// The name of a file as a name in the file's own folder: "house/" for "house.mpd".
+std::string folderFor(std::string_view name)
+{
+    const auto dot = name.find_last_of('.');
+    const auto separator = name.find_last_of("/\\");
+    const bool extension =
+        dot != std::string_view::npos && dot > 0 && (separator == std::string_view::npos || dot > separator + 1);
+    return std::string(extension ? name.substr(0, dot) : name) + "/";
+}
+
+bool sameLines(InputFile& a, InputFile& b)
+{
+    LineReader aLines(a);
+    LineReader bLines(b);
+    std::string_view aLine;
+    std::string_view bLine;
+    for (;;) {
+        const bool more = aLines.next(aLine);
+        if (more != bLines.next(bLine)) {
+            return false;
+        }
+        if (!more) {
+            return aLines.status() && bLines.status();
+        }
+        if (aLine != bLine) {
+            return false;
+        }
+    }
 }
 
 } // namespace
@@ -38,6 +81,7 @@ ModelWalk::ModelWalk(WalkOptions options, FileSystem& fileSystem, Library& libra
 std::size_t ModelWalk::add(WalkEntry entry, bool queued)
 {
     m_entries.push_back(std::move(entry));
+    m_located.push_back(0);
     const std::size_t index = m_entries.size() - 1;
     if (queued) {
         m_queue.push_back(index);
@@ -74,10 +118,15 @@ void ModelWalk::run(std::string_view mainName, LineSink* sink)
     }
 }
 
+const MpdModel* ModelWalk::modelOf(const WalkEntry& entry) const
+{
+    return entry.container != npos ? m_inner[entry.container].model.get() : m_mpd.get();
+}
+
 std::size_t ModelWalk::sectionFor(std::string_view name) const
 {
-    const std::size_t block = m_mpd != nullptr && m_mpd->isMpd() ? m_mpd->find(name) : MpdModel::npos;
-    return block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Model ? block : MpdModel::npos;
+    const std::size_t block = m_mpd != nullptr && m_mpd->isMpd() ? m_mpd->find(name) : npos;
+    return block != npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Model ? block : npos;
 }
 
 bool ModelWalk::datFolderMayHold(std::string_view name)
@@ -97,11 +146,12 @@ bool ModelWalk::datFolderMayHold(std::string_view name)
     return m_datFiles->contains(foldCase(name));
 }
 
-bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block)
+bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block, const MpdModel* model)
 {
     std::unique_ptr<InputFile> own;
-    if (block != MpdModel::npos) {
-        own = m_mpd->open(m_mpd->blocks()[block]);
+    if (block != npos) {
+        model = model != nullptr ? model : m_mpd.get();
+        own = model->open(model->blocks()[block]);
     } else {
         if (leavesFolder(name) || !datFolderMayHold(name)) {
             return false;
@@ -116,22 +166,7 @@ bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block)
     if (!m_library.open(m_library.Locate(name).path, library)) {
         return true;
     }
-    LineReader ownLines(*own);
-    LineReader libraryLines(*library);
-    std::string_view ownLine;
-    std::string_view libraryLine;
-    for (;;) {
-        const bool more = ownLines.next(ownLine);
-        if (more != libraryLines.next(libraryLine)) {
-            return true;
-        }
-        if (!more) {
-            return !ownLines.status() || !libraryLines.status();
-        }
-        if (ownLine != libraryLine) {
-            return true;
-        }
-    }
+    return !sameLines(*own, *library);
 }
 
 void ModelWalk::decide(std::string_view name, std::size_t referrer)
@@ -150,9 +185,15 @@ void ModelWalk::decide(std::string_view name, std::size_t referrer)
                         referrer,
                         !library,
                         {},
-                        library ? MpdModel::npos : block,
+                        library ? npos : block,
                         replaces};
-        const std::size_t index = add(std::move(entry), !library);
+        std::size_t index = add(std::move(entry), !library);
+        if (!library && !m_inner.empty()) {
+            index = place(index);
+            if (const std::string& section = m_entries[index].section; section != name) {
+                m_renamed.emplace(std::string(name), section);
+            }
+        }
         if (m_options.record) {
             m_index.emplace(std::string(name), index);
             noteReferrer(index, referrer);
@@ -162,6 +203,19 @@ void ModelWalk::decide(std::string_view name, std::size_t referrer)
 
 std::string_view ModelWalk::reference(std::string_view name, std::size_t referrer)
 {
+    if (const std::size_t container = m_entries[referrer].container; container != npos) {
+        if (const std::size_t entry = innerReference(container, name, referrer); entry != kGlobal) {
+            if (m_options.record) {
+                noteReferrer(entry, referrer);
+            }
+            return m_entries[entry].section;
+        }
+    }
+    return globalReference(name, referrer);
+}
+
+std::string_view ModelWalk::globalReference(std::string_view name, std::size_t referrer)
+{
     if (!m_options.pack) {
         // A name is decided once: queued, or left to the library. Neither answer changes within
         // one walk, and most lines name parts met before.
@@ -169,6 +223,11 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
             decide(name, referrer);
         } else if (m_options.record) {
             noteReferrer(m_index.at(std::string(name)), referrer);
+        }
+        if (!m_renamed.empty()) {
+            if (const auto renamed = m_renamed.find(std::string(name)); renamed != m_renamed.end()) {
+                return renamed->second;
+            }
         }
         return name;
     }
@@ -180,7 +239,7 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
         entry.block = sectionFor(name);
         entry.replacesLibrary = m_library.IsLibraryFile(name) && replacesLibraryFile(name, entry.block);
         if (!entry.replacesLibrary && m_library.IsLibraryFile(name)) {
-            entry.block = MpdModel::npos;
+            entry.block = npos;
             Library::Located located = m_library.Locate(name);
             entry.section = std::move(located.packedName);
             entry.path = std::move(located.path);
@@ -188,13 +247,26 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
         } else {
             entry.section = packedCustomName(name);
         }
-        known = m_packedNames.emplace(std::string(name), entry.section).first;
+        const bool library = entry.kind == WalkEntry::Kind::Library;
+        // The line carries its own spelling's packed name, unless a block of an MPD met inside the
+        // model holds that name: then the one it is told apart by.
+        std::string written = entry.section;
+        std::size_t index = npos;
         const auto [found, added] = m_index.try_emplace(foldCase(entry.section), m_entries.size());
         if (added) {
-            add(std::move(entry), true);
+            index = add(std::move(entry), true);
+            if (!library && !m_inner.empty()) {
+                index = place(index);
+                found->second = index;
+                written = m_entries[index].section;
+                m_index.try_emplace(foldCase(written), index);
+            }
+        } else {
+            index = found->second;
         }
+        known = m_packedNames.emplace(std::string(name), std::move(written)).first;
         if (m_options.record) {
-            noteReferrer(found->second, referrer);
+            noteReferrer(index, referrer);
         }
     } else if (m_options.record) {
         noteReferrer(m_index.at(foldCase(known->second)), referrer);
@@ -202,8 +274,129 @@ std::string_view ModelWalk::reference(std::string_view name, std::size_t referre
     return known->second;
 }
 
-void ModelWalk::image(std::string_view name, std::size_t referrer)
+std::size_t ModelWalk::innerReference(std::size_t container, std::string_view name, std::size_t referrer)
 {
+    InnerMpd& inner = m_inner[container];
+    const std::string_view trimmed = name.substr(0, name.find_last_not_of(" \t") + 1);
+    const auto [known, added] = inner.names.try_emplace(std::string(trimmed), kGlobal);
+    if (added) {
+        const std::size_t block = inner.model->find(trimmed);
+        if (block != npos && inner.model->blocks()[block].kind == MpdBlock::Kind::Model &&
+            (!m_library.IsLibraryFile(trimmed) || replacesLibraryFile(trimmed, block, inner.model.get()))) {
+            const std::size_t entry = blockEntry(container, block, trimmed, referrer, WalkEntry::Type::Model);
+            m_inner[container].names[std::string(trimmed)] = entry;
+            return entry;
+        }
+    }
+    return known->second;
+}
+
+std::size_t ModelWalk::blockEntry(std::size_t container, std::size_t block, std::string_view name, std::size_t referrer,
+                                  WalkEntry::Type type)
+{
+    if (const auto known = m_inner[container].blocks.find(block); known != m_inner[container].blocks.end()) {
+        return known->second;
+    }
+    const InnerMpd& inner = m_inner[container];
+    const bool image = type == WalkEntry::Type::Image;
+    WalkEntry entry{std::string(name),
+                    image || !m_options.pack ? std::string(name) : packedCustomName(name),
+                    type,
+                    WalkEntry::Kind::Custom,
+                    inner.path,
+                    {},
+                    referrer,
+                    true,
+                    {}};
+    entry.block = block;
+    entry.container = container;
+    entry.in = inner.name;
+    if (const BadImage& bad = inner.model->blocks()[block].bad; image && bad.problem != BadImage::Problem::None) {
+        entry.kind = WalkEntry::Kind::Unreadable;
+        entry.reason = messages::badImageReason(bad);
+        m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});
+    }
+    std::size_t index = add(std::move(entry), !image);
+    m_located[index] = kInDatFolder;
+    index = place(index);
+    m_inner[container].blocks.emplace(block, index);
+    return index;
+}
+
+std::size_t ModelWalk::place(std::size_t index)
+{
+    const std::string key = foldCase(m_entries[index].section);
+    const auto [held, added] = m_sections.try_emplace(key, index);
+    if (added) {
+        return index;
+    }
+    const std::size_t holder = held->second;
+    const WalkEntry& first = m_entries[holder];
+    WalkEntry& entry = m_entries[index];
+    if ((entry.container == npos && first.container == npos) || first.type != entry.type) {
+        return index; // files of the DAT folder and the main MPD are taken as before
+    }
+    const bool sameBlock = entry.container == first.container && entry.block == first.block;
+    if (sameBlock || (entry.kind != WalkEntry::Kind::Unreadable && sameContent(holder, index))) {
+        // One block under one name: the later entry was the last one added.
+        if (!m_queue.empty() && m_queue.back() == index) {
+            m_queue.pop_back();
+        }
+        m_entries.pop_back();
+        m_located.pop_back();
+        return holder;
+    }
+    // The name is taken by a block of other content: a new one in the file's own folder.
+    const std::string folder =
+        entry.container != npos ? m_inner[entry.container].folder : folderFor(m_entries.front().name);
+    entry.renamedFrom = entry.section;
+    for (std::size_t n = 1;; ++n) {
+        std::string candidate = n == 1 ? folder : folder.substr(0, folder.size() - 1) + "-" + std::to_string(n) + "/";
+        candidate += entry.renamedFrom;
+        if (m_sections.try_emplace(foldCase(candidate), index).second) {
+            entry.section = std::move(candidate);
+            return index;
+        }
+    }
+}
+
+bool ModelWalk::sameContent(std::size_t a, std::size_t b)
+{
+    locate(a);
+    locate(b);
+    const WalkEntry& first = m_entries[a];
+    const WalkEntry& second = m_entries[b];
+    if (first.type == WalkEntry::Type::Image) {
+        std::string aBytes;
+        std::string bBytes;
+        return readAll(first, aBytes) && readAll(second, bBytes) && aBytes == bBytes;
+    }
+    std::unique_ptr<InputFile> aFile;
+    std::unique_ptr<InputFile> bFile;
+    return first.kind != WalkEntry::Kind::NotFound && second.kind != WalkEntry::Kind::NotFound &&
+           first.kind != WalkEntry::Kind::Unreadable && second.kind != WalkEntry::Kind::Unreadable &&
+           open(first, aFile) && open(second, bFile) && sameLines(*aFile, *bFile);
+}
+
+std::string_view ModelWalk::image(std::string_view name, std::size_t referrer)
+{
+    if (const std::size_t container = m_entries[referrer].container; container != npos) {
+        const auto [known, added] = m_inner[container].images.try_emplace(foldCase(name), kGlobal);
+        if (added) {
+            const MpdModel& model = *m_inner[container].model;
+            const std::size_t block = model.find(name);
+            if (block != npos && model.blocks()[block].kind == MpdBlock::Kind::Image) {
+                const std::size_t entry = blockEntry(container, block, name, referrer, WalkEntry::Type::Image);
+                m_inner[container].images[foldCase(name)] = entry;
+            }
+        }
+        if (const std::size_t entry = m_inner[container].images.at(foldCase(name)); entry != kGlobal) {
+            if (m_options.record) {
+                noteReferrer(entry, referrer);
+            }
+            return m_entries[entry].section;
+        }
+    }
     const auto [found, added] = m_images.try_emplace(foldCase(name), m_entries.size());
     if (added) {
         WalkEntry entry{std::string(name),
@@ -217,8 +410,8 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
                         {}};
         // Where LDraw programs look: the MPD's own data blocks, beside the model, in its textures
         // folder, in the library's.
-        const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : MpdModel::npos;
-        if (block != MpdModel::npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Image) {
+        const std::size_t block = m_mpd != nullptr ? m_mpd->find(name) : npos;
+        if (block != npos && m_mpd->blocks()[block].kind == MpdBlock::Kind::Image) {
             // Named as referenced, as an image of the DAT folder is.
             const MpdBlock& data = m_mpd->blocks()[block];
             entry.block = block;
@@ -241,11 +434,20 @@ void ModelWalk::image(std::string_view name, std::size_t referrer)
                 entry.embedded = true;
             }
         }
-        add(std::move(entry), false);
+        const bool embedded = entry.embedded;
+        std::size_t index = add(std::move(entry), false);
+        m_located[index] = kInDatFolder;
+        if (embedded && !m_inner.empty()) {
+            index = place(index);
+        }
+        found->second = index;
     }
     if (m_options.record) {
         noteReferrer(found->second, referrer);
     }
+    // Only an image told apart from a block of an MPD met inside the model is named anew.
+    const WalkEntry& entry = m_entries[found->second];
+    return entry.container != npos || !entry.renamedFrom.empty() ? std::string_view(entry.section) : name;
 }
 
 bool ModelWalk::findInDatFolder(std::string_view name, WalkEntry& entry)
@@ -292,30 +494,49 @@ void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_
         return;
     }
     const std::string_view written = reference(name, index);
-    if (written.data() != name.data()) {
-        // Packing names it by its library path: the rest of the line stays as it was.
-        const auto offset = static_cast<std::size_t>(name.data() - line.data());
-        m_rewritten.assign(line.substr(0, offset));
-        m_rewritten.append(written);
-        m_rewritten.append(line.substr(offset + name.size()));
+    if (written != name) {
+        // Renamed: the rest of the line stays as it was.
+        std::string rewritten(line.substr(0, static_cast<std::size_t>(name.data() - line.data())));
+        rewritten.append(written);
+        rewritten.append(line.substr(static_cast<std::size_t>(name.data() - line.data()) + name.size()));
+        m_rewritten = std::move(rewritten);
+        line = m_rewritten;
+    }
+}
+
+void ModelWalk::followImages(std::string_view& line, const TexmapLine& texmap, std::size_t index)
+{
+    std::string rewritten;
+    std::size_t done = 0; // the part of line already in rewritten
+    for (const std::string_view name : texmap.images) {
+        const std::string_view written = image(name, index);
+        if (written != name) {
+            const auto at = static_cast<std::size_t>(name.data() - line.data());
+            rewritten.append(line.substr(done, at - done)).append(written);
+            done = at + name.size();
+        }
+    }
+    if (done > 0) {
+        m_rewritten = std::move(rewritten.append(line.substr(done)));
         line = m_rewritten;
     }
 }
 
 Status ModelWalk::open(const WalkEntry& entry, std::unique_ptr<InputFile>& file)
 {
-    if (entry.block != MpdModel::npos) {
-        file = m_mpd->open(m_mpd->blocks()[entry.block]);
+    if (entry.block != npos) {
+        const MpdModel* model = modelOf(entry);
+        file = model->open(model->blocks()[entry.block]);
         return Status::ok();
     }
-    const bool inDatFolder = entry.kind == WalkEntry::Kind::Main || entry.kind == WalkEntry::Kind::Custom;
-    return inDatFolder ? m_fileSystem.openForReading(entry.path, file) : m_library.open(entry.path, file);
+    // The library opens what lies in its archives, and every other file through the file system.
+    return m_library.open(entry.path, file);
 }
 
 Status ModelWalk::readAll(const WalkEntry& entry, std::string& bytes)
 {
-    if (entry.block != MpdModel::npos && entry.type == WalkEntry::Type::Image) {
-        bytes = m_mpd->blocks()[entry.block].bytes;
+    if (entry.block != npos && entry.type == WalkEntry::Type::Image) {
+        bytes = modelOf(entry)->blocks()[entry.block].bytes;
         return Status::ok();
     }
     std::unique_ptr<InputFile> file;
@@ -334,62 +555,87 @@ Status ModelWalk::readAll(const WalkEntry& entry, std::string& bytes)
     }
 }
 
+void ModelWalk::locate(std::size_t index)
+{
+    if (m_located[index] != 0) {
+        return;
+    }
+    m_located[index] = kInDatFolder;
+    WalkEntry& entry = m_entries[index];
+    const WalkEntry::Kind found = index == 0 ? WalkEntry::Kind::Main : WalkEntry::Kind::Custom;
+    if (entry.block != npos) {
+        entry.kind = found;
+        entry.path = entry.container != npos ? m_inner[entry.container].path : m_mpdFile;
+        return;
+    }
+    if (m_options.pack && entry.kind == WalkEntry::Kind::Library) {
+        m_located[index] = kInLibrary;
+        return;
+    }
+    const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, entry.name);
+    if (resolved.fileExists) {
+        entry.kind = found;
+        entry.path = resolved.path();
+        return;
+    }
+    // Nothing of that name in the DAT folder, in any letter case: a sub-model of the library's
+    // models folder, a part not yet official, which the library keeps apart, or a sub-file the
+    // user may do without. A folder, a pipe or a main file that is not there stays a failure.
+    if (index == 0 || resolved.occupant != EntryKind::Missing) {
+        entry.kind = index == 0 && resolved.occupant == EntryKind::Missing ? WalkEntry::Kind::NotFound
+                                                                           : WalkEntry::Kind::Unreadable;
+        entry.path = joinPath(m_options.datPath, entry.name);
+        entry.reason = whyNotAFile(resolved.occupant);
+        return;
+    }
+    if (std::string path = m_library.ModelFile(entry.name); !path.empty()) {
+        entry.kind = WalkEntry::Kind::Custom;
+        entry.path = std::move(path);
+        m_located[index] = kInLibrary;
+    } else if (path = m_library.UnofficialFile(entry.name); !path.empty()) {
+        entry.kind = WalkEntry::Kind::Unofficial;
+        entry.path = std::move(path);
+        m_located[index] = kInLibrary;
+    }
+}
+
 void ModelWalk::read(std::size_t index, LineSink* sink)
 {
+    locate(index);
     // Copies: entries added below may move the list.
-    const std::string name = m_entries[index].name;
     const std::string referrer = index == 0 ? std::string() : m_entries[m_entries[index].referrer].name;
-    std::string shownPath = joinPath(m_options.datPath, name);
+    WalkEntry& entry = m_entries[index];
+    // A failure names a file of the DAT folder as the reference spells it.
+    const std::string shownPath = m_located[index] == kInLibrary ? entry.path : joinPath(m_options.datPath, entry.name);
     auto unreadable = [&](std::string reason) {
-        WalkEntry& entry = m_entries[index];
-        entry.kind = WalkEntry::Kind::Unreadable;
-        entry.path = shownPath;
-        entry.reason = reason;
+        WalkEntry& failed = m_entries[index];
+        failed.kind = WalkEntry::Kind::Unreadable;
+        failed.path = shownPath;
+        failed.reason = reason;
         m_unreadable.push_back({shownPath, std::move(reason), referrer});
     };
-
-    WalkEntry::Kind kind = index == 0 ? WalkEntry::Kind::Main : WalkEntry::Kind::Custom;
-    std::string path;
-    if (m_entries[index].block != MpdModel::npos) {
-        path = m_mpdFile;
-    } else if (m_options.pack && m_entries[index].kind == WalkEntry::Kind::Library) {
-        path = m_entries[index].path;
-        shownPath = path;
-        kind = WalkEntry::Kind::Library;
-    } else {
-        const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, name);
-        path = resolved.path();
-        if (!resolved.fileExists) {
-            // Nothing of that name in the DAT folder, in any letter case: a part not yet official,
-            // which the library keeps apart, or a sub-file the user may do without. A folder, a
-            // pipe or a main file that is not there stays a failure.
-            if (index == 0 || resolved.occupant != EntryKind::Missing) {
-                unreadable(whyNotAFile(resolved.occupant));
-                if (resolved.occupant == EntryKind::Missing) {
-                    m_entries[index].kind = WalkEntry::Kind::NotFound; // a main file that is not there
-                    m_entries[index].path.clear();
-                    m_entries[index].reason.clear();
-                }
-                return;
-            }
-            path = m_library.UnofficialFile(name);
-            if (path.empty()) {
-                m_entries[index].embedded = false; // found nowhere: no section
-                return;
-            }
-            shownPath = path;
-            kind = WalkEntry::Kind::Unofficial;
-        }
+    if (entry.kind == WalkEntry::Kind::Unreadable) {
+        m_unreadable.push_back({entry.path, entry.reason, referrer});
+        return;
     }
-    m_entries[index].kind = kind;
-    m_entries[index].path = path;
+    if (entry.kind == WalkEntry::Kind::NotFound) {
+        if (index == 0) {
+            // A main file that is not there.
+            m_unreadable.push_back({entry.path, entry.reason, referrer});
+            entry.path.clear();
+            entry.reason.clear();
+        } else {
+            entry.embedded = false; // found nowhere: no section
+        }
+        return;
+    }
     std::unique_ptr<InputFile> file;
-    if (const Status opened = open(m_entries[index], file); !opened) {
+    if (const Status opened = open(entry, file); !opened) {
         unreadable(opened.reason());
         return;
     }
     if (index == 0) {
-        if (const Status loaded = loadMain(file, path); !loaded) {
+        if (const Status loaded = loadMain(file, entry.path); !loaded) {
             unreadable(loaded.reason());
             return;
         }
@@ -397,21 +643,41 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
     if (sink != nullptr) {
         sink->beginFile(m_entries[index], index);
     }
-    LineReader reader(*file);
+    const std::size_t firstNew = m_entries.size();
+    // A file of the DAT folder, of the models folder or not yet official may hold blocks.
+    const bool mayBeMpd = index != 0 && entry.block == npos && entry.kind != WalkEntry::Kind::Library;
+    Status status = Status::ok();
+    const Lines lines = readLines(*file, index, sink, mayBeMpd, status);
+    if (!status) {
+        unreadable(status.reason());
+    } else if (lines.markerMet) {
+        openInner(index, lines.modelLines, firstNew, sink);
+    }
+}
+
+ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSink* sink, bool mayBeMpd, Status& status)
+{
+    Lines lines;
+    LineReader reader(file);
     std::string_view line;
     // In an MPD every type 1 line may name a section, whatever its name ends in.
-    const bool mpd = m_mpd != nullptr && m_mpd->isMpd();
+    const bool mpd = (m_mpd != nullptr && m_mpd->isMpd()) || !m_inner.empty();
     const ReferenceKinds kinds = m_options.pack || mpd ? ReferenceKinds::Any : m_options.referenceKinds;
     bool inTexmap = false; // between "0 !TEXMAP START" and "0 !TEXMAP END"
-    const bool plain = !m_options.pack && !m_options.record;
+    const bool plain = !m_options.pack && !m_options.record && m_inner.empty();
     while (reader.next(line)) {
         if (IsSubFileReference(line, kinds)) {
+            lines.modelLines = true;
             followReference(line, line, index, plain);
         } else if (isMetaCommand(line)) {
+            if (mayBeMpd && IsDataMarker(line)) {
+                lines.markerMet = true;
+                return lines;
+            }
             const TexmapLine texmap = ReadTexmapLine(line);
             inTexmap = texmap.kind == TexmapLine::Kind::Start || (inTexmap && texmap.kind != TexmapLine::Kind::End);
-            for (const std::string_view imageName : texmap.images) {
-                image(imageName, index);
+            if (!texmap.images.empty()) {
+                followImages(line, texmap, index);
             }
             // Within a !TEXMAP block, "0 !: 1 ..." is a reference that texture-aware readers follow.
             std::string_view payload;
@@ -425,13 +691,99 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
                    !wrapped.empty() && IsSubFileReference(wrapped, kinds)) {
             // A hidden or ghosted part, as editors keep them, is referenced all the same.
             followReference(line, wrapped, index, plain);
+        } else if (IsFileMarker(line)) {
+            if (mayBeMpd) {
+                lines.markerMet = true;
+                return lines;
+            }
+            continue;
+        } else if (!lines.modelLines) {
+            const int type = LineType(line);
+            lines.modelLines = type >= 2 && type <= 5;
         }
-        if (sink != nullptr && !IsFileMarker(line)) {
+        if (sink != nullptr) {
             sink->line(line);
         }
     }
-    if (!reader.status()) {
-        unreadable(reader.status().reason());
+    status = reader.status();
+    return lines;
+}
+
+void ModelWalk::openInner(std::size_t index, bool ownModelRead, std::size_t firstNew, LineSink* sink)
+{
+    const std::string referrer = m_entries[m_entries[index].referrer].name;
+    auto unreadable = [&](std::string reason) {
+        WalkEntry& failed = m_entries[index];
+        failed.kind = WalkEntry::Kind::Unreadable;
+        failed.reason = reason;
+        m_unreadable.push_back({failed.path, std::move(reason), referrer});
+    };
+    std::size_t container = npos;
+    if (const auto known = m_innerByPath.find(m_entries[index].path); known != m_innerByPath.end()) {
+        container = known->second;
+    } else {
+        auto model = std::make_unique<MpdModel>();
+        std::unique_ptr<InputFile> file;
+        Status loaded = open(m_entries[index], file);
+        const std::string& name = m_entries[index].name;
+        if (loaded) {
+            loaded = model->load(*file, name.substr(name.find_last_of("/\\") + 1));
+        }
+        if (!loaded) {
+            unreadable(loaded.reason());
+            return;
+        }
+        if (m_inner.empty()) {
+            // From now on every section name taken is known: the blocks to come are told apart.
+            for (std::size_t i = 0; i < m_entries.size(); ++i) {
+                if (m_entries[i].embedded) {
+                    m_sections.try_emplace(foldCase(m_entries[i].section), i);
+                }
+            }
+        }
+        container = m_inner.size();
+        m_innerByPath.emplace(m_entries[index].path, container);
+        m_inner.push_back({std::move(model), name, m_entries[index].path, folderFor(name), {}, {}, {}});
+    }
+    InnerMpd& inner = m_inner[container];
+    const std::size_t own = inner.model->mainBlock();
+    if (own == npos) {
+        unreadable("it holds no model, only images");
+        return;
+    }
+    WalkEntry& entry = m_entries[index];
+    entry.container = container;
+    entry.block = own;
+    inner.blocks.try_emplace(own, index);
+    const MpdBlock& ownBlock = inner.model->blocks()[own];
+    if (!ownModelRead || ownBlock.firstLine != 0) {
+        // The own model is the first section: its lines follow, its names looked up in the file.
+        std::unique_ptr<InputFile> file = inner.model->open(ownBlock);
+        Status status = Status::ok();
+        readLines(*file, index, sink, false, status);
+        return;
+    }
+    // The own model was the lines before the first block, read already: the names they met for
+    // the first time are the file's blocks where it holds them.
+    for (std::size_t i = firstNew; i < m_entries.size(); ++i) {
+        WalkEntry& met = m_entries[i];
+        if (met.referrer != index || met.block != npos || met.kind != WalkEntry::Kind::NotFound) {
+            continue;
+        }
+        const std::size_t block = inner.model->find(met.name);
+        if (block == npos ||
+            (inner.model->blocks()[block].kind == MpdBlock::Kind::Image) != (met.type == WalkEntry::Type::Image)) {
+            continue;
+        }
+        met.block = block;
+        met.container = container;
+        met.in = inner.name;
+        met.kind = WalkEntry::Kind::Custom;
+        met.path = inner.path;
+        met.embedded = true;
+        m_located[i] = kInDatFolder;
+        inner.blocks.try_emplace(block, i);
+        (met.type == WalkEntry::Type::Image ? inner.images[foldCase(met.name)] : inner.names[met.name]) = i;
     }
 }
 
@@ -448,7 +800,7 @@ Status ModelWalk::loadMain(std::unique_ptr<InputFile>& file, const std::string& 
         return Status::ok();
     }
     const std::size_t main = m_mpd->mainBlock();
-    if (main == MpdModel::npos) {
+    if (main == npos) {
         return Status::failure("it holds no model, only images");
     }
     // The MPD's main section is the main file, under the section's name.
@@ -462,6 +814,102 @@ Status ModelWalk::loadMain(std::unique_ptr<InputFile>& file, const std::string& 
     m_mpdFile = path;
     file = m_mpd->open(m_mpd->blocks()[main]);
     return Status::ok();
+}
+
+std::size_t ModelWalk::target(std::string_view name, std::size_t from)
+{
+    name = name.substr(0, name.find_last_not_of(" \t") + 1);
+    if (const std::size_t container = m_entries[from].container; container != npos) {
+        if (const auto known = m_inner[container].names.find(std::string(name));
+            known != m_inner[container].names.end() && known->second != kGlobal) {
+            return known->second;
+        }
+    }
+    std::string section(name);
+    if (m_options.pack) {
+        const auto packed = m_packedNames.find(section);
+        if (packed == m_packedNames.end()) {
+            return npos;
+        }
+        section = packed->second;
+    } else if (const auto renamed = m_renamed.find(section); renamed != m_renamed.end()) {
+        section = renamed->second;
+    }
+    const auto held = m_sections.find(foldCase(section));
+    return held == m_sections.end() ? npos : held->second;
+}
+
+std::optional<WalkCycle> ModelWalk::findCycle()
+{
+    if (m_inner.empty()) {
+        return std::nullopt;
+    }
+    // The references between sections, each file read again, names resolved as they were.
+    struct Edge {
+        std::size_t to;
+        std::uint64_t line;
+    };
+    std::vector<std::vector<Edge>> edges(m_entries.size());
+    for (std::size_t from = 0; from < m_entries.size(); ++from) {
+        const WalkEntry& entry = m_entries[from];
+        std::unique_ptr<InputFile> file;
+        if (entry.type != WalkEntry::Type::Model || !entry.embedded || entry.kind == WalkEntry::Kind::Library ||
+            entry.kind == WalkEntry::Kind::NotFound || entry.kind == WalkEntry::Kind::Unreadable ||
+            !open(entry, file)) {
+            continue;
+        }
+        LineReader reader(*file);
+        std::string_view line;
+        while (reader.next(line)) {
+            std::string_view reference = WrappedLine(line);
+            reference = IsSubFileReference(line, ReferenceKinds::Any) ? line : reference;
+            if (!reference.empty() && IsSubFileReference(reference, ReferenceKinds::Any)) {
+                if (const std::size_t to = target(SubFileName(reference), from); to != npos && to != from) {
+                    edges[from].push_back({to, reader.lineNumber()});
+                } else if (to == from) {
+                    return WalkCycle{entry.section + " -> " + entry.section, entry.path, reader.lineNumber()};
+                }
+            }
+        }
+    }
+    // Depth first, without recursion: a reference to a section still on the path closes a cycle.
+    enum class State : unsigned char { New, OnPath, Done };
+    std::vector<State> state(m_entries.size(), State::New);
+    struct Frame {
+        std::size_t entry;
+        std::size_t edge;
+    };
+    std::vector<Frame> path;
+    for (std::size_t start = 0; start < m_entries.size(); ++start) {
+        if (state[start] != State::New) {
+            continue;
+        }
+        path.push_back({start, 0});
+        state[start] = State::OnPath;
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            if (frame.edge == edges[frame.entry].size()) {
+                state[frame.entry] = State::Done;
+                path.pop_back();
+                continue;
+            }
+            const Edge edge = edges[frame.entry][frame.edge++];
+            if (state[edge.to] == State::New) {
+                state[edge.to] = State::OnPath;
+                path.push_back({edge.to, 0});
+            } else if (state[edge.to] == State::OnPath) {
+                std::string chain;
+                for (auto at =
+                         std::find_if(path.begin(), path.end(), [&](const Frame& f) { return f.entry == edge.to; });
+                     at != path.end(); ++at) {
+                    chain += m_entries[at->entry].section + " -> ";
+                }
+                chain += m_entries[edge.to].section;
+                return WalkCycle{chain, m_entries[path.back().entry].path, edge.line};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<messages::MissingFile> ModelWalk::notFound() const
