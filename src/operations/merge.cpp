@@ -207,7 +207,13 @@ std::string Merge::details(const MergeResult& result) const
                 continue;
             }
             details += entry.name;
-            if (entry.kind == WalkEntry::Kind::Library) {
+            if (!entry.renamedFrom.empty()) {
+                // Told apart from another block of its name: where it came from, and its new name.
+                details += " from " + (entry.in.empty() ? std::string("the DAT folder") : entry.in) + " as " +
+                           entry.section + "\n";
+            } else if (!entry.in.empty()) {
+                details += " (in " + entry.in + ")\n";
+            } else if (entry.kind == WalkEntry::Kind::Library) {
                 details += image ? " (library image)\n" : " (library)\n";
             } else if (entry.kind == WalkEntry::Kind::Unofficial) {
                 details += image ? " (unofficial image)\n" : " (unofficial)\n";

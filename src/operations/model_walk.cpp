@@ -326,30 +326,37 @@ std::size_t ModelWalk::blockEntry(std::size_t container, std::size_t block, std:
 std::size_t ModelWalk::place(std::size_t index)
 {
     const std::string key = foldCase(m_entries[index].section);
+    std::vector<std::size_t>& namedAs = m_namedAs[key];
     const auto [held, added] = m_sections.try_emplace(key, index);
     if (added) {
+        namedAs.push_back(index);
         return index;
     }
-    const std::size_t holder = held->second;
-    const WalkEntry& first = m_entries[holder];
     WalkEntry& entry = m_entries[index];
+    const WalkEntry& first = m_entries[held->second];
     if ((entry.container == npos && first.container == npos) || first.type != entry.type) {
         return index; // files of the DAT folder and the main MPD are taken as before
     }
-    const bool sameBlock = entry.container == first.container && entry.block == first.block;
-    if (sameBlock || (entry.kind != WalkEntry::Kind::Unreadable && sameContent(holder, index))) {
-        // One block under one name: the later entry was the last one added.
-        if (!m_queue.empty() && m_queue.back() == index) {
-            m_queue.pop_back();
+    // The same block, or one of the same content under this name already: embedded once.
+    for (const std::size_t other : namedAs) {
+        const WalkEntry& known = m_entries[other];
+        const bool sameBlock =
+            entry.container != npos && entry.container == known.container && entry.block == known.block;
+        if (sameBlock || (entry.kind != WalkEntry::Kind::Unreadable && sameContent(other, index))) {
+            // The later entry was the last one added.
+            if (!m_queue.empty() && m_queue.back() == index) {
+                m_queue.pop_back();
+            }
+            m_entries.pop_back();
+            m_located.pop_back();
+            return other;
         }
-        m_entries.pop_back();
-        m_located.pop_back();
-        return holder;
     }
     // The name is taken by a block of other content: a new one in the file's own folder.
     const std::string folder =
         entry.container != npos ? m_inner[entry.container].folder : folderFor(m_entries.front().name);
     entry.renamedFrom = entry.section;
+    namedAs.push_back(index);
     for (std::size_t n = 1;; ++n) {
         std::string candidate = n == 1 ? folder : folder.substr(0, folder.size() - 1) + "-" + std::to_string(n) + "/";
         candidate += entry.renamedFrom;
@@ -736,8 +743,9 @@ void ModelWalk::openInner(std::size_t index, bool ownModelRead, std::size_t firs
         if (m_inner.empty()) {
             // From now on every section name taken is known: the blocks to come are told apart.
             for (std::size_t i = 0; i < m_entries.size(); ++i) {
-                if (m_entries[i].embedded) {
-                    m_sections.try_emplace(foldCase(m_entries[i].section), i);
+                const std::string key = foldCase(m_entries[i].section);
+                if (m_entries[i].embedded && m_sections.try_emplace(key, i).second) {
+                    m_namedAs[key].push_back(i);
                 }
             }
         }

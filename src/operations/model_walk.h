@@ -190,6 +190,8 @@ private:
     std::unordered_map<std::string, std::size_t> m_innerByPath;
     // Once an inner MPD is met: each section name taken (folded) -> the entry that carries it.
     std::unordered_map<std::string, std::size_t> m_sections;
+    // Each name a block or file wanted (folded) -> the entries that carry it or were renamed from it.
+    std::unordered_map<std::string, std::vector<std::size_t>> m_namedAs;
     std::unordered_map<std::string, std::string> m_renamed; // plain: a name as spelt -> its section's name
 };
 

@@ -498,6 +498,67 @@ TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
     }
 }
 
+// A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
+// with a roof of their own, one referencing another whose roof is the first's (line ends aside),
+// sub-models in the library's models folder, one named without an extension.
+class Town : public Merge {
+protected:
+    Town()
+    {
+        dat.write("town.ldr", crlf({ref("house.mpd"), ref("shop.ldr"), ref("street"), ref("tree.ldr"), ref("roof.ldr"),
+                                    ref("3001.dat")}));
+        dat.write("roof.ldr", crlf({"0 the town's roof", ref("3001.dat")}));
+        dat.write("house.mpd",
+                  crlf({"0 FILE house.ldr", ref("Roof.ldr"), ref("door.dat"), ref("garage.mpd"), "0 FILE roof.ldr",
+                        "0 the house's roof", ref("3001.dat"), "0 FILE door.dat", "0 door", ref("3001.dat")}));
+        dat.write("shop.ldr", crlf({"0 FILE shop-main.ldr", ref("roof.ldr"), ref("sign.ldr"), "0 FILE roof.ldr",
+                                    "0 the shop's roof", "0 FILE sign.ldr", "0 sign"}));
+        dat.write("garage.mpd", "0 FILE garage.ldr\n" + ref("roof.ldr") + "\n0 FILE roof.ldr\n0 the house's roof\n" +
+                                    ref("3001.dat") + "\n");
+        library.write("models/tree.ldr", crlf({"0 tree", ref("3001.dat")}));
+        library.write("models/street", crlf({"0 street"}));
+    }
+};
+
+TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
+{
+    const MergeResult result = merge("town.ldr");
+    ASSERT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
+    EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "Roof.ldr",
+                                      "door.dat", "garage.mpd", "roof.ldr", "sign.ldr"}));
+    const std::string out = dat.read("out.mpd");
+    // Each file's own model under the name it is referenced by, its names rewritten where they
+    // were told apart; the garage's roof is the house's.
+    for (const std::string& section :
+         Names{"0 FILE house.mpd\r\n" + crlf({ref("house/Roof.ldr"), ref("door.dat"), ref("garage.mpd")}),
+               "0 FILE shop.ldr\r\n" + crlf({ref("shop/roof.ldr"), ref("sign.ldr")}),
+               "0 FILE garage.mpd\r\n" + crlf({ref("house/Roof.ldr")}),
+               "0 FILE house/Roof.ldr\r\n0 the house's roof\r\n", "0 FILE shop/roof.ldr\r\n0 the shop's roof\r\n",
+               "0 FILE roof.ldr\r\n0 the town's roof\r\n", "0 FILE street\r\n0 street\r\n"}) {
+        EXPECT_NE(out.find(section), std::string::npos) << section;
+    }
+    EXPECT_EQ(out.find("0 FILE garage/"), std::string::npos);
+    EXPECT_EQ(prompter.informations().at(0).details,
+              "town.ldr\nhouse.mpd\nshop.ldr\nstreet\ntree.ldr\nroof.ldr\nRoof.ldr from house.mpd as house/Roof.ldr\n"
+              "door.dat (in house.mpd)\ngarage.mpd\nroof.ldr from shop.ldr as shop/roof.ldr\nsign.ldr (in shop.ldr)\n");
+
+    // Split and merged again: the same MPD, byte for byte, packed or not.
+    for (const bool pack : {false, true}) {
+        TempDir split;
+        prompter.answers.assign(20, true);
+        ASSERT_EQ(MergeToMPD("town.ldr", job("once.mpd", pack), fileSystem, prompter).status,
+                  MergeResult::Status::Created);
+        ASSERT_EQ(SplitMPD("once.mpd", SplitJob{dat.field(), split.field()}, fileSystem, prompter).status,
+                  SplitResult::Status::Split)
+            << prompter.transcript();
+        EXPECT_EQ(split.read("house/Roof.ldr"),
+                  crlf({"0 the house's roof", ref(pack ? "parts/3001.dat" : "3001.dat")}));
+        MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::Any, pack};
+        ASSERT_EQ(MergeToMPD("town.ldr", back, fileSystem, prompter).status, MergeResult::Status::Created);
+        EXPECT_TRUE(dat.read("back.mpd") == dat.read("once.mpd")) << "pack " << pack;
+    }
+}
+
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
@@ -524,6 +585,8 @@ TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(Library, Town, ::testing::Values(LibraryForm::Folder, LibraryForm::Archive),
+                         [](const auto& row) { return row.param == LibraryForm::Folder ? "Folder" : "Archive"; });
 INSTANTIATE_TEST_SUITE_P(Library, Merge, ::testing::Values(LibraryForm::Folder, LibraryForm::Archive),
                          [](const auto& row) { return row.param == LibraryForm::Folder ? "Folder" : "Archive"; });
 
