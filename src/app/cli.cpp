@@ -80,7 +80,7 @@ constexpr const char* kCheckText =
     "For an MPD (a file with 0 FILE sections, whatever its extension), check checks the MPD\n"
     "itself and reports each problem with its code, severity, section and line:\n"
     "  errors    not-found          a reference names no section and no library file\n"
-    "            duplicate-section  a second 0 FILE or 0 !DATA block of one name (letter case aside)\n"
+    "            duplicate-section  a second 0 FILE or 0 !DATA block of one name (any case)\n"
     "            cycle              a section reaches itself (the chain is named)\n"
     "            malformed-line     a line of type 1 to 5 with too few fields or a non-number\n"
     "            not-first          a line of type 1 to 5 before the first 0 FILE line\n"
@@ -100,7 +100,8 @@ constexpr const char* kCheckText =
     "\"kind\" (model or image), \"referencedBy\"}], \"problems\": [{\"code\", \"severity\", \"section\",\n"
     "\"line\", \"name\", \"message\"}], \"unresolved\"}, e.g. {\"code\": \"not-found\", \"severity\":\n"
     "\"error\", \"section\": \"town.ldr\", \"line\": 4, \"name\": \"3001x.dat\", \"message\": \"...\"}.\n"
-    "Exit status: 0 without an error (warnings allowed), 1 with one or when the file cannot be read.\n";
+    "Exit status: 0 without an error (warnings allowed), 1 with one or when the file cannot\n"
+    "be read.\n";
 
 constexpr const char* kSplitText =
     "Split an .mpd file into .dat files.\n"
@@ -264,7 +265,7 @@ public:
                     }
                     const std::string type = option->get_type_name();
                     const std::string item = " [" + name + (type.empty() ? "" : " " + type) + "]";
-                    if (line.size() + item.size() > 90) {
+                    if (line.size() + item.size() > 80) {
                         text += line + "\n";
                         line = std::string(14 + command->get_name().size(), ' ');
                     }

@@ -1,10 +1,13 @@
+#include "app/cli.h"
 #include "app/terminal_prompter.h"
+#include "files/paths.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #ifdef _WIN32
@@ -125,7 +128,9 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
         {"--help", {"Usage:", "merge", "split", "check [--dat-dir DIR]", "--version"}, {"--author TEXT  "}},
         {"merge --help", {"--author TEXT", "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
         {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
-        {"check --help", {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR"}, {"--yes", "--author"}},
+        {"check --help",
+         {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR", "--pack", "--dat-only"},
+         {"--yes", "--author"}},
     };
     for (const auto& [args, shown, absent] : cases) {
         const Outcome run = cli(args);
@@ -137,6 +142,33 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
         for (const std::string& text : absent) {
             EXPECT_EQ(run.out.find(text), std::string::npos) << args << " leaves out " << text;
         }
+        // Wrapped for a terminal: no line much past 80 columns.
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_LE(line.size(), 92U) << args << ": " << line;
+        }
+    }
+}
+
+TEST(CliLibrary, AnEmptyLdrawdirIsNoLibraryAndTheNextPlaceIsTried)
+{
+    // LDRAWDIR, the window's folder, the usual places: the first that names one, in-process.
+    const struct {
+        std::optional<std::string> ldrawDir;
+        std::optional<std::string> ldrawPath;
+        bool usual;
+    } cases[] = {{"", kLibrary, false}, {std::nullopt, kLibrary, false}, {"", "", true}, {kLibrary, "/nowhere", false}};
+    for (const auto& [ldrawDir, ldrawPath, usual] : cases) {
+        std::istringstream input;
+        std::ostringstream output;
+        std::ostringstream errors;
+        CliEnvironment environment{input, output, errors, false, ldrawDir, ldrawPath, std::nullopt, {}};
+        if (usual) {
+            environment.usualLibrary = [] { return withTrailingSeparator(kLibrary); };
+        }
+        const std::string main = (fs::path(BRIKMUX_EXAMPLES_DIR) / "buggy" / "buggy.dat").string();
+        EXPECT_EQ(runCli({"check", main}, environment), 0) << errors.str();
+        EXPECT_NE(output.str().find("Library files:"), std::string::npos) << output.str();
     }
 }
 

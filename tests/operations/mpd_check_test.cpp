@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace brikmux {
 namespace {
 
@@ -138,6 +140,9 @@ TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
     EXPECT_EQ(bare.text(), "No LDraw library: references to files that are not sections were not checked; "
                            "unresolved: box.dat gone.dat.\n0 errors, 0 warnings\n");
     EXPECT_EQ(check({"0 no sections"}).failure, "house.mpd holds no \"0 FILE\" line: it is not an .MPD file.");
+    std::filesystem::create_directory(dir.path() / "folder.mpd");
+    EXPECT_EQ(CheckMpdFile(dir.field() + "folder.mpd", "", fileSystem).failure,
+              "Cannot read " + dir.field() + "folder.mpd: " + whyNotAFile(EntryKind::Folder) + ".");
 }
 
 } // namespace
