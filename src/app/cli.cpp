@@ -485,6 +485,12 @@ int check(const Options& options, CliEnvironment& environment)
             if (!file.path.empty()) {
                 entry["path"] = file.path;
             }
+            if (!file.in.empty()) {
+                entry["in"] = file.in;
+            }
+            if (!file.renamedFrom.empty()) {
+                entry["section"] = file.section;
+            }
             entry["referencedBy"] = file.referencedBy;
             if (file.replacesLibrary) {
                 entry["replacesLibrary"] = true;
@@ -497,6 +503,9 @@ int check(const Options& options, CliEnvironment& environment)
         nlohmann::ordered_json report;
         report["main"] = result.main;
         report["files"] = std::move(files);
+        if (result.cycle) {
+            report["cycle"] = messages::cycleLine(result.cycle->chain, result.cycle->file, result.cycle->line);
+        }
         writeJson(environment.output, report);
     } else {
         using Kind = CheckedFile::Kind;
@@ -522,6 +531,12 @@ int check(const Options& options, CliEnvironment& environment)
                     continue;
                 }
                 lines += "  " + file.name;
+                if (!file.renamedFrom.empty()) {
+                    lines += " as " + file.section;
+                }
+                if (!file.in.empty()) {
+                    lines += " (in " + file.in + ")";
+                }
                 if (file.replacesLibrary) {
                     lines += " (replaces a library part)";
                 }
@@ -542,6 +557,11 @@ int check(const Options& options, CliEnvironment& environment)
             if (!lines.empty()) {
                 environment.output << heading << ":\n" << lines;
             }
+        }
+        if (result.cycle) {
+            environment.output << "Reaches itself:\n  "
+                               << messages::cycleLine(result.cycle->chain, result.cycle->file, result.cycle->line)
+                               << "\n";
         }
     }
     return result.complete() ? kSuccess : kFailure;

@@ -254,6 +254,9 @@ MergeResult::Status Merge::writeAll(std::string_view mainName, const std::string
     if (!m_unreadable.empty()) {
         return fail(messages::mergeCannotRead(m_unreadable));
     }
+    if (const auto cycle = m_walk->findCycle()) {
+        return fail(messages::mergeCycle(cycle->chain, cycle->file, cycle->line));
+    }
     if (const auto notFound = m_walk->notFound();
         !notFound.empty() && !m_prompter.askYesNo(messages::mergeFilesNotFound(notFound))) {
         return MergeResult::Status::NotFoundDeclined; // the uncommitted output goes with file
@@ -273,7 +276,7 @@ MergeResult MergeToMPD(std::string_view mainName, const MergeJob& job, FileSyste
 
 bool CheckResult::complete() const
 {
-    return failure.empty() && std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
+    return failure.empty() && !cycle && std::none_of(files.begin(), files.end(), [](const CheckedFile& file) {
                return file.kind == CheckedFile::Kind::NotFound || file.kind == CheckedFile::Kind::Unreadable;
            });
 }
@@ -303,6 +306,7 @@ CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSyste
             }
         }
     }
+    result.cycle = walk.findCycle();
     result.files = std::move(walk.entries());
     return result;
 }

@@ -6,6 +6,7 @@
 #include "operations/model_walk.h"
 #include "operations/prompter.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,7 @@ struct CheckResult {
     std::string main;
     std::vector<CheckedFile> files; // in the walk's order, the main file first
     std::string failure;            // why the library cannot be read; the walk did not run
+    std::optional<WalkCycle> cycle; // sections that reach themselves through MPDs met inside the model
     // True when a merge would find and read every file and image.
     bool complete() const;
 };

@@ -70,6 +70,17 @@ Message mergeWithoutMainFile()
     return failure(kMergeFailed, "No .DAT file was chosen to merge.");
 }
 
+std::string cycleLine(std::string_view chain, std::string_view file, std::uint64_t line)
+{
+    return std::string(chain) + " (line " + std::to_string(line) + " of " + std::string(file) + ")";
+}
+
+Message mergeCycle(std::string_view chain, std::string_view file, std::uint64_t line)
+{
+    return failure(kMergeFailed, "The model reaches itself: " + cycleLine(chain, file, line) +
+                                     ". A reader would never finish drawing it, so no .MPD file was written.");
+}
+
 Message mergeCannotRead(const std::vector<UnreadableFile>& files)
 {
     if (files.size() == 1) {
@@ -155,8 +166,9 @@ Message splitNotWritten(std::string_view mpdName, const std::vector<SecondBlock>
     for (const auto& second : seconds) {
         text += text.empty() ? "" : "\n";
         text += (second.image ? "The image " : "The section ") + quotedName(second.name) + " (line " +
-                std::to_string(second.line) + " of " + std::string(mpdName) + ") is a second " + (second.image ? "block" : "section") + " named " +
-                quotedName(second.first) + " (line " + std::to_string(second.firstLine) + "): not written.";
+                std::to_string(second.line) + " of " + std::string(mpdName) + ") is a second " +
+                (second.image ? "block" : "section") + " named " + quotedName(second.first) + " (line " +
+                std::to_string(second.firstLine) + "): not written.";
     }
     for (const auto& image : images) {
         text += text.empty() ? "" : "\n";

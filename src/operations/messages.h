@@ -36,6 +36,11 @@ Message mergeWithoutMainFile();
 Message mergeOutputIsInput(std::string_view mpdPath);
 Message mergeCannotRead(const std::vector<UnreadableFile>& files);
 Message mergeCannotWrite(std::string_view mpdPath, std::string_view reason);
+// Sections that reach themselves through MPDs met inside the model: chain is "a -> b -> a", the
+// reference closing it on line of file.
+Message mergeCycle(std::string_view chain, std::string_view file, std::uint64_t line);
+// The text of such a cycle: "a -> b -> a (line N of FILE)".
+std::string cycleLine(std::string_view chain, std::string_view file, std::uint64_t line);
 // Asks whether to write the MPD without files; the whole list is the details when the text
 // shortens it.
 Message mergeFilesNotFound(const std::vector<MissingFile>& files);

@@ -847,6 +847,15 @@ std::size_t ModelWalk::target(std::string_view name, std::size_t from)
     return held == m_sections.end() ? npos : held->second;
 }
 
+std::string ModelWalk::placeOf(const WalkEntry& entry) const
+{
+    if (entry.block == npos) {
+        return entry.path;
+    }
+    // Lines of a block are counted from its marker's next line.
+    return entry.path + ", section " + modelOf(entry)->blocks()[entry.block].name;
+}
+
 std::optional<WalkCycle> ModelWalk::findCycle()
 {
     if (m_inner.empty()) {
@@ -875,7 +884,7 @@ std::optional<WalkCycle> ModelWalk::findCycle()
                 if (const std::size_t to = target(SubFileName(reference), from); to != npos && to != from) {
                     edges[from].push_back({to, reader.lineNumber()});
                 } else if (to == from) {
-                    return WalkCycle{entry.section + " -> " + entry.section, entry.path, reader.lineNumber()};
+                    return WalkCycle{entry.section + " -> " + entry.section, placeOf(entry), reader.lineNumber()};
                 }
             }
         }
@@ -913,7 +922,7 @@ std::optional<WalkCycle> ModelWalk::findCycle()
                     chain += m_entries[at->entry].section + " -> ";
                 }
                 chain += m_entries[edge.to].section;
-                return WalkCycle{chain, m_entries[path.back().entry].path, edge.line};
+                return WalkCycle{chain, placeOf(m_entries[path.back().entry]), edge.line};
             }
         }
     }

@@ -56,7 +56,7 @@ struct WalkEntry {
 // A chain of sections that reaches itself, as the walk found it.
 struct WalkCycle {
     std::string chain; // "a.ldr -> b.mpd -> a.ldr"
-    std::string file;  // the file whose line closes it
+    std::string file;  // the file whose line closes it (", section NAME" for a block of an MPD)
     std::uint64_t line = 0;
 };
 
@@ -169,6 +169,8 @@ private:
     // The entry whose section the reference name, written in the entry at from, leads to; npos when none.
     std::size_t target(std::string_view name, std::size_t from);
     const MpdModel* modelOf(const WalkEntry& entry) const;
+    // Where an entry's lines are, for a person: its file, and its section where it is a block.
+    std::string placeOf(const WalkEntry& entry) const;
 
     WalkOptions m_options;
     FileSystem& m_fileSystem;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 namespace brikmux {
 namespace {
 
@@ -556,6 +559,67 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
         MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::Any, pack};
         ASSERT_EQ(MergeToMPD("town.ldr", back, fileSystem, prompter).status, MergeResult::Status::Created);
         EXPECT_TRUE(dat.read("back.mpd") == dat.read("once.mpd")) << "pack " << pack;
+    }
+}
+
+TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
+{
+    const std::string town = crlf({ref("house.mpd"), ref("shop.ldr"), ref("roof.ldr")});
+    const std::string house = dat.read("house.mpd");
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+        std::string failure; // a part of the message; empty: the merge succeeds
+    } cases[] = {
+        {"an inner MPD that cannot be read", [&] { fileSystem.failOpenForReading = 3; },
+         dat.field() + "house.mpd (referenced by town.ldr): No space left on device."},
+        {"a cycle through inner MPDs",
+         [&] {
+             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd"), "0 FILE roof.ldr",
+                                           "0 the house's roof", ref("3001.dat")}));
+         },
+         "The model reaches itself: house.mpd -> garage.mpd -> house.mpd (line 2 of " + dat.field() +
+             "garage.mpd, section garage.ldr)."},
+        {"broken data in an inner MPD",
+         [&] {
+             dat.write("house.mpd", house + crlf({ref("sign.dat"), "0 FILE sign.dat",
+                                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 s.png", "0 !TEXMAP END",
+                                                  "0 !DATA s.png", "0 !: QU*"}));
+         },
+         dat.field() + "house.mpd (referenced by sign.dat): line 16 is not valid base64 data."},
+        {"a new name that is taken too",
+         [&] {
+             dat.write("house/roof.ldr", "0 another roof\r\n");
+             dat.write("town.ldr", crlf({ref("house.mpd"), ref("house/roof.ldr"), ref("roof.ldr")}));
+         },
+         ""},
+    };
+    const std::string garage = dat.read("garage.mpd");
+    for (const auto& [what, spoil, failure] : cases) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove_all(dat.path() / "house");
+        dat.write("town.ldr", town);
+        dat.write("house.mpd", house);
+        dat.write("garage.mpd", garage);
+        prompter = ScriptedPrompter();
+        fileSystem = FaultyFileSystem();
+        spoil();
+        const CheckResult check = CheckMerge("town.ldr", job("out.mpd"), fileSystem);
+        fileSystem = FaultyFileSystem();
+        spoil();
+        const MergeResult result = merge("town.ldr");
+        EXPECT_EQ(check.complete(), failure.empty()) << "check agrees with merge";
+        if (failure.empty()) {
+            EXPECT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
+            EXPECT_NE(prompter.informations().at(0).details.find("Roof.ldr from house.mpd as house-2/Roof.ldr\n"),
+                      std::string::npos)
+                << prompter.informations().at(0).details;
+            std::filesystem::remove(dat.path() / "out.mpd");
+            continue;
+        }
+        EXPECT_EQ(result.status, MergeResult::Status::Failed);
+        EXPECT_NE(prompter.transcript().find(failure), std::string::npos) << prompter.transcript();
+        EXPECT_FALSE(std::filesystem::exists(dat.path() / "out.mpd"));
     }
 }
 
