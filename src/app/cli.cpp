@@ -189,6 +189,8 @@ public:
     {
         m_app.footer([this] { return usage() + "\n" + kExitStatus; });
         m_app.require_subcommand(1);
+        // "/models/car.dat" is a path on Windows too, never an option; the commands inherit this.
+        m_app.allow_windows_style_options(false);
         m_app.set_version_flag("--version", std::string("brikmux-cli ") + std::string(version::kText));
         m_app.formatter(std::make_shared<HelpFormatter>());
 
