@@ -91,6 +91,8 @@ constexpr const char* kCheckText =
     "            unused             a section or image nothing reached from the first one uses\n"
     "            empty-section      a section with no line of type 1 to 5\n"
     "            unofficial-not-embedded  an Unofficial part referenced, not embedded\n"
+    "            outside-file       a file beside the MPD (its folder, --dat-dir), not in it: a\n"
+    "                               merge embeds it; the MPD shared alone lacks it\n"
     "Without a library, names that are no section are listed as unresolved instead. Example:\n"
     "  Section \"town.ldr\" (line 1):\n"
     "    line 4: error not-found: \"3001x.dat\" is neither a section of this file nor a library\n"
@@ -410,7 +412,8 @@ void writeJson(std::ostream& output, const nlohmann::ordered_json& report)
 // Checks the MPD at path: its problems, in text or JSON; 1 when it has an error.
 int checkMpd(const Options& options, CliEnvironment& environment, const std::string& path, FileSystem& fileSystem)
 {
-    const MpdCheckReport report = CheckMpdFile(path, libraryPath(options, environment), fileSystem);
+    const MpdCheckReport report = CheckMpdFile(path, libraryPath(options, environment), fileSystem,
+                                               options.datDir ? folderField(*options.datDir) : std::string());
     if (!report.failure.empty()) {
         environment.errors << "brikmux-cli: " << report.failure << "\n";
         return kFailure;

@@ -3,6 +3,7 @@
 #include "files/paths.h"
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_model.h"
+#include "library/case_resolver.h"
 #include "library/library.h"
 #include "operations/mpd_scan.h"
 
@@ -38,8 +39,10 @@ struct Edge {
 // the library), then what the main model reaches and where references close a cycle.
 class Checker {
 public:
-    Checker(const MpdScan& scan, Library* library, MpdCheckReport& report)
-        : m_scan(scan), m_library(library), m_report(report)
+    // besidePath: the folder whose files a merge of the MPD would also find, ending in a separator.
+    Checker(const MpdScan& scan, Library* library, const FileSystem& fileSystem, std::string besidePath,
+            MpdCheckReport& report)
+        : m_scan(scan), m_library(library), m_beside(fileSystem), m_besidePath(std::move(besidePath)), m_report(report)
     {
     }
 
@@ -47,7 +50,7 @@ public:
     void run();
 
 private:
-    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Missing };
+    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Beside, Missing };
 
     void problem(std::string_view code, bool error, std::size_t block, std::uint64_t line, std::string name,
                  std::string message)
@@ -56,12 +59,16 @@ private:
             {code, error, m_scan.blocks()[block].name, line, std::move(name), std::move(message)});
     }
     LibraryAnswer libraryAnswer(std::string_view name, bool image);
+    // True when the folder beside the MPD holds name (an image: there or in its textures folder).
+    bool besideTheMpd(std::string_view name, bool image);
     void resolve();
     void reachability();
     void cycles();
 
     const MpdScan& m_scan;
     Library* m_library;
+    CaseResolver m_beside;
+    std::string m_besidePath;
     MpdCheckReport& m_report;
     std::vector<std::vector<Edge>> m_edges;
 };
@@ -69,14 +76,27 @@ private:
 Checker::LibraryAnswer Checker::libraryAnswer(std::string_view name, bool image)
 {
     if (image) {
-        return !m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty()
-                   ? LibraryAnswer::Official
-                   : LibraryAnswer::Missing;
+        if (!m_library->LibraryImage(name).empty() || !m_library->UnofficialImage(name).empty()) {
+            return LibraryAnswer::Official;
+        }
+        return besideTheMpd(name, true) ? LibraryAnswer::Beside : LibraryAnswer::Missing;
     }
     if (m_library->IsLibraryFile(name)) {
         return LibraryAnswer::Official;
     }
-    return m_library->UnofficialFile(name).empty() ? LibraryAnswer::Missing : LibraryAnswer::Unofficial;
+    if (!m_library->UnofficialFile(name).empty()) {
+        return LibraryAnswer::Unofficial;
+    }
+    return besideTheMpd(name, false) ? LibraryAnswer::Beside : LibraryAnswer::Missing;
+}
+
+bool Checker::besideTheMpd(std::string_view name, bool image)
+{
+    if (m_besidePath.empty() || leavesFolder(name)) {
+        return false;
+    }
+    return m_beside.resolve(m_besidePath, name).fileExists ||
+           (image && m_beside.resolve(m_besidePath, "textures/" + std::string(name)).fileExists);
 }
 
 void Checker::run()
@@ -122,7 +142,7 @@ void Checker::resolve()
     }
     std::array<std::vector<LibraryAnswer>, 2> answers;
     answers.fill(std::vector<LibraryAnswer>(m_scan.names().size(), LibraryAnswer::Unknown));
-    std::vector<bool> listed(m_library == nullptr ? m_scan.names().size() : 0, false);
+    std::vector<bool> listed(m_scan.names().size(), false);
     for (const MpdScan::Reference& reference : m_scan.references()) {
         const std::size_t number = reference.name();
         const bool image = reference.image();
@@ -142,16 +162,25 @@ void Checker::resolve()
             }
             continue;
         }
-        if (m_library == nullptr) {
+        LibraryAnswer& answer = answers[image ? 1 : 0][number];
+        if (answer == LibraryAnswer::Unknown) {
+            answer = m_library != nullptr        ? libraryAnswer(name, image)
+                     : besideTheMpd(name, image) ? LibraryAnswer::Beside
+                                                 : LibraryAnswer::Missing;
+        }
+        if (m_library == nullptr && answer == LibraryAnswer::Missing) {
             if (!listed[number]) {
                 listed[number] = true;
                 m_report.unresolved.emplace_back(name);
             }
             continue;
         }
-        LibraryAnswer& answer = answers[image ? 1 : 0][number];
-        if (answer == LibraryAnswer::Unknown) {
-            answer = libraryAnswer(name, image);
+        if (answer == LibraryAnswer::Beside) {
+            problem("outside-file", false, reference.block, reference.line, std::string(name),
+                    inQuotes(name) +
+                        " is found beside the MPD, not in it: a merge of the MPD embeds it; the MPD shared alone "
+                        "lacks it.");
+            continue;
         }
         if (answer == LibraryAnswer::Unofficial) {
             problem("unofficial-not-embedded", false, reference.block, reference.line, std::string(name),
@@ -243,7 +272,8 @@ void Checker::cycles()
 
 } // namespace
 
-MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem)
+MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem,
+                            const std::string& besidePath)
 {
     const std::string fileName = mpdPath.substr(mpdPath.find_last_of("/\\") + 1);
     MpdCheckReport report;
@@ -274,7 +304,8 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
         report = {fileName, {}, {}, {}, {}, fileName + " holds no \"0 FILE\" line: it is not an .MPD file."};
         return report;
     }
-    Checker(scan, library.get(), report).run();
+    const std::string beside = besidePath.empty() ? mpdPath.substr(0, mpdPath.find_last_of("/\\") + 1) : besidePath;
+    Checker(scan, library.get(), fileSystem, beside.empty() ? withTrailingSeparator(".") : beside, report).run();
     report.library = ldrawPath;
     return report;
 }

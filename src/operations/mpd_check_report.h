@@ -14,7 +14,7 @@ namespace brikmux {
 struct MpdProblem {
     // A stable code: errors "not-found", "duplicate-section", "cycle", "malformed-line",
     // "not-first", "image-not-found"; warnings "shadows-library", "case-differs", "name-differs",
-    // "unused", "empty-section", "unofficial-not-embedded".
+    // "unused", "empty-section", "unofficial-not-embedded", "outside-file".
     std::string_view code;
     bool error = false;
     std::string section;    // the block the line lies in

@@ -112,7 +112,12 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
         {"textured reference",
          with(kClean, end, {texmap("lib.png"), "0 !: " + ref("gone.dat"), "0 !TEXMAP END"}),
          {"not-found sub.ldr:8"}},
+        {"a file beside the MPD, not in it",
+         with(kClean, end, {ref("Beside.ldr"), texmap("beside.png"), ref("gone.ldr")}),
+         {"outside-file sub.ldr:7", "outside-file sub.ldr:8", "not-found sub.ldr:9"}},
     };
+    dir.write("beside.ldr", "0 beside\r\n");
+    dir.write("textures/beside.png", "png");
     for (const auto& row : rows) {
         EXPECT_EQ(problems(check(row.lines)), row.expected) << row.fault;
     }
