@@ -82,7 +82,8 @@ void applyCommandLine(MainWindowState& window, std::string_view argument)
     const std::string name = path.substr(separator + 1);
     const std::string folder = path.substr(0, separator + 1);
     const bool isMpd = endsWithIgnoringCase(name, "mpd");
-    if ((!isMpd && !endsWithIgnoringCase(name, "dat")) || !QFileInfo(fromNativeText(folder)).isDir()) {
+    const bool isModel = endsWithIgnoringCase(name, "dat") || endsWithIgnoringCase(name, ".ldr");
+    if ((!isMpd && !isModel) || !QFileInfo(fromNativeText(folder)).isDir()) {
         return;
     }
     if (isMpd) {

@@ -361,7 +361,7 @@ void BrikmuxMain::setPackMPD(bool pack)
 
 bool BrikmuxMain::RefreshMPDList()
 {
-    if (!HiddenFileList.list(m_mpdPath, "*.mpd")) {
+    if (!HiddenFileList.list(m_mpdPath, {"*.mpd"})) {
         return false;
     }
     const QString kept = MPDFileCombo->currentText();
@@ -377,7 +377,8 @@ bool BrikmuxMain::RefreshMPDList()
 
 bool BrikmuxMain::RefreshDATList()
 {
-    if (!HiddenFileList.list(m_datPath, "*.dat")) {
+    // The model files: .dat, and .ldr as editors save models since LDraw 1.0.2.
+    if (!HiddenFileList.list(m_datPath, {"*.dat", "*.ldr"})) {
         return false;
     }
     const QSignalBlocker quiet(DATFileCombo);
@@ -488,7 +489,7 @@ void BrikmuxMain::BrowseDATFileBtn_Click()
 {
     guarded("Brikmux", m_datPath, [this] {
         if (const auto choice =
-                browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw DAT (*.dat)"))) {
+                browse(QStringLiteral("Select .DAT file"), m_datPath, QStringLiteral("LDraw models (*.dat *.ldr)"))) {
             chooseDatFile(*choice);
         }
     });
@@ -506,7 +507,13 @@ void BrikmuxMain::BrowseMPDFileBtn_Click()
 
 namespace {
 
-// The model file a drag carries: exactly one local .dat or .mpd file.
+// True when name is a model file chosen on the DAT side: .dat or .ldr.
+bool isDatSideModel(std::string_view name)
+{
+    return endsWithIgnoringCase(name, ".dat") || endsWithIgnoringCase(name, ".ldr");
+}
+
+// The model file a drag carries: exactly one local .dat, .ldr or .mpd file.
 std::optional<FileOpenChoice> draggedModel(const QMimeData* data)
 {
     if (data == nullptr || data->urls().size() != 1 || !data->urls().constFirst().isLocalFile()) {
@@ -514,7 +521,7 @@ std::optional<FileOpenChoice> draggedModel(const QMimeData* data)
     }
     const QFileInfo file(data->urls().constFirst().toLocalFile());
     const std::string title = raw(file.fileName());
-    if (!file.isFile() || !(endsWithIgnoringCase(title, ".dat") || endsWithIgnoringCase(title, ".mpd"))) {
+    if (!file.isFile() || !(isDatSideModel(title) || endsWithIgnoringCase(title, ".mpd"))) {
         return std::nullopt;
     }
     return FileOpenChoice{toPathText(file.absoluteFilePath()), title};
@@ -540,7 +547,7 @@ void BrikmuxMain::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     guarded("Brikmux", model->fullPath, [&] {
-        if (endsWithIgnoringCase(model->title, ".dat")) {
+        if (isDatSideModel(model->title)) {
             chooseDatFile(*model);
         } else {
             chooseMpdFile(*model);
@@ -566,8 +573,8 @@ void BrikmuxMain::SplitMPD(const std::string& name)
 
 void BrikmuxMain::PackMPD(const std::string& name)
 {
-    const MergeJob job{
-        m_mpdPath, m_mpdPath, m_ldrawPath, mergedMpdName(name, true), authorName(), ReferenceKinds::Any, true};
+    const MergeJob job{m_mpdPath,    m_mpdPath,           m_ldrawPath, mergedMpdName(name, true),
+                       authorName(), ReferenceKinds::Any, true};
     brikmux::MergeToMPD(name, job, m_fileSystem, m_prompter);
     RefreshMPDList();
 }

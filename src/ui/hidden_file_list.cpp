@@ -33,7 +33,7 @@ bool matchesPattern(std::string_view name, std::string_view pattern)
     return p == pattern.size();
 }
 
-bool HiddenFileList::list(const std::string& folder, std::string_view pattern)
+bool HiddenFileList::list(const std::string& folder, std::initializer_list<std::string_view> patterns)
 {
     std::vector<DirectoryEntry> entries;
     if (!m_fileSystem.list(folder, entries)) {
@@ -42,7 +42,8 @@ bool HiddenFileList::list(const std::string& folder, std::string_view pattern)
     std::vector<std::pair<std::string, std::string>> names; // folded name, name
     for (auto& entry : entries) {
         if (entry.kind == EntryKind::File && !entry.name.empty() && entry.name.front() != '.' &&
-            matchesPattern(entry.name, pattern)) {
+            std::any_of(patterns.begin(), patterns.end(),
+                        [&](std::string_view pattern) { return matchesPattern(entry.name, pattern); })) {
             names.emplace_back(foldCase(entry.name), std::move(entry.name));
         }
     }

@@ -83,6 +83,7 @@ private slots:
         m_dir->write("models/car.dat",
                      crlf({"0 Car", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 wheel.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 3001.dat"}));
         m_dir->write("models/wheel.dat", crlf({"0 Wheel"}));
+        m_dir->write("models/Town.LDR", crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 car.dat"}));
         // A library that the installation check accepts, so that no Locate dialog comes up.
         store("Paths", "LDrawPath", m_root + native("ldraw/"));
         store("Paths", "DATPath", m_root + native("models/"));
@@ -217,9 +218,12 @@ private slots:
         // The argument, DAT and MPD folder, the lists' texts, then their entries. "@" is each row's
         // own temporary folder; the current folder is its models/.
         QTest::addColumn<QStringList>("row");
-        const QString models = "Axle.DAT|car.dat|wheel.dat", other = "CAR.dat|garage.dat", mpds = "A.MPD|b.mpd";
+        const QString models = "Axle.DAT|car.dat|Town.LDR|wheel.dat", other = "CAR.dat|garage.dat|Garden.ldr",
+                      mpds = "A.MPD|b.mpd";
         QTest::newRow("dat elsewhere, other case")
             << QStringList{"@other/car.dat", "@other/", "@mpd/", "CAR.dat", "CAR.mpd", other, mpds};
+        QTest::newRow("ldr model, as Explorer's Open with passes it")
+            << QStringList{"@other/garden.LDR", "@other/", "@mpd/", "Garden.ldr", "Garden.mpd", other, mpds};
         QTest::newRow("dat not in its folder")
             << QStringList{"@other/boat.dat", "@other/", "@mpd/", "CAR.dat", "CAR.mpd", other, mpds};
         QTest::newRow("new mpd elsewhere")
@@ -237,8 +241,8 @@ private slots:
 
     void commandLine()
     {
-        for (const char* file :
-             {"other/CAR.dat", "other/garage.dat", "other/x.mpd", "my models/notes.txt", "Gélé dir/Gélé 2.mpd"}) {
+        for (const char* file : {"other/CAR.dat", "other/garage.dat", "other/Garden.ldr", "other/x.mpd",
+                                 "my models/notes.txt", "Gélé dir/Gélé 2.mpd"}) {
             m_dir->write(file, "");
         }
         QFETCH(QStringList, row);
@@ -280,6 +284,7 @@ private slots:
         QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentIndex(), -1);
         QCOMPARE(m_dialog.requests.size(), std::size_t(5));
         QCOMPARE(m_dialog.requests[0].initialFolder, defaultFolderField());
+        QCOMPARE(m_dialog.requests[0].filters.first(), QString("LDraw models (*.dat *.ldr)"));
 
         // A dropped .dat or .mpd file is chosen the same way; anything else is refused.
         auto drag = [&](const QStringList& files) {
@@ -303,6 +308,10 @@ private slots:
         QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Axle.DAT Axle.mpd"));
         QVERIFY(drag({"mpd/A.MPD"}));
         QCOMPARE(text(*window, "MPDFileCombo"), QString("A.MPD"));
+        QVERIFY(drag({"models/Town.LDR"}));
+        QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Town.LDR Town.mpd"));
+        QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
+        QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_ldr.png"));
     }
 
     void mergeAndSplitFromTheButtons()
