@@ -63,5 +63,29 @@ else
     echo "FAILED: textured.mpd packed from complete.zip differs from the folder's"
     failures=$((failures + 1))
 fi
+# A town of MPDs inside the model (tests/web/town): two with a roof.ldr of their own, one reached
+# from another with the first's roof, sub-models in the library's models folder. three.js keeps the
+# sections of the MPDs it fetches in one cache, so it cannot read the town itself as LDraw means it;
+# the town merged and split gives plain files of unique names, which it reads unambiguously: the
+# packed town, with no library, must draw what they draw, and the 10 parts the town holds (the
+# house's 2 + 2 + 1, the shop's 2, the street, the tree and the town's roof).
+count=$((count + 1))
+town=$work/town
+mkdir -p "$town/library" "$town/split"
+for entry in "$shared"/ldraw/*; do ln -s "$entry" "$town/library/"; done
+cp -r "$here/town/models" "$town/library/models"
+"$cli" merge --pack --yes --ldraw "$town/library" --mpd-dir "$town" --mpd packed "$here/town/dat/town.ldr" >/dev/null
+"$cli" merge --yes --ldraw "$town/library" --mpd-dir "$town" --mpd plain "$here/town/dat/town.ldr" >/dev/null
+"$cli" split --yes --dat-dir "$town/split" "$town/plain.mpd" >/dev/null
+packed=$(node "$here/load_ldraw.mjs" packed "$town/packed.mpd")
+served=$(node "$here/load_ldraw.mjs" served "$town/split/town.ldr" "$town/split" "$shared/ldraw")
+geometry() { sed 's/,"fetched".*//' <<<"$1"; }
+if [ "$(geometry "$packed")" != "$(geometry "$served")" ] || [[ $packed != *'"parts":10,'* ]] ||
+    [[ $packed != *'"fetched":[],"warnings":[]}' ]]; then
+    echo "FAILED: the town: packed $packed, merged and split $(geometry "$served")"
+    failures=$((failures + 1))
+else
+    echo "ok: the town of inner MPDs $(geometry "$packed")"
+fi
 echo "$((count - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
