@@ -6,6 +6,7 @@
 #include "library/name_set.h"
 #include "library/zip_archive.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace brikmux {
@@ -64,13 +65,20 @@ public:
             // A name in a sub-folder (s\3001s01.dat): resolved component by component.
             return LibraryTree::holds(folder, name);
         }
-        // Bare names, by far the most common, are answered from one listing of the folder.
-        Listing& listing = m_listings[foldCase(folder)];
-        if (!listing.listed) {
-            listing.listed = true;
-            list(folder, listing.files);
+        // Bare names, by far the most common, are answered from one listing of the folder; the
+        // few folders asked about are found by a look along them, the name folded in one buffer.
+        auto listing = std::find_if(m_listings.begin(), m_listings.end(), [folder](const Listing& known) {
+            return equalsIgnoringCase(known.folder, folder);
+        });
+        if (listing == m_listings.end()) {
+            listing = m_listings.insert(m_listings.end(), Listing{std::string(folder), {}});
+            list(folder, listing->files);
         }
-        return listing.files.contains(foldCase(name));
+        m_folded.assign(name);
+        for (char& c : m_folded) {
+            c = foldCase(c);
+        }
+        return listing->files.contains(m_folded);
     }
 
     bool owns(const std::string&) const override { return false; }
@@ -82,8 +90,8 @@ public:
 
 private:
     struct Listing {
-        bool listed = false;
-        NameSet files; // folded
+        std::string folder; // as first asked for
+        NameSet files;      // folded
     };
 
     void list(std::string_view folder, NameSet& files)
@@ -114,7 +122,8 @@ private:
     std::string m_root;
     std::string m_prefix;
     CaseResolver m_resolver;
-    std::unordered_map<std::string, Listing> m_listings;
+    std::vector<Listing> m_listings;
+    std::string m_folded; // the name asked about, letter case folded
 };
 
 // The library's files in a zip archive, under a top folder ("ldraw/" in complete.zip) or none.

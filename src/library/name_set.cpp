@@ -12,8 +12,9 @@ std::pair<std::size_t, bool> NameSet::add(std::string_view name)
         return {numberAt(m_slots[index]), false};
     }
     const std::uint64_t position = m_names.size() + 1;
-    if (position + 2 * sizeof(std::uint64_t) + name.size() > kPositionMask) {
-        throw std::length_error("NameSet: names past 1 TB");
+    if (position + 2 * sizeof(std::uint32_t) + name.size() > kPositionMask || name.size() > UINT32_MAX ||
+        m_count >= UINT32_MAX) {
+        throw std::length_error("NameSet: names past 1 TB, one past 4 GB, or 4 billion of them");
     }
     if (2 * (m_count + 1) > m_slots.size()) {
         // Twice the slots; every name moves to its place in the larger table.
@@ -27,8 +28,8 @@ std::pair<std::size_t, bool> NameSet::add(std::string_view name)
         }
         index = slotFor(name, hash);
     }
-    const std::uint64_t size = name.size();
-    const std::uint64_t number = m_count;
+    const auto size = static_cast<std::uint32_t>(name.size());
+    const auto number = static_cast<std::uint32_t>(m_count);
     m_names.append(reinterpret_cast<const char*>(&size), sizeof size);
     m_names.append(reinterpret_cast<const char*>(&number), sizeof number);
     m_names.append(name);

@@ -36,7 +36,8 @@ public:
 
 private:
     // A slot holds the top bits of the name's hash above the name's position in m_names, plus one
-    // (so that no used slot is zero). A name is stored as its length, its number, then its bytes.
+    // (so that no used slot is zero). A name is stored as its length and its number, 32 bits each
+    // (the footprint that keeps a merge's names in the cache), then its bytes.
     static constexpr std::uint64_t kFree = 0;
     static constexpr int kPositionBits = 40;
     static constexpr std::uint64_t kPositionMask = (std::uint64_t{1} << kPositionBits) - 1;
@@ -46,13 +47,13 @@ private:
     std::string_view nameAt(std::uint64_t slot) const
     {
         const char* stored = m_names.data() + (slot & kPositionMask) - 1;
-        std::uint64_t size = 0;
+        std::uint32_t size = 0;
         std::memcpy(&size, stored, sizeof size);
         return {stored + 2 * sizeof size, static_cast<std::size_t>(size)};
     }
     std::size_t numberAt(std::uint64_t slot) const
     {
-        std::uint64_t number = 0;
+        std::uint32_t number = 0;
         std::memcpy(&number, m_names.data() + (slot & kPositionMask) - 1 + sizeof number, sizeof number);
         return static_cast<std::size_t>(number);
     }

@@ -53,6 +53,8 @@ private:
     // they were the whole header.
     void endHeader();
     bool accepting() const override { return m_output->status().isOk(); }
+    // The main file's first lines are matched against the header; every other line goes as it is.
+    LineWriter* writer() override { return m_matching ? nullptr : m_output; }
 
     void writeImages();
     MergeResult::Status fail(const Message& message)

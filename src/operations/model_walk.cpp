@@ -1,6 +1,7 @@
 #include "operations/model_walk.h"
 
 #include "files/line_reader.h"
+#include "files/line_writer.h"
 #include "files/paths.h"
 
 #include <algorithm>
@@ -143,7 +144,11 @@ bool ModelWalk::datFolderMayHold(std::string_view name)
             }
         }
     }
-    return m_datFiles->contains(foldCase(name));
+    m_folded.assign(name);
+    for (char& c : m_folded) {
+        c = foldCase(c);
+    }
+    return m_datFiles->contains(m_folded);
 }
 
 bool ModelWalk::replacesLibraryFile(std::string_view name, std::size_t block, const MpdModel* model)
@@ -672,8 +677,21 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
     const ReferenceKinds kinds = m_options.pack || mpd ? ReferenceKinds::Any : m_options.referenceKinds;
     bool inTexmap = false; // between "0 !TEXMAP START" and "0 !TEXMAP END"
     const bool plain = !m_options.pack && !m_options.record && m_inner.empty();
+    // Lines that go to the output as they are may be written straight to it.
+    LineWriter* const direct = sink != nullptr ? sink->writer() : nullptr;
     while (reader.next(line)) {
-        if (IsSubFileReference(line, kinds)) {
+        // Most lines start with their type and a blank, which tells them apart at once: a
+        // reference, another model line, or a comment or meta-command. The rest (leading blanks,
+        // a type written "01") take the lenient readings.
+        const char type = line.size() >= 2 && isBlank(line[1]) ? line[0] : '\0';
+        if (type == '1') {
+            lines.modelLines = true;
+            if (kinds == ReferenceKinds::Any || IsSubFileReference(line, kinds)) {
+                followReference(line, line, index, plain);
+            }
+        } else if (type >= '2' && type <= '9') {
+            lines.modelLines = lines.modelLines || type <= '5';
+        } else if (type != '0' && IsSubFileReference(line, kinds)) {
             lines.modelLines = true;
             followReference(line, line, index, plain);
         } else if (isMetaCommand(line)) {
@@ -704,11 +722,13 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
                 return lines;
             }
             continue;
-        } else if (!lines.modelLines) {
-            const int type = LineType(line);
-            lines.modelLines = type >= 2 && type <= 5;
+        } else if (!lines.modelLines && type != '0') {
+            const int lineType = LineType(line);
+            lines.modelLines = lineType >= 1 && lineType <= 5;
         }
-        if (sink != nullptr) {
+        if (direct != nullptr) {
+            direct->write(line);
+        } else if (sink != nullptr) {
             sink->line(line);
         }
     }

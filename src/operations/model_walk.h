@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/file_system.h"
+#include "files/line_writer.h"
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_model.h"
 #include "library/case_resolver.h"
@@ -81,6 +82,9 @@ public:
         virtual void line(std::string_view line) = 0;
         // False once the sink can take no more (its output failed): the walk then stops.
         virtual bool accepting() const { return true; }
+        // Where the lines of the file just begun may be written as they are, in place of line();
+        // null where each must pass through line().
+        virtual LineWriter* writer() { return nullptr; }
     };
 
     ModelWalk(WalkOptions options, FileSystem& fileSystem, Library& library);
@@ -187,6 +191,7 @@ private:
     std::string m_rewritten;           // the line being handed on, with its name replaced
     std::unique_ptr<MpdModel> m_mpd;   // the main file as read
     std::optional<NameSet> m_datFiles; // the DAT folder's entries, letter case folded
+    std::string m_folded;              // a name asked of them, folded
     std::string m_mpdFile;             // its path, where it is an MPD
     std::vector<InnerMpd> m_inner;
     std::unordered_map<std::string, std::size_t> m_innerByPath;
