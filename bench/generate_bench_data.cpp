@@ -3,6 +3,9 @@
 //                                      1,000,000 lines), FOLDER/ldraw with 25,000 library parts
 //   generate_bench_data split FOLDER   FOLDER/big.mpd: 200 MB in 20,000 sections
 //   generate_bench_data list FOLDER    FOLDER/list: 30,000 empty .dat files
+//   generate_bench_data town FOLDER    FOLDER/dat/town.ldr and 100 MPDs it references, each of 20
+//                                      sections named alike in every MPD (2,000 sections, all
+//                                      told apart), FOLDER/ldraw as for merge
 
 #include <cstdint>
 #include <cstdio>
@@ -124,6 +127,35 @@ void makeMerge(const fs::path& folder)
     }
 }
 
+void makeTown(const fs::path& folder)
+{
+    Random random;
+    touchAll(folder / "ldraw/parts", "part", kParts);
+    touchAll(folder / "ldraw/p", "prim", kPrimitives);
+    touchAll(folder / "ldraw/parts/s", "sub", kSubParts);
+    fs::create_directories(folder / "dat");
+    constexpr int kBlocks = 100;
+    constexpr int kSections = 20;
+    std::ofstream town(folder / "dat/town.ldr", std::ios::binary);
+    town << "0 Town\r\n0 Name: town.ldr\r\n";
+    for (int block = 0; block < kBlocks; ++block) {
+        char name[32];
+        std::snprintf(name, sizeof name, "block%03d.mpd", block);
+        town << reference(random, name) << "\r\n";
+        std::ofstream out(folder / "dat" / name, std::ios::binary);
+        for (int section = 0; section < kSections; ++section) {
+            out << "0 FILE " << (section == 0 ? std::string("main.ldr") : "house" + std::to_string(section) + ".ldr")
+                << "\r\n";
+            for (int line = 0; line < 100; ++line) {
+                out << reference(random, section == 0 && line < kSections - 1
+                                             ? "house" + std::to_string(line + 1) + ".ldr"
+                                             : partName(random))
+                    << "\r\n";
+            }
+        }
+    }
+}
+
 void makeSplit(const fs::path& folder)
 {
     Random random;
@@ -147,7 +179,7 @@ void makeSplit(const fs::path& folder)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: generate_bench_data merge|split|list FOLDER\n");
+        std::fprintf(stderr, "usage: generate_bench_data merge|split|list|town FOLDER\n");
         return 2;
     }
     const std::string what = argv[1];
@@ -156,6 +188,8 @@ int main(int argc, char** argv)
         makeMerge(folder);
     } else if (what == "split") {
         makeSplit(folder);
+    } else if (what == "town") {
+        makeTown(folder);
     } else if (what == "list") {
         touchAll(folder / "list", "model", 30000);
     } else {

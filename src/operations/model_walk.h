@@ -164,6 +164,8 @@ private:
     // it (another, of the same content, where the entry was dropped).
     std::size_t place(std::size_t index);
     bool sameContent(std::size_t a, std::size_t b);
+    // A hash of the entry's lines (line ends aside) or bytes, made once; never 0.
+    std::uint64_t contentHash(std::size_t index);
     // Reads the main file (open as file) whole; file then reads the main model's lines.
     Status loadMain(std::unique_ptr<InputFile>& file, const std::string& path);
     // Follows the reference at name (a view into line), and rewrites line where its name is renamed.
@@ -182,6 +184,7 @@ private:
     CaseResolver m_datFolder;
     std::vector<WalkEntry> m_entries;
     std::vector<char> m_located;                                // per entry: its place is decided
+    std::vector<std::uint64_t> m_hashes;                        // per entry: contentHash, 0 until made
     std::vector<std::size_t> m_queue;                           // the entries whose files are read, in order
     NameSet m_decided;                                          // plain: every name met so far, as spelt
     std::unordered_map<std::string, std::size_t> m_index;       // an entry's key: its name, or (packing) folded section

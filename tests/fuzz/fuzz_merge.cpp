@@ -100,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input(reinterpret_cast<const char*>(data), size);
     const bool pack = size > 0 && (data[0] & 1) != 0;
 
-    // The files: "main.dat" until the first marker.
+    // The files: "main.dat" until the first marker; "0 >FILE" and "0 >!DATA" lines are the
+    // markers of an MPD inside the model.
     std::string name = "main.dat";
     std::string text;
     std::istringstream lines(input);
@@ -128,6 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (IsFileMarker(line) && hasFileMarkerName(line)) {
             flush();
             name = std::string(FileMarkerName(line));
+        } else if (line.starts_with("0 >")) {
+            // A marker inside a file ("0 >FILE x", "0 >!DATA x"): the file is an MPD of its own.
+            text += "0 " + line.substr(3) + "\n";
         } else {
             text += line + "\n";
         }
@@ -142,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        (root / "ldraw").string() + "/",
                        "out.mpd",
                        "Fuzz",
-                       ReferenceKinds::DatAndLdr,
+                       ReferenceKinds::Any,
                        pack};
     NativeFileSystem fileSystem;
     const CheckResult checked = CheckMerge("main.dat", job, fileSystem);
