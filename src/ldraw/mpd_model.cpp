@@ -53,7 +53,9 @@ private:
     bool m_lineEndDue = false;
 };
 
-constexpr std::size_t kChunkSize = std::size_t{1} << 22;
+// Chunks start small, for the small files most models are, and double up to 4 MiB.
+constexpr std::size_t kFirstChunk = std::size_t{1} << 16;
+constexpr std::size_t kLargestChunk = std::size_t{1} << 22;
 
 } // namespace
 
@@ -67,7 +69,9 @@ std::string blockKey(std::string_view name)
 void MpdModel::addLine(std::string_view line)
 {
     if (m_chunks.empty() || m_chunks.back().capacity() - m_chunks.back().size() < line.size()) {
-        m_chunks.emplace_back().reserve(std::max(kChunkSize, line.size()));
+        const std::size_t size =
+            m_chunks.empty() ? kFirstChunk : std::min(2 * m_chunks.back().capacity(), kLargestChunk);
+        m_chunks.emplace_back().reserve(std::max(size, line.size()));
     }
     std::string& chunk = m_chunks.back();
     chunk.append(line);
