@@ -150,6 +150,19 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
     }
 }
 
+TEST(CliUsage, AnUnknownCommandIsNamed)
+{
+    std::istringstream input;
+    std::ostringstream output;
+    std::ostringstream errors;
+    CliEnvironment environment{input, output, errors, false, std::nullopt, std::nullopt, std::nullopt, {}};
+    for (const std::string command : {"frobnicate", "Merge", "checks"}) {
+        errors.str("");
+        EXPECT_EQ(runCli({command, "x.dat"}, environment), 2);
+        EXPECT_EQ(errors.str().rfind("brikmux-cli: unknown command " + command + "\nUsage:\n", 0), 0U) << errors.str();
+    }
+}
+
 TEST(CliLibrary, AnEmptyLdrawdirIsNoLibraryAndTheNextPlaceIsTried)
 {
     // LDRAWDIR, the window's folder, the usual places: the first that names one, in-process.
