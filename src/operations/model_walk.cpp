@@ -332,18 +332,28 @@ std::size_t ModelWalk::place(std::size_t index)
 {
     const std::string key = foldCase(m_entries[index].section);
     std::vector<std::size_t>& namedAs = m_namedAs[key];
+    // A block of an inner MPD named like a library part replaces it within its file only: under
+    // the part's own name its section would replace it for the whole model.
+    const bool libraryName = m_entries[index].container != npos && m_entries[index].type == WalkEntry::Type::Model &&
+                             !m_options.pack && m_library.IsLibraryFile(m_entries[index].section);
     const auto [held, added] = m_sections.try_emplace(key, index);
-    if (added) {
+    if (added && !libraryName) {
         namedAs.push_back(index);
         return index;
     }
+    if (added) {
+        m_sections.erase(held); // the library part keeps its name
+    }
     WalkEntry& entry = m_entries[index];
-    const WalkEntry& first = m_entries[held->second];
-    if ((entry.container == npos && first.container == npos) || first.type != entry.type) {
+    const WalkEntry& first = m_entries[added ? index : held->second];
+    if (!libraryName && ((entry.container == npos && first.container == npos) || first.type != entry.type)) {
         return index; // files of the DAT folder and the main MPD are taken as before
     }
     // The same block, or one of the same content under this name already: embedded once.
     for (const std::size_t other : namedAs) {
+        if (other == index) {
+            continue;
+        }
         const WalkEntry& known = m_entries[other];
         const bool sameBlock =
             entry.container != npos && entry.container == known.container && entry.block == known.block;

@@ -509,11 +509,12 @@ protected:
     Town()
     {
         dat.write("town.ldr", crlf({ref("house.mpd"), ref("shop.ldr"), ref("street"), ref("tree.ldr"), ref("roof.ldr"),
-                                    ref("3001.dat")}));
+                                    ref("3001.dat"), ref("sign.ldr")}));
+        dat.write("sign.ldr", crlf({"0 sign"})); // the same as the shop's sign
         dat.write("roof.ldr", crlf({"0 the town's roof", ref("3001.dat")}));
-        dat.write("house.mpd",
-                  crlf({"0 FILE house.ldr", ref("Roof.ldr"), ref("door.dat"), ref("garage.mpd"), "0 FILE roof.ldr",
-                        "0 the house's roof", ref("3001.dat"), "0 FILE door.dat", "0 door", ref("3001.dat")}));
+        dat.write("house.mpd", crlf({"0 FILE house.ldr", ref("Roof.ldr"), ref("door.dat"), ref("garage.mpd"),
+                                     "0 FILE roof.ldr", "0 the house's roof", ref("3001.dat"), "0 FILE door.dat",
+                                     "0 door", ref("3001.dat"), "0 FILE 3001.dat", "0 the house's own brick"}));
         dat.write("shop.ldr", crlf({"0 FILE shop-main.ldr", ref("roof.ldr"), ref("sign.ldr"), "0 FILE roof.ldr",
                                     "0 the shop's roof", "0 FILE sign.ldr", "0 sign"}));
         dat.write("garage.mpd", "0 FILE garage.ldr\n" + ref("roof.ldr") + "\n0 FILE roof.ldr\n0 the house's roof\n" +
@@ -527,8 +528,8 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
 {
     const MergeResult result = merge("town.ldr");
     ASSERT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
-    EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "Roof.ldr",
-                                      "door.dat", "garage.mpd", "roof.ldr", "sign.ldr"}));
+    EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "sign.ldr",
+                                      "Roof.ldr", "door.dat", "garage.mpd", "roof.ldr", "3001.dat"}));
     const std::string out = dat.read("out.mpd");
     // Each file's own model under the name it is referenced by, its names rewritten where they
     // were told apart; the garage's roof is the house's.
@@ -542,8 +543,12 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
     }
     EXPECT_EQ(out.find("0 FILE garage/"), std::string::npos);
     EXPECT_EQ(prompter.informations().at(0).details,
-              "town.ldr\nhouse.mpd\nshop.ldr\nstreet\ntree.ldr\nroof.ldr\nRoof.ldr from house.mpd as house/Roof.ldr\n"
-              "door.dat (in house.mpd)\ngarage.mpd\nroof.ldr from shop.ldr as shop/roof.ldr\nsign.ldr (in shop.ldr)\n");
+              "town.ldr\nhouse.mpd\nshop.ldr\nstreet\ntree.ldr\nroof.ldr\nsign.ldr\nRoof.ldr from house.mpd as "
+              "house/Roof.ldr\ndoor.dat (in house.mpd)\ngarage.mpd\nroof.ldr from shop.ldr as shop/roof.ldr\n"
+              "3001.dat from house.mpd as house/3001.dat\n");
+    // The house's own brick replaces the library's within the house only; the town's is the library's.
+    EXPECT_NE(out.find("0 FILE door.dat\r\n0 door\r\n" + ref("house/3001.dat")), std::string::npos);
+    EXPECT_EQ(out.find("0 FILE 3001.dat"), std::string::npos);
 
     // Split and merged again: the same MPD, byte for byte, packed or not.
     for (const bool pack : {false, true}) {
@@ -555,7 +560,7 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
                   SplitResult::Status::Split)
             << prompter.transcript();
         EXPECT_EQ(split.read("house/Roof.ldr"),
-                  crlf({"0 the house's roof", ref(pack ? "parts/3001.dat" : "3001.dat")}));
+                  crlf({"0 the house's roof", ref(pack ? "3001.dat" : "house/3001.dat")}));
         MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::Any, pack};
         ASSERT_EQ(MergeToMPD("town.ldr", back, fileSystem, prompter).status, MergeResult::Status::Created);
         EXPECT_TRUE(dat.read("back.mpd") == dat.read("once.mpd")) << "pack " << pack;
@@ -586,7 +591,7 @@ TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
                                                   "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 s.png", "0 !TEXMAP END",
                                                   "0 !DATA s.png", "0 !: QU*"}));
          },
-         dat.field() + "house.mpd (referenced by sign.dat): line 16 is not valid base64 data."},
+         dat.field() + "house.mpd (referenced by sign.dat): line 18 is not valid base64 data."},
         {"a new name that is taken too",
          [&] {
              dat.write("house/roof.ldr", "0 another roof\r\n");
