@@ -72,6 +72,14 @@ void touchAll(const fs::path& folder, const std::string& prefix, int count)
     }
 }
 
+// The library's parts, primitives and sub-parts, empty.
+void makeLibrary(const fs::path& ldraw)
+{
+    touchAll(ldraw / "parts", "part", kParts);
+    touchAll(ldraw / "p", "prim", kPrimitives);
+    touchAll(ldraw / "parts/s", "sub", kSubParts);
+}
+
 // Lines of one model file: geometry, comments and part references, plus the given sub-files.
 void writeModel(const fs::path& path, Random& random, const std::vector<std::string>& subFiles)
 {
@@ -105,9 +113,7 @@ void writeModel(const fs::path& path, Random& random, const std::vector<std::str
 void makeMerge(const fs::path& folder)
 {
     Random random;
-    touchAll(folder / "ldraw/parts", "part", kParts);
-    touchAll(folder / "ldraw/p", "prim", kPrimitives);
-    touchAll(folder / "ldraw/parts/s", "sub", kSubParts);
+    makeLibrary(folder / "ldraw");
     fs::create_directories(folder / "dat");
     // A DAG: every sub-file references up to three later ones (so most are shared), the last one
     // closes a cycle back to the first, and the main file names some in another letter case.
@@ -130,9 +136,7 @@ void makeMerge(const fs::path& folder)
 void makeTown(const fs::path& folder)
 {
     Random random;
-    touchAll(folder / "ldraw/parts", "part", kParts);
-    touchAll(folder / "ldraw/p", "prim", kPrimitives);
-    touchAll(folder / "ldraw/parts/s", "sub", kSubParts);
+    makeLibrary(folder / "ldraw");
     fs::create_directories(folder / "dat");
     constexpr int kBlocks = 100;
     constexpr int kSections = 20;
