@@ -3,6 +3,7 @@
 #include "files/line_reader.h"
 #include "files/line_writer.h"
 #include "files/paths.h"
+#include "operations/cycles.h"
 
 #include <algorithm>
 
@@ -419,10 +420,8 @@ bool ModelWalk::sameContent(std::size_t a, std::size_t b)
 {
     // Most blocks that meet under one name differ: their hashes tell at once.
     if (contentHash(a) != contentHash(b)) {
-        return false;
+        return false; // contentHash located both
     }
-    locate(a);
-    locate(b);
     const WalkEntry& first = m_entries[a];
     const WalkEntry& second = m_entries[b];
     if (first.type == WalkEntry::Type::Image) {
@@ -440,16 +439,15 @@ bool ModelWalk::sameContent(std::size_t a, std::size_t b)
 std::string_view ModelWalk::image(std::string_view name, std::size_t referrer)
 {
     if (const std::size_t container = m_entries[referrer].container; container != npos) {
-        const auto [known, added] = m_inner[container].images.try_emplace(foldCase(name), kGlobal);
-        if (added) {
+        const std::string key = foldCase(name);
+        if (!m_inner[container].images.contains(key)) {
             const MpdModel& model = *m_inner[container].model;
             const std::size_t block = model.find(name);
-            if (block != npos && model.blocks()[block].kind == MpdBlock::Kind::Image) {
-                const std::size_t entry = blockEntry(container, block, name, referrer, WalkEntry::Type::Image);
-                m_inner[container].images[foldCase(name)] = entry;
-            }
+            m_inner[container].images[key] = block != npos && model.blocks()[block].kind == MpdBlock::Kind::Image
+                                                 ? blockEntry(container, block, name, referrer, WalkEntry::Type::Image)
+                                                 : kGlobal;
         }
-        if (const std::size_t entry = m_inner[container].images.at(foldCase(name)); entry != kGlobal) {
+        if (const std::size_t entry = m_inner[container].images.at(key); entry != kGlobal) {
             if (m_options.record) {
                 noteReferrer(entry, referrer);
             }
@@ -554,11 +552,11 @@ void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_
     }
     const std::string_view written = reference(name, index);
     if (written != name) {
-        // Renamed: the rest of the line stays as it was.
-        std::string rewritten(line.substr(0, static_cast<std::size_t>(name.data() - line.data())));
-        rewritten.append(written);
-        rewritten.append(line.substr(static_cast<std::size_t>(name.data() - line.data()) + name.size()));
-        m_rewritten = std::move(rewritten);
+        // Renamed: the rest of the line stays as it was. The buffer is reused line after line.
+        const auto offset = static_cast<std::size_t>(name.data() - line.data());
+        m_rewritten.assign(line.substr(0, offset));
+        m_rewritten.append(written);
+        m_rewritten.append(line.substr(offset + name.size()));
         line = m_rewritten;
     }
 }
@@ -929,11 +927,7 @@ std::optional<WalkCycle> ModelWalk::findCycle()
         return std::nullopt;
     }
     // The references between sections, each file read again, names resolved as they were.
-    struct Edge {
-        std::size_t to;
-        std::uint64_t line;
-    };
-    std::vector<std::vector<Edge>> edges(m_entries.size());
+    std::vector<std::vector<GraphEdge>> edges(m_entries.size());
     for (std::size_t from = 0; from < m_entries.size(); ++from) {
         const WalkEntry& entry = m_entries[from];
         std::unique_ptr<InputFile> file;
@@ -945,8 +939,7 @@ std::optional<WalkCycle> ModelWalk::findCycle()
         LineReader reader(*file);
         std::string_view line;
         while (reader.next(line)) {
-            std::string_view reference = WrappedLine(line);
-            reference = IsSubFileReference(line, ReferenceKinds::Any) ? line : reference;
+            const std::string_view reference = IsSubFileReference(line, ReferenceKinds::Any) ? line : WrappedLine(line);
             if (!reference.empty() && IsSubFileReference(reference, ReferenceKinds::Any)) {
                 if (const std::size_t to = target(SubFileName(reference), from); to != npos && to != from) {
                     edges[from].push_back({to, reader.lineNumber()});
@@ -956,44 +949,18 @@ std::optional<WalkCycle> ModelWalk::findCycle()
             }
         }
     }
-    // Depth first, without recursion: a reference to a section still on the path closes a cycle.
-    enum class State : unsigned char { New, OnPath, Done };
-    std::vector<State> state(m_entries.size(), State::New);
-    struct Frame {
-        std::size_t entry;
-        std::size_t edge;
-    };
-    std::vector<Frame> path;
-    for (std::size_t start = 0; start < m_entries.size(); ++start) {
-        if (state[start] != State::New) {
-            continue;
-        }
-        path.push_back({start, 0});
-        state[start] = State::OnPath;
-        while (!path.empty()) {
-            Frame& frame = path.back();
-            if (frame.edge == edges[frame.entry].size()) {
-                state[frame.entry] = State::Done;
-                path.pop_back();
-                continue;
+    std::optional<WalkCycle> found;
+    findCycles(
+        edges, [](std::size_t) { return true; },
+        [&](std::span<const std::size_t> chain, const GraphEdge& edge) {
+            std::string text;
+            for (const std::size_t at : chain) {
+                text += m_entries[at].section + " -> ";
             }
-            const Edge edge = edges[frame.entry][frame.edge++];
-            if (state[edge.to] == State::New) {
-                state[edge.to] = State::OnPath;
-                path.push_back({edge.to, 0});
-            } else if (state[edge.to] == State::OnPath) {
-                std::string chain;
-                for (auto at =
-                         std::find_if(path.begin(), path.end(), [&](const Frame& f) { return f.entry == edge.to; });
-                     at != path.end(); ++at) {
-                    chain += m_entries[at->entry].section + " -> ";
-                }
-                chain += m_entries[edge.to].section;
-                return WalkCycle{chain, placeOf(m_entries[path.back().entry]), edge.line};
-            }
-        }
-    }
-    return std::nullopt;
+            found = WalkCycle{text + m_entries[edge.to].section, placeOf(m_entries[chain.back()]), edge.line};
+            return false;
+        });
+    return found;
 }
 
 std::vector<messages::MissingFile> ModelWalk::notFound() const

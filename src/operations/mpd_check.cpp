@@ -5,6 +5,7 @@
 #include "ldraw/mpd_model.h"
 #include "library/case_resolver.h"
 #include "library/library.h"
+#include "operations/cycles.h"
 #include "operations/mpd_scan.h"
 
 #include <algorithm>
@@ -29,11 +30,6 @@ std::string slashed(std::string_view name)
     std::replace(result.begin(), result.end(), '\\', '/');
     return result;
 }
-
-struct Edge {
-    std::size_t target; // a block
-    std::uint64_t line;
-};
 
 // Decides what a scanned MPD's references lead to, each name looked up once (in the blocks, else
 // the library), then what the main model reaches and where references close a cycle.
@@ -70,7 +66,7 @@ private:
     CaseResolver m_beside;
     std::string m_besidePath;
     MpdCheckReport& m_report;
-    std::vector<std::vector<Edge>> m_edges;
+    std::vector<std::vector<GraphEdge>> m_edges; // between blocks
 };
 
 Checker::LibraryAnswer Checker::libraryAnswer(std::string_view name, bool image)
@@ -209,10 +205,10 @@ void Checker::reachability()
         queue.push_back(main);
     }
     for (std::size_t next = 0; next < queue.size(); ++next) {
-        for (const Edge& edge : m_edges[queue[next]]) {
-            if (!reached[edge.target]) {
-                reached[edge.target] = true;
-                queue.push_back(edge.target);
+        for (const GraphEdge& edge : m_edges[queue[next]]) {
+            if (!reached[edge.to]) {
+                reached[edge.to] = true;
+                queue.push_back(edge.to);
             }
         }
     }
@@ -229,45 +225,20 @@ void Checker::reachability()
 
 void Checker::cycles()
 {
-    // Depth first, without recursion (a chain may be as long as the file): a reference to a
-    // section still on the path closes a cycle.
-    enum class State : unsigned char { New, OnPath, Done };
-    std::vector<State> state(m_scan.blocks().size(), State::New);
-    struct Frame {
-        std::size_t block;
-        std::size_t edge;
-    };
-    std::vector<Frame> path;
-    for (std::size_t start = 0; start < m_scan.blocks().size(); ++start) {
-        if (state[start] != State::New || m_scan.blocks()[start].image) {
-            continue;
-        }
-        path.push_back({start, 0});
-        state[start] = State::OnPath;
-        while (!path.empty()) {
-            Frame& frame = path.back();
-            if (frame.edge == m_edges[frame.block].size()) {
-                state[frame.block] = State::Done;
-                path.pop_back();
-                continue;
+    // Every reference to a section still on the path closes a cycle: each is a problem.
+    const auto name = [this](std::size_t block) -> const std::string& { return m_scan.blocks()[block].name; };
+    findCycles(
+        m_edges, [this](std::size_t block) { return !m_scan.blocks()[block].image; },
+        [&](std::span<const std::size_t> chain, const GraphEdge& edge) {
+            std::string text;
+            for (const std::size_t block : chain) {
+                text += name(block) + " -> ";
             }
-            const Edge edge = m_edges[frame.block][frame.edge++];
-            if (state[edge.target] == State::New) {
-                state[edge.target] = State::OnPath;
-                path.push_back({edge.target, 0});
-            } else if (state[edge.target] == State::OnPath) {
-                std::string chain;
-                const auto first =
-                    std::find_if(path.begin(), path.end(), [&](const Frame& f) { return f.block == edge.target; });
-                for (auto at = first; at != path.end(); ++at) {
-                    chain += m_scan.blocks()[at->block].name + " -> ";
-                }
-                chain += m_scan.blocks()[edge.target].name;
-                problem("cycle", true, path.back().block, edge.line, m_scan.blocks()[edge.target].name,
-                        inQuotes(m_scan.blocks()[edge.target].name) + " reaches itself: " + chain + ".");
-            }
-        }
-    }
+            text += name(edge.to);
+            problem("cycle", true, chain.back(), edge.line, name(edge.to),
+                    inQuotes(name(edge.to)) + " reaches itself: " + text + ".");
+            return true;
+        });
 }
 
 } // namespace
