@@ -168,6 +168,11 @@ bool IsFileMarker(std::string_view line)
     return line.substr(0, 6) == "0 FILE";
 }
 
+bool StartsSection(std::string_view line)
+{
+    return IsFileMarker(line) && line.size() > 7 && isBlank(line[6]) && !isBlankLine(line.substr(7));
+}
+
 bool hasFileMarkerName(std::string_view line)
 {
     return line.size() >= 7;

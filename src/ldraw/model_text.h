@@ -40,6 +40,10 @@ std::string_view FileMarkerName(std::string_view line);
 // True when a FILE marker line is long enough to carry a name (possibly empty).
 bool hasFileMarkerName(std::string_view line);
 
+// True when line starts a section as LDraw's MPD format has it: "0 FILE", a blank, then a name
+// that is not blank. "0 FILEX" or "0 FILE" alone only look like one.
+bool StartsSection(std::string_view line);
+
 // True when line begins with exactly "0 !DATA ": it starts an embedded file (an image) of an MPD.
 bool IsDataMarker(std::string_view line);
 

@@ -87,7 +87,7 @@ void MpdModel::addBlock(MpdBlock block)
 Status MpdModel::load(InputFile& file, std::string_view fileName)
 {
     LineReader reader(file);
-    MpdReader mpd(reader);
+    MpdReader mpd(reader, MpdReader::Markers::Named);
     MpdReader::Item item;
     bool preambleHoldsModel = false;
     std::optional<DataBlockDecoder> data;
@@ -163,7 +163,7 @@ bool holdsMpdBlocks(InputFile& file)
     LineReader reader(file);
     std::string_view line;
     while (reader.next(line)) {
-        if (IsFileMarker(line) || IsDataMarker(line)) {
+        if (StartsSection(line) || IsDataMarker(line)) {
             return true;
         }
     }

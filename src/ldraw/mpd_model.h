@@ -21,13 +21,14 @@ struct MpdBlock {
     std::string name;          // as its marker carries it
     std::size_t firstLine = 0; // its lines, as indexes into the model's lines
     std::size_t endLine = 0;
-    std::string bytes;      // an image's data, decoded
-    BadImage bad; // an image whose data is not valid: why
+    std::string bytes; // an image's data, decoded
+    BadImage bad;      // an image whose data is not valid: why
 };
 
-// An MPD held in memory after one read: its blocks in file order, each with the lines a split
-// writes for it. Lines of type 1 to 5 before the first block are the unnamed main model, named as
-// the split names it (unnamedMainName).
+// An MPD held in memory after one read, as a merge reads it: its blocks in file order, each with
+// its lines. A section starts only at "0 FILE", a blank and a name; a line that only begins so
+// ("0 FILEX") is a line of the block it stands in. Lines of type 1 to 5 before the first block are the unnamed main
+// model, named as the split names it (unnamedMainName).
 class MpdModel {
 public:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -64,8 +65,8 @@ private:
 // The key under which blocks and references are compared: letter case folded, "\" as "/".
 std::string blockKey(std::string_view name);
 
-// True when file holds a "0 FILE" line or a "0 !DATA" block: an MPD, whatever its name's
-// extension. Reads up to the first such line.
+// True when file holds a section (StartsSection) or a "0 !DATA" block: an MPD, whatever its
+// name's extension. Reads up to the first such line.
 bool holdsMpdBlocks(InputFile& file);
 
 } // namespace brikmux

@@ -58,7 +58,7 @@ bool MpdReader::next(Item& item)
 
 bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item)
 {
-    if (IsFileMarker(line)) {
+    if (IsFileMarker(line) && (m_markers == Markers::Any || StartsSection(line))) {
         m_pending = true;
         m_marker = {Item::Type::SectionStart,          Block::Section,          std::string(line),
                     std::string(FileMarkerName(line)), hasFileMarkerName(line), number};

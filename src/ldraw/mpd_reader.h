@@ -51,7 +51,13 @@ public:
         std::uint64_t number = 0;      // the line's number in the MPD, from 1
     };
 
-    explicit MpdReader(LineReader& reader) : m_reader(reader) {}
+    // Which "0 FILE" lines start a section.
+    enum class Markers {
+        Any,   // every line that begins "0 FILE", as the split and the check read an MPD
+        Named, // only "0 FILE", a blank and a name: other lines that begin so are ordinary lines
+    };
+
+    explicit MpdReader(LineReader& reader, Markers markers = Markers::Any) : m_reader(reader), m_markers(markers) {}
 
     // Reads the next item into item, whose texts stay valid until the next call. Returns false at
     // the end of the file and on a read failure (the line reader's status()).
@@ -74,6 +80,7 @@ private:
     bool deliverQueued(Item& item);
 
     LineReader& m_reader;
+    Markers m_markers;
     Block m_block = Block::Preamble;
     bool m_draft = false; // the embedded file is the earlier draft's, ended by "0 !DATA END"
     // A section's marker waits for the first line that is not blank, which tells whether the

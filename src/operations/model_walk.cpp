@@ -532,7 +532,12 @@ bool ModelWalk::findInDatFolder(std::string_view name, WalkEntry& entry)
 
 void ModelWalk::followReference(std::string_view& fullLine, std::string_view line, std::size_t index, bool plain)
 {
-    const std::string_view subName = SubFileName(line);
+    std::string_view subName = SubFileName(line);
+    // Blanks after a name are no part of it, as LDraw readers take it; the line keeps them. (Where
+    // only names ending in "dat" count, such a line is no reference at all.)
+    while (!subName.empty() && isBlank(subName.back())) {
+        subName.remove_suffix(1);
+    }
     // The plain merge's hot path: most lines name parts met before.
     if (!plain) {
         follow(fullLine, subName, index);
@@ -543,10 +548,6 @@ void ModelWalk::followReference(std::string_view& fullLine, std::string_view lin
 
 void ModelWalk::follow(std::string_view& line, std::string_view name, std::size_t index)
 {
-    if (m_options.pack) {
-        // Whatever a name ends in, blanks after it are no part of it.
-        name = name.substr(0, name.find_last_not_of(" \t") + 1);
-    }
     if (name.empty()) {
         return;
     }
@@ -762,7 +763,8 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
             // A hidden or ghosted part, as editors keep them, is referenced all the same.
             followReference(line, wrapped, index, plain);
         } else if (IsFileMarker(line)) {
-            if (mayBeMpd) {
+            // Only a marker that carries a name starts a block; either kind of line is left out.
+            if (mayBeMpd && StartsSection(line)) {
                 lines.markerMet = true;
                 return lines;
             }

@@ -134,6 +134,16 @@ TEST(LineKinds, FileMarkersAndMpdNames)
             EXPECT_EQ(FileMarkerName(line), name);
         }
     }
+    // Only a marker with a blank and a name starts a section.
+    for (const auto& [line, starts] : {std::pair{"0 FILE house.dat", true},
+                                       {"0 FILE\thouse.dat", true},
+                                       {"0 FILE  two.dat", true},
+                                       {"0 FILEX.dat", false},
+                                       {"0 FILE \t ", false},
+                                       {"0 FILE", false},
+                                       {" 0 FILE house.dat", false}}) {
+        EXPECT_EQ(StartsSection(line), starts) << line;
+    }
     const std::pair<const char*, const char*> mpdNames[] = {
         {"car.dat", "car.mpd"}, {"car.v2.dat", "car.mpd"}, {".dat", ".mpd"}, {"model", "model.mpd"}, {"", ".mpd"}};
     for (const auto& [dat, mpd] : mpdNames) {

@@ -327,6 +327,67 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
+TEST_P(Merge, OnlyANamedMarkerMakesAnMpdAndBlanksAfterANameAreNoPartOfIt)
+{
+    // A line that only looks like a marker is left out; the file stays one model, whole.
+    const struct {
+        const char* what;
+        std::string main;
+        std::string sub;
+        std::string mpd; // the output after the header; empty: as the main file, with sub.dat
+    } markers[] = {
+        {"0 FILEX in a sub-file", crlf({"0 main", ref("sub.dat")}),
+         crlf({"0 sub", "0 FILEX", ref("c.dat"), ref("main.dat")}),
+         crlf({"0 main", ref("sub.dat"), "0 FILE sub.dat", "0 sub", ref("c.dat"), ref("main.dat"), "0 FILE c.dat",
+               "0 c"})},
+        {"0 FILE alone and blanks after it", crlf({"0 main", ref("sub.dat")}),
+         crlf({"0 sub", "0 FILE", "0 FILE  \t", ref("c.dat")}),
+         crlf({"0 main", ref("sub.dat"), "0 FILE sub.dat", "0 sub", ref("c.dat"), "0 FILE c.dat", "0 c"})},
+        {"0 FILEX in the main file", crlf({"0 main", "0 FILEX", ref("c.dat")}), "",
+         crlf({"0 main", ref("c.dat"), "0 FILE c.dat", "0 c"})},
+    };
+    dat.write("c.dat", crlf({"0 c"}));
+    for (const auto& [what, main, sub, mpd] : markers) {
+        SCOPED_TRACE(what);
+        dat.write("main.dat", main);
+        dat.write("sub.dat", sub);
+        prompter = ScriptedPrompter();
+        std::filesystem::remove(dat.path() / "out.mpd");
+        EXPECT_TRUE(CheckMerge("main.dat", job("out.mpd"), fileSystem).complete());
+        ASSERT_EQ(merge("main.dat").status, MergeResult::Status::Created) << prompter.transcript();
+        EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader + mpd);
+    }
+
+    // Blanks and tabs after a name, as real models have them: found where the name is, the line
+    // written as it was; with --dat-only such a line is no reference at all.
+    dat.write("main.dat", crlf({ref("box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")}));
+    dat.write("sub.dat", crlf({"0 sub"}));
+    for (const bool pack : {false, true}) {
+        SCOPED_TRACE(pack ? "packed" : "plain");
+        const CheckResult check = CheckMerge("main.dat", job("out.mpd", pack), fileSystem);
+        Names seen;
+        for (const CheckedFile& file : check.files) {
+            seen.push_back(file.name + "|" + std::string(kindName(file.kind)));
+        }
+        EXPECT_EQ(seen, (Names{"main.dat|main", "box.dat|library", "sub.dat|custom", "gone.dat|not found"}));
+        prompter = ScriptedPrompter();
+        prompter.answers = {true};
+        std::filesystem::remove(dat.path() / "out.mpd");
+        ASSERT_EQ(MergeToMPD("main.dat", job("out.mpd", pack), fileSystem, prompter).status,
+                  MergeResult::Status::Created);
+        EXPECT_NE(prompter.questions().at(0).text.find("gone.dat (referenced by main.dat)\n"), std::string::npos)
+            << prompter.transcript();
+        const std::string out = dat.read("out.mpd");
+        EXPECT_NE(out.find(pack ? crlf({ref("p/box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")})
+                                : crlf({ref("box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")})),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(out.find("0 FILE sub.dat\r\n0 sub\r\n"), out.rfind("0 FILE sub.dat")) << "one section";
+    }
+    prompter = ScriptedPrompter();
+    EXPECT_EQ(merge("main.dat", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.dat", "sub.dat"}));
+}
+
 TEST_P(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
 {
     dat.write("main.dat", "0 main\r\n");
