@@ -84,7 +84,8 @@ constexpr const char* kCheckText =
     "For an MPD (a file with 0 FILE sections, whatever its extension), check checks the MPD\n"
     "itself and reports each problem with its code, severity, section and line:\n"
     "  errors    not-found          a reference names no section and no library file\n"
-    "            duplicate-section  a second 0 FILE or 0 !DATA block of one name (any case)\n"
+    "            duplicate-section  a second 0 FILE or 0 !DATA block of one name (any case);\n"
+    "                               a warning where it copies the first (split leaves it out)\n"
     "            cycle              a section reaches itself (the chain is named)\n"
     "            malformed-line     a line of type 1 to 5 with too few fields or a non-number\n"
     "            not-first          a line of type 1 to 5 before the first 0 FILE line\n"
@@ -115,7 +116,9 @@ constexpr const char* kSplitText =
     "MPD is the .mpd file's name in the MPD folder; without --mpd-dir it may be a path, whose\n"
     "folder becomes the MPD folder. Every section becomes a .dat file in the DAT folder, every\n"
     "0 !DATA block its image, decoded; a block whose data is not valid base64 is not written,\n"
-    "and the split ends as a failure that names it.\n";
+    "and the split ends as a failure that names it. A second block of a name met before\n"
+    "(letter case aside) is not written: where its lines equal the first's (line ends and\n"
+    "blanks at their ends aside) it is left out, named with --verbose; else the split fails.\n";
 
 constexpr const char* kLdrawHelp =
     "the LDraw library: a folder holding parts and p, or LDraw's complete.zip (or library.bin), "

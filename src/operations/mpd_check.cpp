@@ -1,6 +1,7 @@
 #include "operations/mpd_check.h"
 
 #include "files/paths.h"
+#include "ldraw/block_copies.h"
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_model.h"
 #include "library/case_resolver.h"
@@ -241,6 +242,39 @@ void Checker::cycles()
         });
 }
 
+// Makes each duplicate-section whose lines equal the first block's a warning: a split leaves such
+// a copy out, and readers get the same model whichever block they take.
+Status markCopies(const MpdScan& scan, const std::string& mpdPath, FileSystem& fileSystem,
+                  std::vector<MpdProblem>& problems)
+{
+    std::vector<BlockPair> pairs;
+    for (const MpdScan::Block& block : scan.blocks()) {
+        if (block.duplicate) {
+            pairs.push_back({scan.blocks()[scan.find(blockKey(block.name))].line, block.line});
+        }
+    }
+    if (pairs.empty()) {
+        return Status::ok();
+    }
+    std::unique_ptr<InputFile> file;
+    std::vector<bool> copies;
+    Status read = openFileForReading(fileSystem, mpdPath, file);
+    if (read) {
+        read = findCopies(*file, pairs, copies);
+    }
+    for (std::size_t i = 0; read && i < pairs.size(); ++i) {
+        const auto problem = std::find_if(problems.begin(), problems.end(), [&](const MpdProblem& p) {
+            return p.code == "duplicate-section" && p.line == pairs[i].second;
+        });
+        if (copies[i] && problem != problems.end()) {
+            problem->error = false;
+            problem->message = "a second block named " + inQuotes(problem->name) + ", a copy of the first (line " +
+                               std::to_string(pairs[i].first) + "): readers get the same either way.";
+        }
+    }
+    return read;
+}
+
 } // namespace
 
 MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem,
@@ -266,6 +300,9 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
     MpdScan scan(fileName);
     if (opened) {
         opened = scan.read(*file, report.problems);
+    }
+    if (opened) {
+        opened = markCopies(scan, mpdPath, fileSystem, report.problems);
     }
     if (!opened) {
         report = {fileName, {}, {}, {}, {}, "Cannot read " + mpdPath + ": " + opened.reason() + "."};

@@ -4,6 +4,7 @@
 #include "files/line_writer.h"
 #include "files/paths.h"
 #include "ldraw/base64.h"
+#include "ldraw/block_copies.h"
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_reader.h"
 #include "operations/messages.h"
@@ -43,6 +44,10 @@ private:
     // Counts and notes a block as open() left it; true when it is to be written.
     bool settled(SplitTargets::Opened opened, const std::string& name, std::uint64_t line, bool image);
     bool finishSection();
+    // Takes from the second blocks of a name those whose lines equal the first block's (editors
+    // pack one part more than once): nothing is lost by leaving them out. False when the MPD can
+    // no longer be read.
+    bool leaveOutCopies(const std::string& mpdFile);
     void startData(const MpdReader::Item& marker);
     bool finishData();
     bool fail(const Message& message)
@@ -125,6 +130,9 @@ SplitResult Split::run()
         return m_result;
     }
     if (!finishSection() || !finishData()) {
+        return m_result;
+    }
+    if (!m_seconds.empty() && !leaveOutCopies(mpdFile)) {
         return m_result;
     }
     if (!m_seconds.empty() || !m_badImages.empty()) {
@@ -223,6 +231,35 @@ bool Split::finishData()
     m_targets.written(target);
     m_result.images.push_back(block.name);
     m_details += block.name + " (image)\n";
+    return true;
+}
+
+bool Split::leaveOutCopies(const std::string& mpdFile)
+{
+    std::vector<BlockPair> pairs;
+    for (const messages::SecondBlock& second : m_seconds) {
+        pairs.push_back({second.firstLine, second.line});
+    }
+    std::unique_ptr<InputFile> file;
+    std::vector<bool> copies;
+    Status read = openFileForReading(m_fileSystem, mpdFile, file);
+    if (read) {
+        read = findCopies(*file, pairs, copies);
+    }
+    if (!read) {
+        return fail(messages::splitCannotRead(mpdFile, 0, read.reason()));
+    }
+    std::vector<messages::SecondBlock> differing;
+    for (std::size_t i = 0; i < m_seconds.size(); ++i) {
+        const messages::SecondBlock& second = m_seconds[i];
+        if (copies[i]) {
+            m_details += second.name + " (line " + std::to_string(second.line) + ") left out: a copy of line " +
+                         std::to_string(second.firstLine) + "\n";
+        } else {
+            differing.push_back(second);
+        }
+    }
+    m_seconds = std::move(differing);
     return true;
 }
 

@@ -123,6 +123,26 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
     }
 }
 
+TEST_F(MpdCheck, ASecondBlockIsAWarningOnlyWhereItCopiesTheFirst)
+{
+    const struct {
+        Names later; // appended to the clean MPD
+        const char* summary;
+    } rows[] = {
+        {{"0 FILE SUB.LDR", ref("box.dat") + " \t"}, "0 errors, 1 warning"},
+        {{"0 FILE SUB.LDR", ref("box.dat"), "0"}, "1 error, 0 warnings"},
+        {{"0 FILE SUB.LDR"}, "1 error, 1 warning"}, // and it is empty
+        {{"0 FILE SUB.LDR", ref("3001.dat")}, "1 error, 0 warnings"},
+    };
+    for (const auto& [later, summary] : rows) {
+        const MpdCheckReport report = check(with(kClean, kClean.size(), later));
+        EXPECT_EQ(report.summary(), summary) << later.back();
+        EXPECT_EQ(problems(report).at(0), "duplicate-section SUB.LDR:7");
+    }
+    EXPECT_EQ(check(with(kClean, kClean.size(), rows[0].later)).problems.at(0).message,
+              "a second block named \"SUB.LDR\", a copy of the first (line 5): readers get the same either way.");
+}
+
 TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
 {
     const MpdCheckReport cycle =

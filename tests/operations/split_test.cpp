@@ -151,6 +151,35 @@ TEST_F(Split, AsksOnceForEachExistingFileAndWritesOnlyTheFirstBlockOfAName)
                          "house.mpd) is a second block named \"b.dat\" (line 3): not written.\n");
 }
 
+TEST_F(Split, ASecondBlockThatCopiesTheFirstIsLeftOutWithoutFailing)
+{
+    // As editors pack a part once for each model that uses it: line ends and blanks at the ends of
+    // lines aside, the copies hold what the first blocks hold.
+    prompter.answers = {true};
+    const SplitResult result =
+        split("0 FILE main.ldr\r\n" +
+              crlf({"1 16 0 0 0 1 0 0 0 1 0 0 0 1 part.dat", "0 FILE part.dat", "0 part",
+                    "4 16 0 0 0 1 1 1 2 2 2 3 3 3", "0 !DATA pic.png", "0 !: QQ"}) +
+              "0 FILE Part.dat\n0 part \t\n4 16 0 0 0 1 1 1 2 2 2 3 3 3\n0 !DATA PIC.png\r\n0 !: QQ  \r\n");
+    ASSERT_EQ(result.status, SplitResult::Status::Split) << prompter.transcript();
+    EXPECT_EQ(out.read("part.dat"), crlf({"0 part", "4 16 0 0 0 1 1 1 2 2 2 3 3 3"}));
+    EXPECT_EQ(result.written, (Names{"main.ldr", "part.dat"}));
+    EXPECT_EQ(prompter.informations().at(0).details, "main.ldr\npart.dat\npic.png (image)\n"
+                                                     "Part.dat (line 8) left out: a copy of line 3\n"
+                                                     "PIC.png (line 11) left out: a copy of line 6\n");
+    // One line more, one line less, or one line other: a different block, which fails the split.
+    for (const std::string& later : {crlf({"0 part", "4 16 0 0 0 1 1 1 2 2 2 3 3 3", "0"}), crlf({"0 part"}),
+                                     crlf({"0 Part", "4 16 0 0 0 1 1 1 2 2 2 3 3 3"})}) {
+        prompter = ScriptedPrompter();
+        prompter.answers = {true, true};
+        EXPECT_EQ(split(crlf({"0 FILE part.dat", "0 part", "4 16 0 0 0 1 1 1 2 2 2 3 3 3", "0 FILE part.dat"}) + later)
+                      .status,
+                  SplitResult::Status::Failed)
+            << later;
+        EXPECT_EQ(out.read("part.dat"), crlf({"0 part", "4 16 0 0 0 1 1 1 2 2 2 3 3 3"}));
+    }
+}
+
 #ifndef _WIN32
 TEST_F(Split, AReplacedFileKeepsItsPermissions)
 {
