@@ -7,6 +7,7 @@
 #include "ldraw/mpd_model.h"
 #include "operations/merge.h"
 #include "operations/messages.h"
+#include "operations/check_listing.h"
 #include "operations/mpd_check.h"
 #include "operations/split.h"
 #include "terminal_prompter.h"
@@ -416,6 +417,37 @@ void writeJson(std::ostream& output, const nlohmann::ordered_json& report)
     output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
+// Each checked file as an object: {"name", "type", "kind", "path", "in", "section", "referencedBy",
+// "replacesLibrary", "reason"}, the optional ones only where they apply.
+nlohmann::ordered_json filesJson(const std::vector<CheckedFile>& checked)
+{
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (const auto& file : checked) {
+        nlohmann::ordered_json entry;
+        entry["name"] = file.name;
+        entry["type"] = file.type == CheckedFile::Type::Image ? "image" : "model";
+        entry["kind"] = kindName(file.kind);
+        if (!file.path.empty()) {
+            entry["path"] = file.path;
+        }
+        if (!file.in.empty()) {
+            entry["in"] = file.in;
+        }
+        if (!file.renamedFrom.empty()) {
+            entry["section"] = file.section;
+        }
+        entry["referencedBy"] = file.referencedBy;
+        if (file.replacesLibrary) {
+            entry["replacesLibrary"] = true;
+        }
+        if (file.kind == CheckedFile::Kind::Unreadable) {
+            entry["reason"] = file.reason;
+        }
+        files.push_back(std::move(entry));
+    }
+    return files;
+}
+
 // Checks the MPD at path: its problems, in text or JSON; 1 when it has an error.
 int checkMpd(const Options& options, CliEnvironment& environment, const std::string& path, FileSystem& fileSystem)
 {
@@ -488,93 +520,15 @@ int check(const Options& options, CliEnvironment& environment)
         return kFailure;
     }
     if (options.json) {
-        nlohmann::ordered_json files = nlohmann::ordered_json::array();
-        for (const auto& file : result.files) {
-            nlohmann::ordered_json entry;
-            entry["name"] = file.name;
-            entry["type"] = file.type == CheckedFile::Type::Image ? "image" : "model";
-            entry["kind"] = kindName(file.kind);
-            if (!file.path.empty()) {
-                entry["path"] = file.path;
-            }
-            if (!file.in.empty()) {
-                entry["in"] = file.in;
-            }
-            if (!file.renamedFrom.empty()) {
-                entry["section"] = file.section;
-            }
-            entry["referencedBy"] = file.referencedBy;
-            if (file.replacesLibrary) {
-                entry["replacesLibrary"] = true;
-            }
-            if (file.kind == CheckedFile::Kind::Unreadable) {
-                entry["reason"] = file.reason;
-            }
-            files.push_back(std::move(entry));
-        }
         nlohmann::ordered_json report;
         report["main"] = result.main;
-        report["files"] = std::move(files);
+        report["files"] = filesJson(result.files);
         if (result.cycle) {
             report["cycle"] = messages::cycleLine(result.cycle->chain, result.cycle->file, result.cycle->line);
         }
         writeJson(environment.output, report);
     } else {
-        using Kind = CheckedFile::Kind;
-        using Type = CheckedFile::Type;
-        struct Group {
-            Kind kind;
-            std::optional<Type> type; // both types where not given
-            const char* heading;
-        };
-        const Group groups[] = {{Kind::Main, Type::Model, "Main file"},
-                                {Kind::Custom, Type::Model, "Custom sub-files"},
-                                {Kind::Unofficial, Type::Model, "Unofficial parts"},
-                                {Kind::Library, Type::Model, "Library files"},
-                                {Kind::Custom, Type::Image, "Custom images"},
-                                {Kind::Unofficial, Type::Image, "Unofficial images"},
-                                {Kind::Library, Type::Image, "Library images"},
-                                {Kind::NotFound, std::nullopt, "Found nowhere"},
-                                {Kind::Unreadable, std::nullopt, "Cannot be read"}};
-        for (const auto& [kind, type, heading] : groups) {
-            std::string lines;
-            for (const auto& file : result.files) {
-                if (file.kind != kind || (type && file.type != *type)) {
-                    continue;
-                }
-                lines += "  " + file.name;
-                if (!file.renamedFrom.empty()) {
-                    lines += " as " + file.section;
-                }
-                if (!file.in.empty()) {
-                    lines += " (in " + file.in + ")";
-                }
-                if (file.replacesLibrary) {
-                    lines += " (replaces a library part)";
-                }
-                if (!type && file.type == Type::Image) {
-                    lines += " (image)";
-                }
-                if (!file.path.empty()) {
-                    lines += "  " + file.path;
-                }
-                if (!file.reason.empty()) {
-                    lines += ": " + file.reason;
-                }
-                for (std::size_t i = 0; i < file.referencedBy.size(); ++i) {
-                    lines += (i == 0 ? "  (referenced by " : ", ") + file.referencedBy[i];
-                }
-                lines += file.referencedBy.empty() ? "\n" : ")\n";
-            }
-            if (!lines.empty()) {
-                environment.output << heading << ":\n" << lines;
-            }
-        }
-        if (result.cycle) {
-            environment.output << "Reaches itself:\n  "
-                               << messages::cycleLine(result.cycle->chain, result.cycle->file, result.cycle->line)
-                               << "\n";
-        }
+        environment.output << checkListing(result.files, result.cycle);
     }
     return result.complete() ? kSuccess : kFailure;
 }
