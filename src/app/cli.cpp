@@ -104,9 +104,14 @@ constexpr const char* kCheckText =
     "    line 4: error not-found: \"3001x.dat\" is neither a section of this file nor a library\n"
     "    file.\n"
     "  1 error, 0 warnings\n"
+    "With a library, check then walks what a merge of the MPD takes from outside it and lists\n"
+    "it under \"Outside the MPD\", grouped as for a model: files of its folder (or --dat-dir), of\n"
+    "the library's models and Unofficial folders, MPDs met inside the model, with their paths;\n"
+    "a file found nowhere or unreadable there, or a cycle through them, is an error.\n"
     "With --json: {\"file\", \"library\" (null without one), \"sections\": [{\"name\", \"line\",\n"
     "\"kind\" (model or image), \"referencedBy\"}], \"problems\": [{\"code\", \"severity\", \"section\",\n"
-    "\"line\", \"name\", \"message\"}], \"unresolved\"}, e.g. {\"code\": \"not-found\", \"severity\":\n"
+    "\"line\", \"name\", \"message\"}], \"unresolved\" (without a library), \"outside\": {\"files\"\n"
+    "(as for a model), \"cycle\"} (with one)}, e.g. {\"code\": \"not-found\", \"severity\":\n"
     "\"error\", \"section\": \"town.ldr\", \"line\": 4, \"name\": \"3001x.dat\", \"message\": \"...\"}.\n"
     "Exit status: 0 without an error (warnings allowed), 1 with one or when the file cannot\n"
     "be read.\n";
@@ -482,6 +487,14 @@ int checkMpd(const Options& options, CliEnvironment& environment, const std::str
     }
     if (report.library.empty()) {
         json["unresolved"] = report.unresolved;
+    }
+    if (report.outside.walked) {
+        nlohmann::ordered_json outside;
+        outside["files"] = filesJson(report.outside.files);
+        if (const auto& cycle = report.outside.cycle) {
+            outside["cycle"] = messages::cycleLine(cycle->chain, cycle->file, cycle->line);
+        }
+        json["outside"] = std::move(outside);
     }
     writeJson(environment.output, json);
     return report.errors() > 0 ? kFailure : kSuccess;

@@ -296,7 +296,14 @@ CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSyste
         result.failure = opened.reason();
         return result;
     }
-    ModelWalk walk(walkOptions(job, true), fileSystem, *library);
+    return CheckMerge(mainName, job, fileSystem, *library);
+}
+
+CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Library& library)
+{
+    CheckResult result;
+    result.main = std::string(mainName);
+    ModelWalk walk(walkOptions(job, true), fileSystem, library);
     walk.run(mainName, nullptr);
     // An image that the merge would embed must be readable, as every model file the walk read was.
     std::string bytes;

@@ -62,6 +62,8 @@ struct CheckResult {
 // Walks the model as MergeToMPD would (job.pack included), reading every file it reaches and
 // writing nothing, asking nothing.
 CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem);
+// The same with the library open already (job.ldrawPath is not read); mainName is not empty.
+CheckResult CheckMerge(std::string_view mainName, const MergeJob& job, FileSystem& fileSystem, Library& library);
 
 // Writes the main file and every custom sub-file it reaches into one MPD file, asking before an
 // existing output is replaced. A custom sub-file is read from the DAT folder, else from the

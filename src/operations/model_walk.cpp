@@ -91,10 +91,16 @@ std::size_t ModelWalk::add(WalkEntry entry, bool queued)
     return index;
 }
 
+const std::string& ModelWalk::referrerName(std::size_t index) const
+{
+    const WalkEntry& entry = m_entries[index];
+    return entry.renamedFrom.empty() ? entry.name : entry.section;
+}
+
 void ModelWalk::noteReferrer(std::size_t entry, std::size_t referrer)
 {
     auto& referencedBy = m_entries[entry].referencedBy;
-    const std::string& name = m_entries[referrer].name;
+    const std::string& name = referrerName(referrer);
     if (std::find(referencedBy.begin(), referencedBy.end(), name) == referencedBy.end()) {
         referencedBy.push_back(name);
     }
@@ -320,7 +326,7 @@ std::size_t ModelWalk::blockEntry(std::size_t container, std::size_t block, std:
     if (const BadImage& bad = inner.model->blocks()[block].bad; image && bad.problem != BadImage::Problem::None) {
         entry.kind = WalkEntry::Kind::Unreadable;
         entry.reason = messages::badImageReason(bad);
-        m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});
+        m_unreadable.push_back({entry.path, entry.reason, referrerName(referrer)});
     }
     std::size_t index = add(std::move(entry), !image);
     m_located[index] = kInDatFolder;
@@ -478,7 +484,7 @@ std::string_view ModelWalk::image(std::string_view name, std::size_t referrer)
             if (data.bad.problem != BadImage::Problem::None) {
                 entry.kind = WalkEntry::Kind::Unreadable;
                 entry.reason = messages::badImageReason(data.bad);
-                m_unreadable.push_back({entry.path, entry.reason, m_entries[referrer].name});
+                m_unreadable.push_back({entry.path, entry.reason, referrerName(referrer)});
             }
         } else if (!findInDatFolder(name, entry)) {
             if (std::string path = m_library.LibraryImage(name); !path.empty()) {
@@ -522,7 +528,7 @@ bool ModelWalk::findInDatFolder(std::string_view name, WalkEntry& entry)
             if (!resolved.fileExists) {
                 entry.kind = WalkEntry::Kind::Unreadable;
                 entry.reason = whyNotAFile(resolved.occupant);
-                m_unreadable.push_back({entry.path, entry.reason, m_entries[entry.referrer].name});
+                m_unreadable.push_back({entry.path, entry.reason, referrerName(entry.referrer)});
             }
             return true;
         }
@@ -661,7 +667,7 @@ void ModelWalk::read(std::size_t index, LineSink* sink)
 {
     locate(index);
     // Copies: entries added below may move the list.
-    const std::string referrer = index == 0 ? std::string() : m_entries[m_entries[index].referrer].name;
+    const std::string referrer = index == 0 ? std::string() : referrerName(m_entries[index].referrer);
     WalkEntry& entry = m_entries[index];
     // A failure names a file of the DAT folder as the reference spells it.
     const std::string shownPath = m_located[index] == kInLibrary ? entry.path : joinPath(m_options.datPath, entry.name);
@@ -785,7 +791,7 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
 
 void ModelWalk::openInner(std::size_t index, bool ownModelRead, std::size_t firstNew, LineSink* sink)
 {
-    const std::string referrer = m_entries[m_entries[index].referrer].name;
+    const std::string referrer = referrerName(m_entries[index].referrer);
     auto unreadable = [&](std::string reason) {
         WalkEntry& failed = m_entries[index];
         failed.kind = WalkEntry::Kind::Unreadable;
@@ -970,7 +976,7 @@ std::vector<messages::MissingFile> ModelWalk::notFound() const
     std::vector<messages::MissingFile> missing;
     for (std::size_t i = 1; i < m_entries.size(); ++i) {
         if (m_entries[i].kind == WalkEntry::Kind::NotFound) {
-            missing.push_back({m_entries[i].name, m_entries[m_entries[i].referrer].name});
+            missing.push_back({m_entries[i].name, referrerName(m_entries[i].referrer)});
         }
     }
     return missing;

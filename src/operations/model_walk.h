@@ -151,6 +151,8 @@ private:
     // Follows the reference line (a view into fullLine, which it may wrap) made by the entry at index.
     void followReference(std::string_view& fullLine, std::string_view line, std::size_t index, bool plain);
     void noteReferrer(std::size_t entry, std::size_t referrer);
+    // The entry at index as a person finds it in the output: its new name where it was renamed.
+    const std::string& referrerName(std::size_t index) const;
     // Decides where the file of the entry at index lies (once): its kind and path.
     void locate(std::size_t index);
     // Reads the queued entry at index, handing its lines to the sink.

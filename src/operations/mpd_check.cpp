@@ -7,6 +7,7 @@
 #include "library/case_resolver.h"
 #include "library/library.h"
 #include "operations/cycles.h"
+#include "operations/merge.h"
 #include "operations/mpd_scan.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ public:
     void run();
 
 private:
-    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Beside, Missing };
+    enum class LibraryAnswer : signed char { Unknown = -1, Official, Unofficial, Beside, Models, Missing };
 
     void problem(std::string_view code, bool error, std::size_t block, std::uint64_t line, std::string name,
                  std::string message)
@@ -81,10 +82,14 @@ Checker::LibraryAnswer Checker::libraryAnswer(std::string_view name, bool image)
     if (m_library->IsLibraryFile(name)) {
         return LibraryAnswer::Official;
     }
-    if (!m_library->UnofficialFile(name).empty()) {
-        return LibraryAnswer::Unofficial;
+    if (besideTheMpd(name, false)) {
+        return LibraryAnswer::Beside;
     }
-    return besideTheMpd(name, false) ? LibraryAnswer::Beside : LibraryAnswer::Missing;
+    // Where a merge looks after the DAT folder: the library's models folder, then Unofficial.
+    if (!m_library->ModelFile(name).empty()) {
+        return LibraryAnswer::Models;
+    }
+    return m_library->UnofficialFile(name).empty() ? LibraryAnswer::Missing : LibraryAnswer::Unofficial;
 }
 
 bool Checker::besideTheMpd(std::string_view name, bool image)
@@ -172,11 +177,12 @@ void Checker::resolve()
             }
             continue;
         }
-        if (answer == LibraryAnswer::Beside) {
+        if (answer == LibraryAnswer::Beside || answer == LibraryAnswer::Models) {
             problem("outside-file", false, reference.block, reference.line, std::string(name),
                     inQuotes(name) +
-                        " is found beside the MPD, not in it: a merge of the MPD embeds it; the MPD shared alone "
-                        "lacks it.");
+                        (answer == LibraryAnswer::Beside ? " is found beside the MPD"
+                                                         : " is found in the library's models folder") +
+                        ", not in it: a merge of the MPD embeds it; the MPD shared alone lacks it.");
             continue;
         }
         if (answer == LibraryAnswer::Unofficial) {
@@ -275,6 +281,35 @@ Status markCopies(const MpdScan& scan, const std::string& mpdPath, FileSystem& f
     return read;
 }
 
+// Walks the MPD at datPath + mainName as a merge of it would, and keeps what lies outside it.
+MpdOutside walkOutside(std::string_view mainName, std::string datPath, FileSystem& fileSystem, Library& library,
+                       bool cycleFound)
+{
+    MergeJob job;
+    job.datPath = std::move(datPath);
+    CheckResult walked = CheckMerge(mainName, job, fileSystem, library);
+    const auto inTheMpd = [&](const WalkEntry& entry) {
+        return entry.block != npos && entry.container == npos;
+    };
+    MpdOutside outside;
+    outside.walked = true;
+    for (std::size_t i = 1; i < walked.files.size(); ++i) {
+        WalkEntry& file = walked.files[i];
+        const bool outsideFile =
+            !inTheMpd(file) && (file.kind == WalkEntry::Kind::Custom || file.kind == WalkEntry::Kind::Unofficial);
+        // A name the MPD's own lines reference and nothing holds is their problem already.
+        const bool lost = (file.kind == WalkEntry::Kind::NotFound && !inTheMpd(walked.files[file.referrer])) ||
+                          file.kind == WalkEntry::Kind::Unreadable;
+        if (outsideFile || lost) {
+            outside.files.push_back(std::move(file));
+        }
+    }
+    if (!cycleFound) {
+        outside.cycle = std::move(walked.cycle);
+    }
+    return outside;
+}
+
 } // namespace
 
 MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldrawPath, FileSystem& fileSystem,
@@ -305,16 +340,25 @@ MpdCheckReport CheckMpdFile(const std::string& mpdPath, const std::string& ldraw
         opened = markCopies(scan, mpdPath, fileSystem, report.problems);
     }
     if (!opened) {
-        report = {fileName, {}, {}, {}, {}, "Cannot read " + mpdPath + ": " + opened.reason() + "."};
+        report = {fileName, {}, {}, {}, {}, "Cannot read " + mpdPath + ": " + opened.reason() + ".", {}};
         return report;
     }
     if (!scan.isMpd()) {
-        report = {fileName, {}, {}, {}, {}, fileName + " holds no \"0 FILE\" line: it is not an .MPD file."};
+        report = {fileName, {}, {}, {}, {}, fileName + " holds no \"0 FILE\" line: it is not an .MPD file.", {}};
         return report;
     }
     const std::string beside = besidePath.empty() ? mpdPath.substr(0, mpdPath.find_last_of("/\\") + 1) : besidePath;
     Checker(scan, library.get(), fileSystem, beside.empty() ? withTrailingSeparator(".") : beside, report).run();
     report.library = ldrawPath;
+    if (library) {
+        // The MPD's own name in the folder a merge reads it from, as the merge is given it.
+        const bool inBeside = !besidePath.empty() && mpdPath.starts_with(besidePath);
+        const std::string mainName = inBeside ? mpdPath.substr(besidePath.size()) : fileName;
+        const bool cycleFound = std::any_of(report.problems.begin(), report.problems.end(),
+                                            [](const MpdProblem& p) { return p.code == "cycle"; });
+        report.outside = walkOutside(mainName, beside.empty() ? withTrailingSeparator(".") : beside, fileSystem,
+                                     *library, cycleFound);
+    }
     return report;
 }
 

@@ -1,5 +1,7 @@
 #include "operations/mpd_check_report.h"
 
+#include "operations/check_listing.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -20,15 +22,27 @@ std::string counted(std::size_t count, std::string_view noun)
 
 } // namespace
 
+std::size_t MpdOutside::failures() const
+{
+    return static_cast<std::size_t>(std::count_if(files.begin(), files.end(),
+                                                  [](const WalkEntry& file) {
+                                                      return file.kind == WalkEntry::Kind::NotFound ||
+                                                             file.kind == WalkEntry::Kind::Unreadable;
+                                                  })) +
+           (cycle ? 1 : 0);
+}
+
 std::size_t MpdCheckReport::errors() const
 {
     return static_cast<std::size_t>(
-        std::count_if(problems.begin(), problems.end(), [](const MpdProblem& p) { return p.error; }));
+               std::count_if(problems.begin(), problems.end(), [](const MpdProblem& p) { return p.error; })) +
+           outside.failures();
 }
 
 std::size_t MpdCheckReport::warnings() const
 {
-    return problems.size() - errors();
+    return static_cast<std::size_t>(
+        std::count_if(problems.begin(), problems.end(), [](const MpdProblem& p) { return !p.error; }));
 }
 
 std::string MpdCheckReport::summary() const
@@ -67,6 +81,9 @@ std::string MpdCheckReport::text() const
             }
         }
         text += ".\n";
+    }
+    if (!outside.files.empty() || outside.cycle) {
+        text += "Outside the MPD, as a merge of it meets them:\n" + checkListing(outside.files, outside.cycle, "  ");
     }
     return text + summary() + "\n";
 }

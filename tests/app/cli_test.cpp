@@ -277,6 +277,19 @@ TEST_F(Cli, AnMpdIsCheckedForItsProblemsAndMergedOrPackedInOneStep)
     const auto unresolved = nlohmann::json::parse(bare.out);
     EXPECT_TRUE(unresolved["library"].is_null());
     EXPECT_EQ(unresolved["unresolved"].dump(), R"(["gone.dat","bxbrick.dat"])");
+    EXPECT_FALSE(unresolved.contains("outside"));
+
+    // What a merge would take from beside the MPD is walked too: a part missing there fails it.
+    dir.write("street.mpd", testing::crlf({"0 FILE street.ldr", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 lamp.ldr"}));
+    dir.write("lamp.ldr", testing::crlf({"1 16 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
+    const Outcome street = cli("check --json " + library + " street.mpd");
+    EXPECT_EQ(street.status, 1);
+    const auto outside = nlohmann::ordered_json::parse(street.out)["outside"];
+    EXPECT_EQ(outside["files"].size(), 2U);
+    EXPECT_EQ(outside["files"][0]["kind"], "custom");
+    EXPECT_EQ(outside["files"][1].dump(),
+              R"({"name":"gone.dat","type":"model","kind":"not found","referencedBy":["lamp.ldr"]})");
+    EXPECT_FALSE(outside.contains("cycle"));
 
     // Merged or packed, beside it under its own name; never onto itself.
     EXPECT_EQ(cli("merge --yes " + library + " town.mpd").out,

@@ -1,3 +1,5 @@
+#include "files/paths.h"
+#include "operations/merge.h"
 #include "operations/mpd_check.h"
 #include "test_support.h"
 
@@ -141,6 +143,75 @@ TEST_F(MpdCheck, ASecondBlockIsAWarningOnlyWhereItCopiesTheFirst)
     }
     EXPECT_EQ(check(with(kClean, kClean.size(), rows[0].later)).problems.at(0).message,
               "a second block named \"SUB.LDR\", a copy of the first (line 5): readers get the same either way.");
+}
+
+TEST_F(MpdCheck, WhatAMergeTakesFromOutsideIsWalkedAndFailsTheCheckAsItWouldFailTheMerge)
+{
+    library.write("models/tree.ldr", testing::crlf({ref("3001.dat")}));
+    dir.write("folder.ldr/x", "");
+    const std::string sep(1, kSeparator);
+    const struct {
+        const char* what;
+        Names beside; // the first file's name, then its lines; sub.ldr references it
+        const char* summary;
+        std::string listing; // a part of the text after "Outside the MPD"
+    } rows[] = {
+        {"a file beside, whole",
+         {"a.ldr", ref("3001.dat")},
+         "0 errors, 1 warning",
+         "  Custom sub-files:\n    a.ldr  " + dir.field() + "a.ldr  (referenced by sub.ldr)\n"},
+        {"a file beside that references a part found nowhere",
+         {"a.ldr", ref("gone.dat")},
+         "1 error, 1 warning",
+         "  Found nowhere:\n    gone.dat  (referenced by a.ldr)\n"},
+        {"an MPD beside whose section references a part found nowhere",
+         {"a.mpd", "0 FILE a.ldr", ref("3001.dat"), ref("gone.dat")},
+         "1 error, 1 warning",
+         "    gone.dat  (referenced by a.mpd)\n"},
+        {"a file that cannot be read",
+         {"a.ldr", ref("folder.ldr")},
+         "1 error, 1 warning",
+         "  Cannot be read:\n    folder.ldr  " + dir.field() + "folder.ldr: Is a directory  (referenced by a.ldr)\n"},
+        {"a block renamed, as the output names it",
+         {"a.mpd", "0 FILE a.ldr", ref("sub.ldr"), "0 FILE sub.ldr", ref("gone.dat")},
+         "1 error, 1 warning",
+         "    sub.ldr as a/sub.ldr (in a.mpd)  " + dir.field() +
+             "a.mpd  (referenced by a.mpd)\n"
+             "  Found nowhere:\n    gone.dat  (referenced by a/sub.ldr)\n"},
+        {"a cycle through a file beside",
+         {"a.mpd", "0 FILE a.ldr", ref("main.ldr")},
+         "1 error, 1 warning",
+         "  Reaches itself:\n    main.ldr -> sub.ldr -> a.mpd -> main.ldr (line 1 of " + dir.field() +
+             "a.mpd, section a.ldr)\n"},
+        {"the library's models folder",
+         {"tree.ldr"},
+         "0 errors, 1 warning",
+         "    tree.ldr  " + library.field() + "models" + sep + "tree.ldr  (referenced by sub.ldr)\n"},
+    };
+    for (const auto& [what, beside, summary, listing] : rows) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove(dir.path() / "a.ldr");
+        std::filesystem::remove(dir.path() / "a.mpd");
+        if (beside.size() > 1) {
+            dir.write(beside[0], testing::crlf(Names(beside.begin() + 1, beside.end())));
+        }
+        const MpdCheckReport report = check(with(kClean, kClean.size(), {ref(beside[0])}));
+        EXPECT_EQ(report.summary(), summary);
+        EXPECT_EQ(problems(report), (Names{"outside-file sub.ldr:7"}));
+        const std::string text = report.text();
+        const auto outside = text.find("Outside the MPD, as a merge of it meets them:\n");
+        ASSERT_NE(outside, std::string::npos) << text;
+        EXPECT_NE(text.find(listing, outside), std::string::npos) << text;
+        // The check fails exactly where the merge would.
+        MergeJob job;
+        job.datPath = dir.field();
+        job.ldrawPath = library.field();
+        const CheckResult merge = CheckMerge("house.mpd", job, fileSystem);
+        EXPECT_EQ(merge.complete(), report.errors() == 0);
+    }
+    EXPECT_EQ(check(with(kClean, kClean.size(), {ref("tree.ldr")})).problems.at(0).message,
+              "\"tree.ldr\" is found in the library's models folder, not in it: a merge of the MPD embeds it; the MPD "
+              "shared alone lacks it.");
 }
 
 TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
