@@ -288,9 +288,7 @@ MpdOutside walkOutside(std::string_view mainName, std::string datPath, FileSyste
     MergeJob job;
     job.datPath = std::move(datPath);
     CheckResult walked = CheckMerge(mainName, job, fileSystem, library);
-    const auto inTheMpd = [&](const WalkEntry& entry) {
-        return entry.block != npos && entry.container == npos;
-    };
+    const auto inTheMpd = [&](const WalkEntry& entry) { return entry.block != npos && entry.container == npos; };
     MpdOutside outside;
     outside.walked = true;
     for (std::size_t i = 1; i < walked.files.size(); ++i) {
