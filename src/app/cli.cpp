@@ -1,41 +1,25 @@
+// The command line's declarations: the three commands with their options and texts, parsed once,
+// and the run that hands the parsed options to the command asked for.
 #include "cli.h"
 
 #include "brikmux/version.h"
-#include "files/file_system.h"
-#include "files/paths.h"
-#include "ldraw/model_text.h"
-#include "ldraw/mpd_model.h"
-#include "operations/merge.h"
-#include "operations/messages.h"
-#include "operations/check_listing.h"
-#include "operations/mpd_check.h"
-#include "operations/split.h"
+#include "cli_job.h"
 #include "terminal_prompter.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 
 namespace brikmux {
 
 namespace {
 
-// True when the file at path holds MPD blocks, whatever its name's extension.
-bool isMpdFile(FileSystem& fileSystem, const std::string& path)
-{
-    std::unique_ptr<InputFile> file;
-    return openFileForReading(fileSystem, path, file) && holdsMpdBlocks(*file);
-}
-
-constexpr int kSuccess = 0;
-constexpr int kFailure = 1;
-constexpr int kUsage = 2;
+using namespace cli;
 
 constexpr const char* kDescription =
     "Merge an LDraw model and its custom sub-files into one .mpd file, or split an .mpd file\n"
@@ -130,31 +114,6 @@ constexpr const char* kLdrawHelp =
     "the LDraw library: a folder holding parts and p, or LDraw's complete.zip (or library.bin), "
     "with ldrawunf.zip for unofficial parts (default: $LDRAWDIR, the window's LDraw folder, then "
     "the first usual place that holds one: see the README)";
-
-// What the command line asked for.
-struct Options {
-    std::string command;
-    std::string operand;
-    std::optional<std::string> datDir;
-    std::optional<std::string> mpdDir;
-    std::optional<std::string> ldraw;
-    std::optional<std::string> author;
-    std::optional<std::string> mpd;
-    TerminalPrompter::Answer answer = TerminalPrompter::Answer::Ask;
-    bool datOnly = false;
-    bool pack = false;
-    bool json = false;
-    bool verbose = false;
-};
-
-class UsageError {
-public:
-    explicit UsageError(std::string text) : m_text(std::move(text)) {}
-    const std::string& text() const { return m_text; }
-
-private:
-    std::string m_text;
-};
 
 // CLI11's layout, with each option's value named but not its type or requirements (the text says
 // them), and each description wrapped to 80 columns.
@@ -346,222 +305,6 @@ private:
     std::vector<std::pair<CLI::Option*, CLI::Option*>> m_answers; // each command's --yes and --no
 };
 
-// A folder given on the command line, ending in one separator; the empty text is the current folder.
-std::string folderField(const std::string& folder)
-{
-    return withTrailingSeparator(folder.empty() ? std::string(".") : folder);
-}
-
-// Splits path into its folder (ending in a separator) and its last component.
-std::pair<std::string, std::string> splitPath(const std::string& path)
-{
-#ifdef _WIN32
-    const auto separator = path.find_last_of("\\/");
-#else
-    const auto separator = path.find_last_of('/');
-#endif
-    if (separator == std::string::npos) {
-        return {folderField(""), path};
-    }
-    return {folderField(path.substr(0, separator + 1)), path.substr(separator + 1)};
-}
-
-std::string lastComponent(const std::string& name)
-{
-    const auto separator = name.find_last_of("\\/");
-    return separator == std::string::npos ? name : name.substr(separator + 1);
-}
-
-// The LDraw library that options and the environment give; empty when there is none.
-std::string libraryPath(const Options& options, const CliEnvironment& environment)
-{
-    if (options.ldraw) {
-        return folderField(*options.ldraw);
-    }
-    if (environment.ldrawDir && !environment.ldrawDir->empty()) {
-        return folderField(*environment.ldrawDir);
-    }
-    if (environment.ldrawPath && !environment.ldrawPath->empty()) {
-        return folderField(*environment.ldrawPath);
-    }
-    return environment.usualLibrary ? environment.usualLibrary() : std::string();
-}
-
-// The merge that options describe; mainName becomes the main file's name in the DAT folder.
-MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std::string& mainName,
-                  FileSystem& fileSystem)
-{
-    MergeJob job;
-    mainName = options.operand;
-    if (options.datDir) {
-        job.datPath = folderField(*options.datDir);
-    } else {
-        std::tie(job.datPath, mainName) = splitPath(mainName);
-    }
-    job.mpdPath = options.mpdDir ? folderField(*options.mpdDir) : job.datPath;
-    if (options.mpd) {
-        job.mpdName = *options.mpd;
-    } else if (isMpdFile(fileSystem, joinPath(job.datPath, mainName))) {
-        job.mpdName = mergedMpdName(mainName, options.pack);
-    } else {
-        job.mpdName = mpdNameFor(lastComponent(mainName));
-    }
-    job.ldrawPath = libraryPath(options, environment);
-    if (job.ldrawPath.empty()) {
-        throw UsageError("no LDraw library: give --ldraw DIR, set LDRAWDIR, or choose one in the window");
-    }
-    job.authorName = options.author ? *options.author : environment.authorName.value_or("Brikmux");
-    job.referenceKinds = options.datOnly ? ReferenceKinds::DatOnly : ReferenceKinds::Any;
-    job.pack = options.pack;
-    return job;
-}
-
-// Names are bytes: whatever is not UTF-8 is replaced rather than failing the report.
-void writeJson(std::ostream& output, const nlohmann::ordered_json& report)
-{
-    output << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-}
-
-// Each checked file as an object: {"name", "type", "kind", "path", "in", "section", "referencedBy",
-// "replacesLibrary", "reason"}, the optional ones only where they apply.
-nlohmann::ordered_json filesJson(const std::vector<CheckedFile>& checked)
-{
-    nlohmann::ordered_json files = nlohmann::ordered_json::array();
-    for (const auto& file : checked) {
-        nlohmann::ordered_json entry;
-        entry["name"] = file.name;
-        entry["type"] = file.type == CheckedFile::Type::Image ? "image" : "model";
-        entry["kind"] = kindName(file.kind);
-        if (!file.path.empty()) {
-            entry["path"] = file.path;
-        }
-        if (!file.in.empty()) {
-            entry["in"] = file.in;
-        }
-        if (!file.renamedFrom.empty()) {
-            entry["section"] = file.section;
-        }
-        entry["referencedBy"] = file.referencedBy;
-        if (file.replacesLibrary) {
-            entry["replacesLibrary"] = true;
-        }
-        if (file.kind == CheckedFile::Kind::Unreadable) {
-            entry["reason"] = file.reason;
-        }
-        files.push_back(std::move(entry));
-    }
-    return files;
-}
-
-// Checks the MPD at path: its problems, in text or JSON; 1 when it has an error.
-int checkMpd(const Options& options, CliEnvironment& environment, const std::string& path, FileSystem& fileSystem)
-{
-    const MpdCheckReport report = CheckMpdFile(path, libraryPath(options, environment), fileSystem,
-                                               options.datDir ? folderField(*options.datDir) : std::string());
-    if (!report.failure.empty()) {
-        environment.errors << "brikmux-cli: " << report.failure << "\n";
-        return kFailure;
-    }
-    if (!options.json) {
-        environment.output << report.file << "\n" << report.text();
-        return report.errors() > 0 ? kFailure : kSuccess;
-    }
-    nlohmann::ordered_json json;
-    json["file"] = report.file;
-    json["library"] = report.library.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(report.library);
-    json["sections"] = nlohmann::ordered_json::array();
-    for (const MpdSectionReport& section : report.sections) {
-        json["sections"].push_back({{"name", section.name},
-                                    {"line", section.line},
-                                    {"kind", section.image ? "image" : "model"},
-                                    {"referencedBy", section.referencedBy}});
-    }
-    json["problems"] = nlohmann::ordered_json::array();
-    for (const MpdProblem& problem : report.problems) {
-        json["problems"].push_back({{"code", problem.code},
-                                    {"severity", problem.error ? "error" : "warning"},
-                                    {"section", problem.section},
-                                    {"line", problem.line},
-                                    {"name", problem.name},
-                                    {"message", problem.message}});
-    }
-    if (report.library.empty()) {
-        json["unresolved"] = report.unresolved;
-    }
-    if (report.outside.walked) {
-        nlohmann::ordered_json outside;
-        outside["files"] = filesJson(report.outside.files);
-        if (const auto& cycle = report.outside.cycle) {
-            outside["cycle"] = messages::cycleLine(cycle->chain, cycle->file, cycle->line);
-        }
-        json["outside"] = std::move(outside);
-    }
-    writeJson(environment.output, json);
-    return report.errors() > 0 ? kFailure : kSuccess;
-}
-
-int merge(const Options& options, CliEnvironment& environment, Prompter& prompter)
-{
-    std::string mainName;
-    NativeFileSystem fileSystem;
-    const MergeJob job = mergeJob(options, environment, mainName, fileSystem);
-    const MergeResult result = MergeToMPD(mainName, job, fileSystem, prompter);
-    for (const auto& missing : result.notFound) {
-        environment.errors << "Not found: " << messages::missingFileLine(missing) << "\n";
-    }
-    const bool ranToItsEnd =
-        result.status == MergeResult::Status::Created || result.status == MergeResult::Status::Declined;
-    return ranToItsEnd ? kSuccess : kFailure;
-}
-
-int check(const Options& options, CliEnvironment& environment)
-{
-    NativeFileSystem fileSystem;
-    {
-        // A file with sections is checked as the MPD it is; it needs no library.
-        const std::string path =
-            options.datDir ? joinPath(folderField(*options.datDir), options.operand) : options.operand;
-        if (isMpdFile(fileSystem, path)) {
-            return checkMpd(options, environment, path, fileSystem);
-        }
-    }
-    std::string mainName;
-    const MergeJob job = mergeJob(options, environment, mainName, fileSystem);
-    const CheckResult result = CheckMerge(mainName, job, fileSystem);
-    if (!result.failure.empty()) {
-        environment.errors << "brikmux-cli: " << result.failure << "\n";
-        return kFailure;
-    }
-    if (options.json) {
-        nlohmann::ordered_json report;
-        report["main"] = result.main;
-        report["files"] = filesJson(result.files);
-        if (result.cycle) {
-            report["cycle"] = messages::cycleLine(result.cycle->chain, result.cycle->file, result.cycle->line);
-        }
-        writeJson(environment.output, report);
-    } else {
-        environment.output << checkListing(result.files, result.cycle);
-    }
-    return result.complete() ? kSuccess : kFailure;
-}
-
-int split(const Options& options, Prompter& prompter)
-{
-    SplitJob job;
-    std::string name = options.operand;
-    if (options.mpdDir) {
-        job.mpdPath = folderField(*options.mpdDir);
-    } else {
-        std::tie(job.mpdPath, name) = splitPath(name);
-    }
-    job.datPath = options.datDir ? folderField(*options.datDir) : job.mpdPath;
-
-    NativeFileSystem fileSystem;
-    const SplitResult result = SplitMPD(name, job, fileSystem, prompter);
-    return result.status == SplitResult::Status::Failed ? kFailure : kSuccess;
-}
-
 } // namespace
 
 int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
@@ -571,11 +314,11 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
     try {
         commandLine.parse(args);
         if (options.command == "check") {
-            return check(options, environment);
+            return cli::check(options, environment);
         }
         TerminalPrompter prompter(environment.input, environment.output, environment.errors,
                                   environment.inputIsTerminal, options.answer, options.verbose);
-        return options.command == "merge" ? merge(options, environment, prompter) : split(options, prompter);
+        return options.command == "merge" ? cli::merge(options, environment, prompter) : cli::split(options, prompter);
     } catch (const CLI::CallForHelp&) {
         const std::string help = commandLine.help();
         environment.output << help << (help.ends_with('\n') ? "" : "\n");
