@@ -4,6 +4,7 @@
 #include "file_open_dialog.h"
 #include "files/file_system.h"
 #include "hidden_file_list.h"
+#include "model_file_list.h"
 #include "operations/prompter.h"
 #include "settings/settings_store.h"
 #include "settings/startup.h"
@@ -139,9 +140,8 @@ private:
     std::string m_mpdPath;
     std::string m_ldrawPath;
     std::vector<std::string> m_datFiles;
-    std::vector<std::string> m_mpdNames; // raw names behind the MPD list's entries
-    std::vector<std::string> m_datNames; // raw names behind the DAT list's entries
-    std::string m_mpdRawText;            // the raw name last put into the MPD text, if still shown
+    std::unique_ptr<ModelFileList> m_mpdList; // MPDFileCombo's names
+    std::unique_ptr<ModelFileList> m_datList; // DATFileCombo's names
 
     QMenu* MenuOptions = nullptr;
     QAction* MenuPack = nullptr;
