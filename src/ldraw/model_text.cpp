@@ -255,8 +255,6 @@ TexmapLine ReadTexmapLine(std::string_view line)
     const std::string_view action = nextField(rest);
     if (action == "END") {
         texmap.kind = TexmapLine::Kind::End;
-    } else if (action == "FALLBACK") {
-        texmap.kind = TexmapLine::Kind::Fallback;
     } else if (action == "START" || action == "NEXT") {
         texmap.kind = action == "START" ? TexmapLine::Kind::Start : TexmapLine::Kind::Next;
         const std::string_view method = nextField(rest);

@@ -71,7 +71,8 @@ bool IsMetaDataLine(std::string_view line, std::string_view& payload);
 
 // A "0 !TEXMAP" line: what it does and the images it names.
 struct TexmapLine {
-    enum class Kind { None, Start, Next, Fallback, End };
+    // FALLBACK lines need nothing of a reader that follows references: they read as None.
+    enum class Kind { None, Start, Next, End };
     Kind kind = Kind::None;
     // START and NEXT: the image after the method's numbers, then the glossmap's where there is
     // one; quotation marks removed.

@@ -29,6 +29,7 @@ TEST(LineKinds, SubFileReferenceReadsTheLineTypeLeniently)
         {kFields + "sub.ldr", false},
         {"", false},
         {"1", false},
+        {"1.5 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", true},  // only "1." is read
         {".1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat", false}}; // ".1" reads as a tenth
     for (const auto& [line, expected] : cases) {
         EXPECT_EQ(IsSubFileReference(line), expected) << '"' << line << '"';
