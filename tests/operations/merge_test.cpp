@@ -327,7 +327,7 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
-TEST_P(Merge, OnlyANamedMarkerMakesAnMpdAndBlanksAfterANameAreNoPartOfIt)
+TEST_P(Merge, OnlyANamedMarkerStartsABlockAndTheModelStaysWhole)
 {
     // A line that only looks like a marker is left out; the file stays one model, whole.
     const struct {
@@ -357,7 +357,10 @@ TEST_P(Merge, OnlyANamedMarkerMakesAnMpdAndBlanksAfterANameAreNoPartOfIt)
         ASSERT_EQ(merge("main.dat").status, MergeResult::Status::Created) << prompter.transcript();
         EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader + mpd);
     }
+}
 
+TEST_P(Merge, BlanksAfterANameAreNoPartOfIt)
+{
     // Blanks and tabs after a name, as real models have them: found where the name is, the line
     // written as it was; with --dat-only such a line is no reference at all.
     dat.write("main.dat", crlf({ref("box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")}));
