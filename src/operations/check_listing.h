@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operations/model_walk.h"
+#include "operations/walk_entry.h"
 
 #include <optional>
 #include <string>
