@@ -1,81 +1,10 @@
 #include "files/paths.h"
-#include "library/library.h"
-#include "operations/merge.h"
-#include "operations/split.h"
-#include "test_support.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
+#include "merge_fixture.h"
 
 namespace brikmux {
 namespace {
 
-using testing::crlf;
-using testing::FaultyFileSystem;
-using testing::ScriptedPrompter;
-using testing::TempDir;
-using Names = std::vector<std::string>;
-
-std::string ref(const std::string& name)
-{
-    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
-}
-
-const std::string kHeader = crlf({"0 MPD Author: Brikmux", "0", "0 This .MPD was compiled using Brikmux",
-                                  "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"});
-
-// Every merge test runs with the library in a folder and, as many users keep it, in LDraw's zip
-// archives: the results must be the same.
-enum class LibraryForm { Folder, Archive };
-
-class Merge : public ::testing::TestWithParam<LibraryForm> {
-protected:
-    Merge()
-    {
-        library.write("parts/3001.dat", "");
-        library.write("p/box.dat", "");
-        library.write("parts/s/3001s01.dat", "");
-    }
-    // The library folder as the merge is given it: the folder, or a folder holding only the same
-    // files zipped up.
-    std::string ldraw() const
-    {
-        if (GetParam() == LibraryForm::Folder) {
-            return library.field();
-        }
-        testing::zipLibrary(library.path(), archives.path());
-        return archives.field();
-    }
-    // A path as the folder library would give it.
-    std::string asInFolder(std::string path) const
-    {
-        for (const auto& [archive, folder] : {std::pair{archives.field() + "Complete.zip/LDraw/", library.field()},
-                                              {archives.field() + "LDrawUnf.zip/", library.field() + "Unofficial/"}}) {
-            if (path.starts_with(archive)) {
-                path = joinPath(folder, path.substr(archive.size()));
-            }
-        }
-        return path;
-    }
-    MergeJob job(const std::string& mpd, bool pack = false, ReferenceKinds kinds = ReferenceKinds::Any) const
-    {
-        return MergeJob{dat.field(), dat.field(), ldraw(), mpd, "Brikmux", kinds, pack};
-    }
-    MergeResult merge(const std::string& main, const std::string& mpd = "out.mpd",
-                      ReferenceKinds kinds = ReferenceKinds::Any)
-    {
-        return MergeToMPD(main, job(mpd, false, kinds), fileSystem, prompter);
-    }
-    std::string done(std::size_t i = 0) const { return prompter.informations().at(i).text; }
-
-    TempDir dat;
-    TempDir library;
-    TempDir archives;
-    FaultyFileSystem fileSystem;
-    ScriptedPrompter prompter;
-};
+using namespace testing::merge;
 
 TEST_P(Merge, WorkedExampleComesOutByteForByte)
 {
@@ -90,55 +19,6 @@ TEST_P(Merge, WorkedExampleComesOutByteForByte)
     EXPECT_EQ(prompter.transcript(),
               "inform I .MPD File Created: car.mpd has been successfully created. 2 .DAT file(s) merged.\n");
     EXPECT_EQ(dat.list(), (Names{"car.dat", "car.mpd", "hub.dat", "wheel.dat"}));
-}
-
-TEST_P(Merge, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
-{
-    dat.write("main.dat", crlf({ref("a.dat"), ref("b.dat"), ref("a.dat"), ref("SUB.DAT"), ref("3001.DAT"),
-                                ref("Box.dat"), ref("s\\3001s01.dat"), ref("f1.ldr"), ref("plate")}));
-    dat.write("a.dat", crlf({ref("c.dat"), ref("main.dat"), ref("Main.dat"), ref("s/3001S01.dat")}));
-    dat.write("b.dat", crlf({ref("sub.dat"), ref("a.dat")}));
-    dat.write("c.dat", crlf({ref("b.dat")}));
-    dat.write("sub.dat", "0 sub\r\n");
-    dat.write("3001.dat", ""); // the library's file as it is: left to the library
-    dat.write("f1.ldr", "");
-    dat.write("plate", "");
-    // Main.dat differs from the main name in case: a section of its own. SUB.DAT and sub.dat both
-    // read sub.dat. Every name is followed, whatever it ends in; only .dat ones when asked.
-    EXPECT_EQ(merge("main.dat").datFiles,
-              (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "f1.ldr", "plate", "c.dat", "Main.dat", "sub.dat"}));
-    EXPECT_EQ(done(), "out.mpd has been successfully created. 8 .DAT file(s) merged.");
-    prompter.answers = {true};
-    EXPECT_EQ(merge("b.dat", "out", ReferenceKinds::DatOnly).datFiles,
-              (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT"}));
-}
-
-TEST_P(Merge, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
-{
-    library.write("UnOfficial/Parts/u1.dat",
-                  crlf({"0 FILE stray.dat", "0 u1", ref("s\\u1s01.dat"), ref("u2.dat"), ref("3001.dat"), ref("box.dat"),
-                        ref("upr.dat"), ref("48\\UPR48.dat"), ref("nowhere.dat")}));
-    library.write("UnOfficial/Parts/S/U1S01.DAT", "0 u1s01\r\n");
-    library.write("UnOfficial/Parts/u2.dat", "0 the library's u2\r\n");
-    library.write("UnOfficial/Parts/3001.dat", "0 an unofficial copy of an official part\r\n");
-    library.write("UnOfficial/P/upr.dat", "0 upr\r\n");
-    library.write("UnOfficial/P/48/upr48.dat", "0 upr48\r\n");
-    dat.write("main.dat", crlf({ref("U1.DAT"), ref("u2.dat")}));
-    dat.write("u2.dat", "0 mine\r\n");
-    prompter.answers = {true}; // without nowhere.dat
-    EXPECT_EQ(merge("main.dat").datFiles,
-              (Names{"main.dat", "U1.DAT", "u2.dat", "s\\u1s01.dat", "upr.dat", "48\\UPR48.dat", "nowhere.dat"}));
-    EXPECT_EQ(dat.read("out.mpd"),
-              "0 FILE main.dat\r\n" + kHeader +
-                  crlf({ref("U1.DAT"), ref("u2.dat"), "0 FILE U1.DAT", "0 u1", ref("s\\u1s01.dat"), ref("u2.dat"),
-                        ref("3001.dat"), ref("box.dat"), ref("upr.dat"), ref("48\\UPR48.dat"), ref("nowhere.dat"),
-                        "0 FILE u2.dat", "0 mine", "0 FILE s\\u1s01.dat", "0 u1s01", "0 FILE upr.dat", "0 upr",
-                        "0 FILE 48\\UPR48.dat", "0 upr48"}));
-    EXPECT_EQ(prompter.questions().at(0).text.find("nowhere.dat (referenced by U1.DAT)") != std::string::npos, true);
-    EXPECT_EQ(done(), "out.mpd has been successfully created. 5 .DAT file(s) merged.");
-    EXPECT_EQ(prompter.informations().at(0).details,
-              "main.dat\nU1.DAT (unofficial)\nu2.dat\ns\\u1s01.dat (unofficial)\nupr.dat (unofficial)\n"
-              "48\\UPR48.dat (unofficial)\nnowhere.dat (not found)\n");
 }
 
 TEST_P(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
@@ -327,70 +207,6 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
-TEST_P(Merge, OnlyANamedMarkerStartsABlockAndTheModelStaysWhole)
-{
-    // A line that only looks like a marker is left out; the file stays one model, whole.
-    const struct {
-        const char* what;
-        std::string main;
-        std::string sub;
-        std::string mpd; // the output after the header; empty: as the main file, with sub.dat
-    } markers[] = {
-        {"0 FILEX in a sub-file", crlf({"0 main", ref("sub.dat")}),
-         crlf({"0 sub", "0 FILEX", ref("c.dat"), ref("main.dat")}),
-         crlf({"0 main", ref("sub.dat"), "0 FILE sub.dat", "0 sub", ref("c.dat"), ref("main.dat"), "0 FILE c.dat",
-               "0 c"})},
-        {"0 FILE alone and blanks after it", crlf({"0 main", ref("sub.dat")}),
-         crlf({"0 sub", "0 FILE", "0 FILE  \t", ref("c.dat")}),
-         crlf({"0 main", ref("sub.dat"), "0 FILE sub.dat", "0 sub", ref("c.dat"), "0 FILE c.dat", "0 c"})},
-        {"0 FILEX in the main file", crlf({"0 main", "0 FILEX", ref("c.dat")}), "",
-         crlf({"0 main", ref("c.dat"), "0 FILE c.dat", "0 c"})},
-    };
-    dat.write("c.dat", crlf({"0 c"}));
-    for (const auto& [what, main, sub, mpd] : markers) {
-        SCOPED_TRACE(what);
-        dat.write("main.dat", main);
-        dat.write("sub.dat", sub);
-        prompter = ScriptedPrompter();
-        std::filesystem::remove(dat.path() / "out.mpd");
-        EXPECT_TRUE(CheckMerge("main.dat", job("out.mpd"), fileSystem).complete());
-        ASSERT_EQ(merge("main.dat").status, MergeResult::Status::Created) << prompter.transcript();
-        EXPECT_EQ(dat.read("out.mpd"), "0 FILE main.dat\r\n" + kHeader + mpd);
-    }
-}
-
-TEST_P(Merge, BlanksAfterANameAreNoPartOfIt)
-{
-    // Blanks and tabs after a name, as real models have them: found where the name is, the line
-    // written as it was; with --dat-only such a line is no reference at all.
-    dat.write("main.dat", crlf({ref("box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")}));
-    dat.write("sub.dat", crlf({"0 sub"}));
-    for (const bool pack : {false, true}) {
-        SCOPED_TRACE(pack ? "packed" : "plain");
-        const CheckResult check = CheckMerge("main.dat", job("out.mpd", pack), fileSystem);
-        Names seen;
-        for (const CheckedFile& file : check.files) {
-            seen.push_back(file.name + "|" + std::string(kindName(file.kind)));
-        }
-        EXPECT_EQ(seen, (Names{"main.dat|main", "box.dat|library", "sub.dat|custom", "gone.dat|not found"}));
-        prompter = ScriptedPrompter();
-        prompter.answers = {true};
-        std::filesystem::remove(dat.path() / "out.mpd");
-        ASSERT_EQ(MergeToMPD("main.dat", job("out.mpd", pack), fileSystem, prompter).status,
-                  MergeResult::Status::Created);
-        EXPECT_NE(prompter.questions().at(0).text.find("gone.dat (referenced by main.dat)\n"), std::string::npos)
-            << prompter.transcript();
-        const std::string out = dat.read("out.mpd");
-        EXPECT_NE(out.find(pack ? crlf({ref("p/box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")})
-                                : crlf({ref("box.dat "), ref("sub.dat\t"), ref("sub.dat"), ref("gone.dat \t")})),
-                  std::string::npos)
-            << out;
-        EXPECT_EQ(out.find("0 FILE sub.dat\r\n0 sub\r\n"), out.rfind("0 FILE sub.dat")) << "one section";
-    }
-    prompter = ScriptedPrompter();
-    EXPECT_EQ(merge("main.dat", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.dat", "sub.dat"}));
-}
-
 TEST_P(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
 {
     dat.write("main.dat", "0 main\r\n");
@@ -568,131 +384,6 @@ TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
 // A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
 // with a roof of their own, one referencing another whose roof is the first's (line ends aside),
 // sub-models in the library's models folder, one named without an extension.
-class Town : public Merge {
-protected:
-    Town()
-    {
-        dat.write("town.ldr", crlf({ref("house.mpd"), ref("shop.ldr"), ref("street"), ref("tree.ldr"), ref("roof.ldr"),
-                                    ref("3001.dat"), ref("sign.ldr")}));
-        dat.write("sign.ldr", crlf({"0 sign"})); // the same as the shop's sign
-        // SIGN.LDR, met once blocks are told apart, is still a section of its own spelling.
-        dat.write("roof.ldr", crlf({"0 the town's roof", ref("3001.dat"), ref("SIGN.LDR")}));
-        dat.write("house.mpd", crlf({"0 FILE house.ldr", ref("Roof.ldr"), ref("door.dat"), ref("garage.mpd"),
-                                     "0 FILE roof.ldr", "0 the house's roof", ref("3001.dat"), "0 FILE door.dat",
-                                     "0 door", ref("3001.dat"), "0 FILE 3001.dat", "0 the house's own brick"}));
-        dat.write("shop.ldr", crlf({"0 FILE shop-main.ldr", ref("roof.ldr"), ref("sign.ldr"), "0 FILE roof.ldr",
-                                    "0 the shop's roof", "0 FILE sign.ldr", "0 sign"}));
-        dat.write("garage.mpd", "0 FILE garage.ldr\n" + ref("roof.ldr") + "\n0 FILE roof.ldr\n0 the house's roof\n" +
-                                    ref("3001.dat") + "\n");
-        library.write("models/tree.ldr", crlf({"0 tree", ref("3001.dat")}));
-        library.write("models/street", crlf({"0 street"}));
-    }
-};
-
-TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
-{
-    const MergeResult result = merge("town.ldr");
-    ASSERT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
-    EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "sign.ldr",
-                                      "Roof.ldr", "door.dat", "garage.mpd", "roof.ldr", "SIGN.LDR", "3001.dat"}));
-    const std::string out = dat.read("out.mpd");
-    // Each file's own model under the name it is referenced by, its names rewritten where they
-    // were told apart; the garage's roof is the house's.
-    for (const std::string& section :
-         Names{"0 FILE house.mpd\r\n" + crlf({ref("house/Roof.ldr"), ref("door.dat"), ref("garage.mpd")}),
-               "0 FILE shop.ldr\r\n" + crlf({ref("shop/roof.ldr"), ref("sign.ldr")}),
-               "0 FILE garage.mpd\r\n" + crlf({ref("house/Roof.ldr")}),
-               "0 FILE house/Roof.ldr\r\n0 the house's roof\r\n", "0 FILE shop/roof.ldr\r\n0 the shop's roof\r\n",
-               "0 FILE roof.ldr\r\n0 the town's roof\r\n", "0 FILE street\r\n0 street\r\n"}) {
-        EXPECT_NE(out.find(section), std::string::npos) << section;
-    }
-    EXPECT_EQ(out.find("0 FILE garage/"), std::string::npos);
-    EXPECT_EQ(prompter.informations().at(0).details,
-              "town.ldr\nhouse.mpd\nshop.ldr\nstreet\ntree.ldr\nroof.ldr\nsign.ldr\nRoof.ldr from house.mpd as "
-              "house/Roof.ldr\ndoor.dat (in house.mpd)\ngarage.mpd\nroof.ldr from shop.ldr as shop/roof.ldr\n"
-              "SIGN.LDR\n3001.dat from house.mpd as house/3001.dat\n");
-    // The house's own brick replaces the library's within the house only; the town's is the library's.
-    EXPECT_NE(out.find("0 FILE door.dat\r\n0 door\r\n" + ref("house/3001.dat")), std::string::npos);
-    EXPECT_EQ(out.find("0 FILE 3001.dat"), std::string::npos);
-
-    // Split and merged again: the same MPD, byte for byte, packed or not.
-    for (const bool pack : {false, true}) {
-        TempDir split;
-        prompter.answers.assign(20, true);
-        ASSERT_EQ(MergeToMPD("town.ldr", job("once.mpd", pack), fileSystem, prompter).status,
-                  MergeResult::Status::Created);
-        ASSERT_EQ(SplitMPD("once.mpd", SplitJob{dat.field(), split.field()}, fileSystem, prompter).status,
-                  SplitResult::Status::Split)
-            << prompter.transcript();
-        EXPECT_EQ(split.read("house/Roof.ldr"),
-                  crlf({"0 the house's roof", ref(pack ? "3001.dat" : "house/3001.dat")}));
-        MergeJob back{split.field(), dat.field(), ldraw(), "back.mpd", "Brikmux", ReferenceKinds::Any, pack};
-        ASSERT_EQ(MergeToMPD("town.ldr", back, fileSystem, prompter).status, MergeResult::Status::Created);
-        EXPECT_TRUE(dat.read("back.mpd") == dat.read("once.mpd")) << "pack " << pack;
-    }
-}
-
-TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
-{
-    const std::string town = crlf({ref("house.mpd"), ref("shop.ldr"), ref("roof.ldr")});
-    const std::string house = dat.read("house.mpd");
-    const struct {
-        const char* what;
-        std::function<void()> spoil;
-        std::string failure; // a part of the message; empty: the merge succeeds
-    } cases[] = {
-        {"an inner MPD that cannot be read", [&] { fileSystem.failOpenForReading = 3; },
-         dat.field() + "house.mpd (referenced by town.ldr): No space left on device."},
-        {"a cycle through inner MPDs",
-         [&] {
-             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd"), "0 FILE roof.ldr",
-                                           "0 the house's roof", ref("3001.dat")}));
-         },
-         "The model reaches itself: house.mpd -> garage.mpd -> house.mpd (line 2 of " + dat.field() +
-             "garage.mpd, section garage.ldr)."},
-        {"broken data in an inner MPD",
-         [&] {
-             dat.write("house.mpd", house + crlf({ref("sign.dat"), "0 FILE sign.dat",
-                                                  "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 s.png", "0 !TEXMAP END",
-                                                  "0 !DATA s.png", "0 !: QU*"}));
-         },
-         dat.field() + "house.mpd (referenced by sign.dat): line 18 is not valid base64 data."},
-        {"a new name that is taken too",
-         [&] {
-             dat.write("house/roof.ldr", "0 another roof\r\n");
-             dat.write("town.ldr", crlf({ref("house.mpd"), ref("house/roof.ldr"), ref("roof.ldr")}));
-         },
-         ""},
-    };
-    const std::string garage = dat.read("garage.mpd");
-    for (const auto& [what, spoil, failure] : cases) {
-        SCOPED_TRACE(what);
-        std::filesystem::remove_all(dat.path() / "house");
-        dat.write("town.ldr", town);
-        dat.write("house.mpd", house);
-        dat.write("garage.mpd", garage);
-        prompter = ScriptedPrompter();
-        fileSystem = FaultyFileSystem();
-        spoil();
-        const CheckResult check = CheckMerge("town.ldr", job("out.mpd"), fileSystem);
-        fileSystem = FaultyFileSystem();
-        spoil();
-        const MergeResult result = merge("town.ldr");
-        EXPECT_EQ(check.complete(), failure.empty()) << "check agrees with merge";
-        if (failure.empty()) {
-            EXPECT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
-            EXPECT_NE(prompter.informations().at(0).details.find("Roof.ldr from house.mpd as house-2/Roof.ldr\n"),
-                      std::string::npos)
-                << prompter.informations().at(0).details;
-            std::filesystem::remove(dat.path() / "out.mpd");
-            continue;
-        }
-        EXPECT_EQ(result.status, MergeResult::Status::Failed);
-        EXPECT_NE(prompter.transcript().find(failure), std::string::npos) << prompter.transcript();
-        EXPECT_FALSE(std::filesystem::exists(dat.path() / "out.mpd"));
-    }
-}
-
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
@@ -719,8 +410,6 @@ TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Library, Town, ::testing::Values(LibraryForm::Folder, LibraryForm::Archive),
-                         [](const auto& row) { return row.param == LibraryForm::Folder ? "Folder" : "Archive"; });
 INSTANTIATE_TEST_SUITE_P(Library, Merge, ::testing::Values(LibraryForm::Folder, LibraryForm::Archive),
                          [](const auto& row) { return row.param == LibraryForm::Folder ? "Folder" : "Archive"; });
 
