@@ -12,8 +12,9 @@ constexpr std::size_t npos = MpdModel::npos;
 
 void NameResolver::mainNamed(std::string_view name)
 {
+    // A main MPD is named twice, by its file and then by its main section: a reference to either
+    // leads to the main model, met already.
     m_decided.insert(name);
-    m_index.clear();
     m_index.emplace(m_options.pack ? foldCase(name) : std::string(name), 0);
 }
 

@@ -31,7 +31,8 @@ public:
     {
     }
 
-    // Notes the main file's name (the entry at 0), met before any reference.
+    // Notes a name of the main file (the entry at 0), met before any reference: its file's name,
+    // and where it is an MPD its main section's.
     void mainNamed(std::string_view name);
     // True the first time name (as spelt) is met in a plain walk: it is then to be decided.
     bool firstMeeting(std::string_view name) { return m_decided.insert(name); }

@@ -366,9 +366,15 @@ TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
          "0 !DATA x.png\r\n0 !: aGVsbG8=\r\n"},
         {{"0 FILE a.ldr", texmap, "0 !DATA x.png", "0 !: a%"}, {}, "line 4 is not valid base64 data"},
         {{"0 !DATA x.png", "0 !: aGVsbG8="}, {}, "it holds no model, only images"},
+        // A section that names the MPD's own file: its main model, met before.
+        {{"0 FILE a.ldr", ref("b.ldr"), "0 FILE b.ldr", ref("in.mpd")}, {"a.ldr", "b.ldr"}, "0 FILE b.ldr\r\n"},
     };
     for (const auto& row : rows) {
         dat.write("in.mpd", crlf(row.lines));
+        for (const bool pack : {false, true}) {
+            EXPECT_EQ(CheckMerge("in.mpd", job("x.mpd", pack), fileSystem).complete(), !row.datFiles.empty())
+                << row.text;
+        }
         const MergeResult result = merge("in.mpd");
         if (row.datFiles.empty()) {
             EXPECT_EQ(result.status, MergeResult::Status::Failed) << row.text;
@@ -381,9 +387,6 @@ TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
     }
 }
 
-// A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
-// with a roof of their own, one referencing another whose roof is the first's (line ends aside),
-// sub-models in the library's models folder, one named without an extension.
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
     dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));

@@ -123,6 +123,9 @@ TEST_P(Walk, BlanksAfterANameAreNoPartOfIt)
     EXPECT_EQ(merge("main.dat", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.dat", "sub.dat"}));
 }
 
+// A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
+// with a roof of their own, one referencing another whose roof is the first's (line ends aside),
+// sub-models in the library's models folder, one named without an extension.
 class Town : public Walk {
 protected:
     Town()
