@@ -22,19 +22,12 @@ constexpr bool isBlank(char c)
 // "0 !TEXMAP" or "0 !:".
 bool isMetaCommand(std::string_view line)
 {
-    std::size_t i = 0;
-    const auto skipBlanks = [&] {
-        while (i < line.size() && isBlank(line[i])) {
-            ++i;
-        }
-    };
-    skipBlanks();
-    if (i + 1 >= line.size() || line[i] != '0' || !isBlank(line[i + 1])) {
+    line = trimBlanks(line);
+    if (!line.starts_with('0')) {
         return false;
     }
-    ++i;
-    skipBlanks();
-    return i < line.size() && line[i] == '!';
+    const std::string_view rest = line.substr(1);
+    return trimBlanks(rest).starts_with('!') && !rest.starts_with('!');
 }
 
 } // namespace

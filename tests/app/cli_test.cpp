@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "app/cli_job.h"
 #include "app/terminal_prompter.h"
 #include "files/paths.h"
 #include "test_support.h"
@@ -362,6 +363,16 @@ TEST(TerminalPrompter, AsksUntilItGetsAnAnswerAndTakesEnterAsYes)
         EXPECT_EQ(prompter.askYesNo({"Output File Exists", "Overwrite?", MessageIcon::Warning, {}}), expected) << typed;
         EXPECT_EQ(errors.str().rfind("Output File Exists: Overwrite? [Y/n] ", 0), 0U) << typed;
         EXPECT_EQ(output.str(), "");
+    }
+}
+
+TEST(CliJob, AnOperandSplitsIntoItsFolderAndItsName)
+{
+    // A file in the root keeps the root as its folder; a bare name is in the current folder.
+    const std::tuple<std::string, std::string, std::string> rows[] = {
+        {"/car.dat", "/", "car.dat"}, {"models/car.dat", "models/", "car.dat"}, {"car.dat", ".", "car.dat"}};
+    for (const auto& [operand, folder, name] : rows) {
+        EXPECT_EQ(cli::splitPath(operand), std::pair(withTrailingSeparator(folder), name)) << operand;
     }
 }
 

@@ -104,7 +104,7 @@ TEST_P(Merge, EmbedsTheImagesOfTexmapLinesOnceAfterTheSectionsFromTheDatFolderOr
                                            "0 !TEXMAP END",
                                            "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 comment.dat",
                                            "0 !TEXMAP NEXT CYLINDRICAL" + nine + "1 lib.png",
-                                           "0 !TEXMAP NEXT SPHERICAL" + nine + "1 2 unof.png",
+                                           "  0 !TEXMAP NEXT SPHERICAL" + nine + "1 2 unof.png",
                                            "0 !TEXMAP NEXT PLANAR" + nine + "prim.png"};
     dat.write("main.dat", crlf(main));
     dat.write("sub.dat",

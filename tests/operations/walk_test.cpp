@@ -16,19 +16,20 @@ TEST_P(Walk, WalksBreadthFirstOnceForEachSpellingAndLeavesLibraryFilesOut)
                                 ref("Box.dat"), ref("s\\3001s01.dat"), ref("f1.ldr"), ref("plate")}));
     dat.write("a.dat", crlf({ref("c.dat"), ref("main.dat"), ref("Main.dat"), ref("s/3001S01.dat")}));
     dat.write("b.dat", crlf({ref("sub.dat"), ref("a.dat")}));
-    dat.write("c.dat", crlf({ref("b.dat")}));
+    dat.write("c.dat", crlf({ref("b.dat"), "01 16 0 0 0 1 0 0 0 1 0 0 0 1 d.dat"})); // "01" reads as 1
+    dat.write("d.dat", "");
     dat.write("sub.dat", "0 sub\r\n");
     dat.write("3001.dat", ""); // the library's file as it is: left to the library
     dat.write("f1.ldr", "");
     dat.write("plate", "");
     // Main.dat differs from the main name in case: a section of its own. SUB.DAT and sub.dat both
     // read sub.dat. Every name is followed, whatever it ends in; only .dat ones when asked.
-    EXPECT_EQ(merge("main.dat").datFiles,
-              (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "f1.ldr", "plate", "c.dat", "Main.dat", "sub.dat"}));
-    EXPECT_EQ(done(), "out.mpd has been successfully created. 8 .DAT file(s) merged.");
+    EXPECT_EQ(merge("main.dat").datFiles, (Names{"main.dat", "a.dat", "b.dat", "SUB.DAT", "f1.ldr", "plate", "c.dat",
+                                                 "Main.dat", "sub.dat", "d.dat"}));
+    EXPECT_EQ(done(), "out.mpd has been successfully created. 9 .DAT file(s) merged.");
     prompter.answers = {true};
     EXPECT_EQ(merge("b.dat", "out", ReferenceKinds::DatOnly).datFiles,
-              (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "SUB.DAT"}));
+              (Names{"b.dat", "sub.dat", "a.dat", "c.dat", "main.dat", "Main.dat", "d.dat", "SUB.DAT"}));
 }
 
 TEST_P(Walk, EmbedsUnofficialPartsButNeverOfficialOnesAndPrefersTheDatFolder)
@@ -121,6 +122,22 @@ TEST_P(Walk, BlanksAfterANameAreNoPartOfIt)
     }
     prompter = ScriptedPrompter();
     EXPECT_EQ(merge("main.dat", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.dat", "sub.dat"}));
+}
+
+TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
+{
+    // The MPD keeps its own model before its first block, as three.js's packer writes it.
+    const std::string own = " " + ref("bench.ldr");
+    dat.write("main.ldr", crlf({ref("park.dat")}));
+    dat.write("park.dat", crlf({own, "0 FILE bench.ldr", "0 bench"}));
+    EXPECT_EQ(merge("main.ldr").datFiles, (Names{"main.ldr", "park.dat", "bench.ldr"}));
+    EXPECT_NE(dat.read("out.mpd").find("0 FILE park.dat\r\n" + own + "\r\n0 FILE bench.ldr\r\n0 bench\r\n"),
+              std::string::npos);
+    EXPECT_EQ(prompter.informations().at(0).details, "main.ldr\npark.dat\nbench.ldr (in park.dat)\n");
+    // Where only .dat names count, the line is no reference, yet a line of the model.
+    EXPECT_EQ(merge("main.ldr", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.ldr", "park.dat"}));
+    const std::string datOnly = dat.read("dat-only.mpd");
+    EXPECT_EQ(datOnly.substr(datOnly.find("0 FILE park.dat")), "0 FILE park.dat\r\n" + own + "\r\n");
 }
 
 // A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
@@ -233,6 +250,8 @@ TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
         fileSystem = FaultyFileSystem();
         spoil();
         const CheckResult check = CheckMerge("town.ldr", job("out.mpd"), fileSystem);
+        // Packed, the walk finds the same cycle.
+        EXPECT_EQ(CheckMerge("town.ldr", job("out.mpd", true), fileSystem).cycle.has_value(), check.cycle.has_value());
         fileSystem = FaultyFileSystem();
         spoil();
         const MergeResult result = merge("town.ldr");
