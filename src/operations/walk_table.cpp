@@ -1,6 +1,7 @@
 #include "operations/walk_table.h"
 
 #include <algorithm>
+#include <ranges>
 
 namespace brikmux {
 
@@ -47,9 +48,9 @@ void WalkTable::unreadable(std::string path, std::string reason, std::string ref
 std::vector<messages::MissingFile> WalkTable::notFound() const
 {
     std::vector<messages::MissingFile> missing;
-    for (std::size_t i = 1; i < m_entries.size(); ++i) {
-        if (m_entries[i].kind == WalkEntry::Kind::NotFound) {
-            missing.push_back({m_entries[i].name, referrerName(m_entries[i].referrer)});
+    for (const WalkEntry& entry : m_entries | std::views::drop(1)) { // the main file is reported apart
+        if (entry.kind == WalkEntry::Kind::NotFound) {
+            missing.push_back({entry.name, referrerName(entry.referrer)});
         }
     }
     return missing;

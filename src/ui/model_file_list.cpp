@@ -37,12 +37,8 @@ int ModelFileList::count() const
 
 int ModelFileList::find(const std::string& name) const
 {
-    for (std::size_t i = 0; i < m_names.size(); ++i) {
-        if (m_names[i] == name) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    const auto found = std::find(m_names.begin(), m_names.end(), name);
+    return found != m_names.end() ? static_cast<int>(found - m_names.begin()) : -1;
 }
 
 void ModelFileList::select(int index)

@@ -138,6 +138,12 @@ TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
     EXPECT_EQ(merge("main.ldr", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.ldr", "park.dat"}));
     const std::string datOnly = dat.read("dat-only.mpd");
     EXPECT_EQ(datOnly.substr(datOnly.find("0 FILE park.dat")), "0 FILE park.dat\r\n" + own + "\r\n");
+    // An own model of edges alone is a model too: its lines are written once.
+    const std::string edge = "2 24 0 0 0 1 1 1";
+    dat.write("park.dat", crlf({edge, "0 FILE bench.ldr", "0 bench"}));
+    EXPECT_EQ(merge("main.ldr", "edges.mpd").datFiles, (Names{"main.ldr", "park.dat"}));
+    const std::string edges = dat.read("edges.mpd");
+    EXPECT_EQ(edges.substr(edges.find("0 FILE park.dat")), "0 FILE park.dat\r\n" + edge + "\r\n");
 }
 
 // A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them

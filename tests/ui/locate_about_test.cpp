@@ -182,6 +182,10 @@ private slots:
                  2);
         QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(),
                  m_root + native("library/") + m_root + native("library/"));
+        // The folder is checked at start-up only, not each time the window comes back.
+        window->LDrawPath() = m_root + native("nowhere/");
+        window->hide();
+        QCOMPARE(showAnswering(*window, 0, [](LDrawLocate& dialog) { dialog.close(); }), 0);
         window->close();
         QCOMPARE(stored("Paths", "LDrawPath"), m_root + native("library/"));
     }
