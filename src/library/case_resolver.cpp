@@ -6,25 +6,27 @@
 
 namespace brikmux {
 
-const CaseResolver::Listing& CaseResolver::listing(const std::string& folder)
+const CaseResolver::Listing& CaseResolver::listing(const std::string& folder, bool withFiles)
 {
     auto found = m_listings.find(folder);
-    if (found != m_listings.end()) {
+    if (found != m_listings.end() && (found->second.filesListed || !withFiles)) {
         return found->second;
     }
-    Listing result;
+    const bool foldersListed = found != m_listings.end();
+    Listing& result = foldersListed ? found->second : m_listings[folder];
+    result.filesListed = withFiles;
     std::vector<DirectoryEntry> entries;
     // A folder that cannot be listed holds nothing that can be found.
     if (m_fileSystem.list(folder, entries)) {
         for (auto& entry : entries) {
-            if (entry.kind == EntryKind::File) {
+            if (entry.kind == EntryKind::File && withFiles) {
                 result.files[foldCase(entry.name)].push_back(std::move(entry.name));
-            } else if (entry.kind == EntryKind::Folder) {
+            } else if (entry.kind == EntryKind::Folder && !foldersListed) {
                 result.folders[foldCase(entry.name)].push_back(std::move(entry.name));
             }
         }
     }
-    return m_listings.emplace(folder, std::move(result)).first->second;
+    return result;
 }
 
 const std::string* CaseResolver::match(const std::unordered_map<std::string, std::vector<std::string>>& names,
@@ -61,7 +63,7 @@ ResolvedName CaseResolver::resolve(std::string_view folder, std::string_view nam
         }
         const std::string* actual = nullptr;
         if (result.folderExists && component != "..") {
-            actual = match(listing(result.folder).folders, component);
+            actual = match(listing(result.folder, false).folders, component);
         }
         result.folder += actual != nullptr ? *actual : std::string(component);
         result.folder += kSeparator;
@@ -71,7 +73,7 @@ ResolvedName CaseResolver::resolve(std::string_view folder, std::string_view nam
             result.folderExists = actual != nullptr;
         }
     }
-    const std::string* actual = result.folderExists ? match(listing(result.folder).files, fileName) : nullptr;
+    const std::string* actual = result.folderExists ? match(listing(result.folder, true).files, fileName) : nullptr;
     result.fileName = actual != nullptr ? *actual : std::string(fileName);
     result.fileExists = actual != nullptr;
     return result;
@@ -93,8 +95,8 @@ ResolvedName CaseResolver::resolveFresh(std::string_view folder, std::string_vie
 void CaseResolver::noteFileCreated(const std::string& folder, const std::string& fileName)
 {
     const auto found = m_listings.find(folder);
-    if (found == m_listings.end()) {
-        return;
+    if (found == m_listings.end() || !found->second.filesListed) {
+        return; // listed afresh when asked for
     }
     auto& spellings = found->second.files[foldCase(fileName)];
     if (std::find(spellings.begin(), spellings.end(), fileName) == spellings.end()) {

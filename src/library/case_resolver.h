@@ -45,12 +45,15 @@ public:
 
 private:
     struct Listing {
-        // Folded name -> the entries of that kind whose names fold to it.
+        // Folded name -> the entries of that kind whose names fold to it. The files are listed
+        // only once a file is looked for there: a path through the library's parts folder
+        // ("parts/s/...") needs its few folders, not its 20,000 files.
         std::unordered_map<std::string, std::vector<std::string>> files;
         std::unordered_map<std::string, std::vector<std::string>> folders;
+        bool filesListed = false;
     };
 
-    const Listing& listing(const std::string& folder);
+    const Listing& listing(const std::string& folder, bool withFiles);
     static const std::string* match(const std::unordered_map<std::string, std::vector<std::string>>& names,
                                     std::string_view component);
 

@@ -127,42 +127,40 @@ private:
 };
 
 // The library's files in a zip archive, under a top folder ("ldraw/" in complete.zip) or none.
+// Its index is the folded names in one set, numbered as they came, beside each one's entry: a few
+// blocks, built in one pass and freed at once.
 class ArchiveTree final : public LibraryTree {
 public:
     explicit ArchiveTree(std::unique_ptr<ZipArchive> archive) : m_archive(std::move(archive))
     {
-        // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder. The
-        // directory is read once: each entry's key made in one pass, into one reused buffer.
-        std::size_t top = 0;
-        for (std::uint64_t index = 0; index < m_archive->count() && top == 0; ++index) {
+        // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder.
+        std::size_t& top = m_top;
+        for (std::size_t index = 0; index < m_archive->count() && top == 0; ++index) {
             const std::string_view name = m_archive->name(index);
             top = equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") ||
                           equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")
                       ? 6
                       : 0;
         }
-        m_entries.reserve(static_cast<std::size_t>(m_archive->count()));
-        std::string key;
-        for (std::uint64_t index = 0; index < m_archive->count(); ++index) {
+        m_entries.reserve(m_archive->count());
+        for (std::size_t index = 0; index < m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
             if (name.size() <= top || name.back() == '/' ||
                 (top > 0 && !equalsIgnoringCase(name.substr(0, top), "ldraw/"))) {
                 continue; // a folder, or outside the library's top folder
             }
-            keyOf(name.substr(top), key);
+            keyOf(name.substr(top), m_key);
             // The first of several names that differ only in letter case wins.
-            m_entries.emplace(key, index);
+            if (m_index.insert(m_key)) {
+                m_entries.push_back(static_cast<std::uint32_t>(index));
+            }
         }
     }
 
     std::string find(std::string_view relative) override
     {
-        keyOf(relative, m_key);
-        const auto found = m_entries.find(m_key);
-        if (found == m_entries.end()) {
-            return {};
-        }
-        return m_archive->path() + "/" + std::string(m_archive->name(found->second));
+        const std::size_t entry = entryOf(relative);
+        return entry == npos ? std::string() : m_archive->path() + "/" + std::string(m_archive->name(entry));
     }
 
     bool owns(const std::string& location) const override
@@ -173,8 +171,14 @@ public:
 
     Status open(const std::string& location, std::unique_ptr<InputFile>& file) override
     {
+        // The location is one find gave: the entry's own name, whose key leads back to it.
+        const std::size_t start = m_archive->path().size() + 1 + m_top;
+        const std::size_t entry = location.size() > start ? entryOf(std::string_view(location).substr(start)) : npos;
+        if (entry == npos) {
+            return Status::failure("No such entry in the archive");
+        }
         std::string bytes;
-        if (Status read = m_archive->read(location.substr(m_archive->path().size() + 1), bytes); !read) {
+        if (Status read = m_archive->read(entry, bytes); !read) {
             return read;
         }
         file = std::make_unique<MemoryInputFile>(std::move(bytes));
@@ -182,7 +186,9 @@ public:
     }
 
 private:
-    // A relative name as the table holds it: letter case folded, "/" between its components.
+    static constexpr std::size_t npos = std::size_t(-1);
+
+    // A relative name as the index holds it: letter case folded, "/" between its components.
     static void keyOf(std::string_view relative, std::string& key)
     {
         key.clear();
@@ -198,8 +204,18 @@ private:
         }
     }
 
+    // The entry whose name relative leads to; npos when none.
+    std::size_t entryOf(std::string_view relative)
+    {
+        keyOf(relative, m_key);
+        const std::size_t number = m_index.find(m_key);
+        return number == NameSet::npos ? npos : m_entries[number];
+    }
+
     std::unique_ptr<ZipArchive> m_archive;
-    std::unordered_map<std::string, std::uint64_t> m_entries; // key -> entry index
+    std::size_t m_top = 0;                // the length of the top folder's name, "ldraw/"
+    NameSet m_index;                      // the folded names
+    std::vector<std::uint32_t> m_entries; // each name's entry, by the name's number
     std::string m_key;
 };
 

@@ -22,6 +22,15 @@ public:
         return m_slots[slotFor(name, hash)] != kFree;
     }
 
+    static constexpr std::size_t npos = std::size_t(-1);
+
+    // The number of name; npos when the set lacks it.
+    std::size_t find(std::string_view name) const
+    {
+        const std::uint64_t slot = m_slots[slotFor(name, std::hash<std::string_view>{}(name))];
+        return slot == kFree ? npos : numberAt(slot);
+    }
+
     // Adds name; false when it was there already.
     bool insert(std::string_view name) { return add(name).second; }
 
