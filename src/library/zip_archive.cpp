@@ -279,6 +279,7 @@ Status ZipArchive::inflateInto(const char* data, std::size_t size, std::string& 
     } else {
         inflateReset(stream);
     }
+    stream->avail_in = 0; // what the last entry left unread is not this one's
     // zlib counts in 32 bits: the input and the output go in pieces of at most 1 GB.
     constexpr std::size_t piece = std::size_t{1} << 30;
     std::size_t in = 0;

@@ -1,7 +1,7 @@
 #include "operations/walk_table.h"
 
 #include <algorithm>
-#include <ranges>
+#include <span>
 
 namespace brikmux {
 
@@ -48,7 +48,9 @@ void WalkTable::unreadable(std::string path, std::string reason, std::string ref
 std::vector<messages::MissingFile> WalkTable::notFound() const
 {
     std::vector<messages::MissingFile> missing;
-    for (const WalkEntry& entry : m_entries | std::views::drop(1)) { // the main file is reported apart
+    // The main file, the first entry, is reported apart.
+    const std::span<const WalkEntry> entries(m_entries.data(), m_entries.size());
+    for (const WalkEntry& entry : entries.subspan(entries.empty() ? 0 : 1)) {
         if (entry.kind == WalkEntry::Kind::NotFound) {
             missing.push_back({entry.name, referrerName(entry.referrer)});
         }

@@ -57,9 +57,11 @@ TEST(NameSetTest, AgreesWithAStandardSet)
     EXPECT_TRUE(names.insert(""));
     EXPECT_EQ(names.size(), expected.size() + 1);
     for (const auto& name : expected) {
-        EXPECT_TRUE(names.contains(name)) << name;
+        ASSERT_NE(names.find(name), NameSet::npos) << name;
+        EXPECT_EQ(names[names.find(name)], name);
     }
     EXPECT_TRUE(names.contains("") && !names.contains("p900") && !names.contains(std::string(41, 'x')));
+    EXPECT_EQ(names.find("p900"), NameSet::npos);
 }
 
 } // namespace
