@@ -143,6 +143,7 @@ public:
                       : 0;
         }
         m_entries.reserve(m_archive->count());
+        m_index.reserve(m_archive->count());
         for (std::size_t index = 0; index < m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
             if (name.size() <= top || name.back() == '/' ||
@@ -191,17 +192,16 @@ private:
     // A relative name as the index holds it: letter case folded, "/" between its components.
     static void keyOf(std::string_view relative, std::string& key)
     {
-        key.clear();
+        key.resize(relative.size());
+        std::size_t size = 0;
         for (const char c : relative) {
             if (!isNameSeparator(c)) {
-                key += foldCase(c);
-            } else if (!key.empty() && key.back() != '/') {
-                key += '/';
+                key[size++] = foldCase(c);
+            } else if (size > 0 && key[size - 1] != '/') {
+                key[size++] = '/';
             }
         }
-        if (!key.empty() && key.back() == '/') {
-            key.pop_back();
-        }
+        key.resize(size > 0 && key[size - 1] == '/' ? size - 1 : size);
     }
 
     // The entry whose name relative leads to; npos when none.

@@ -4,6 +4,31 @@
 
 namespace brikmux {
 
+void NameSet::reserve(std::size_t count)
+{
+    m_positions.reserve(count);
+    std::size_t slots = m_slots.size();
+    while (slots < 2 * count) {
+        slots *= 2;
+    }
+    if (slots > m_slots.size()) {
+        rehash(slots);
+    }
+}
+
+void NameSet::rehash(std::size_t slots)
+{
+    // Every name moves to its place in the larger table.
+    std::vector<std::uint64_t> old(slots, kFree);
+    old.swap(m_slots);
+    for (const std::uint64_t slot : old) {
+        if (slot != kFree) {
+            const std::string_view stored = nameAt(slot);
+            m_slots[slotFor(stored, std::hash<std::string_view>{}(stored))] = slot;
+        }
+    }
+}
+
 std::pair<std::size_t, bool> NameSet::add(std::string_view name)
 {
     const std::uint64_t hash = std::hash<std::string_view>{}(name);
@@ -17,15 +42,7 @@ std::pair<std::size_t, bool> NameSet::add(std::string_view name)
         throw std::length_error("NameSet: names past 1 TB, one past 4 GB, or 4 billion of them");
     }
     if (2 * (m_count + 1) > m_slots.size()) {
-        // Twice the slots; every name moves to its place in the larger table.
-        std::vector<std::uint64_t> old(2 * m_slots.size(), kFree);
-        old.swap(m_slots);
-        for (const std::uint64_t slot : old) {
-            if (slot != kFree) {
-                const std::string_view stored = nameAt(slot);
-                m_slots[slotFor(stored, std::hash<std::string_view>{}(stored))] = slot;
-            }
-        }
+        rehash(2 * m_slots.size());
         index = slotFor(name, hash);
     }
     const auto size = static_cast<std::uint32_t>(name.size());

@@ -31,6 +31,9 @@ public:
         return slot == kFree ? npos : numberAt(slot);
     }
 
+    // Makes room for count names in all, so that adding them moves none.
+    void reserve(std::size_t count);
+
     // Adds name; false when it was there already.
     bool insert(std::string_view name) { return add(name).second; }
 
@@ -66,6 +69,9 @@ private:
         std::memcpy(&number, m_names.data() + (slot & kPositionMask) - 1 + sizeof number, sizeof number);
         return static_cast<std::size_t>(number);
     }
+
+    // Moves every name into a table of slots slots, a power of two.
+    void rehash(std::size_t slots);
 
     // The index of the slot that holds name, or of the free slot where it would go.
     std::size_t slotFor(std::string_view name, std::uint64_t hash) const
