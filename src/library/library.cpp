@@ -96,7 +96,8 @@ private:
 
     void list(std::string_view folder, NameSet& files)
     {
-        // The folder itself may be spelt in any letter case: "Parts" finds "parts".
+        // The folder itself may be spelt in any letter case: "Parts" finds "parts"; of several
+        // spellings the exact one, else the first in byte order, whatever order they are listed in.
         std::vector<DirectoryEntry> entries;
         if (!m_fileSystem.list(m_root, entries)) {
             return;
@@ -104,7 +105,7 @@ private:
         std::string found;
         for (const auto& entry : entries) {
             if (entry.kind == EntryKind::Folder && equalsIgnoringCase(entry.name, folder) &&
-                (found.empty() || entry.name == folder || entry.name < found)) {
+                (found.empty() || entry.name == folder || (found != folder && entry.name < found))) {
                 found = entry.name;
             }
         }
@@ -142,7 +143,6 @@ public:
                       ? 6
                       : 0;
         }
-        m_entries.reserve(m_archive->count());
         m_index.reserve(m_archive->count());
         for (std::size_t index = 0; index < m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
@@ -172,8 +172,9 @@ public:
 
     Status open(const std::string& location, std::unique_ptr<InputFile>& file) override
     {
-        // The location is one find gave: the entry's own name, whose key leads back to it.
-        const std::size_t start = m_archive->path().size() + 1 + m_top;
+        // The location is one find gave: the entry's own name, whose key leads back to it (the
+        // separator before the top folder is left to keyOf, which drops leading separators).
+        const std::size_t start = m_archive->path().size() + m_top;
         const std::size_t entry = location.size() > start ? entryOf(std::string_view(location).substr(start)) : npos;
         if (entry == npos) {
             return Status::failure("No such entry in the archive");

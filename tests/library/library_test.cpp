@@ -1,4 +1,5 @@
 #include "library/case_resolver.h"
+#include "library/library.h"
 #include "library/name_set.h"
 #include "test_support.h"
 
@@ -42,6 +43,27 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
     EXPECT_EQ(fresh.path(), dir.field() + "new/x.dat");
 #endif
 }
+
+#ifndef _WIN32 // where a file system tells "Parts" and "parts" apart
+// Of two spellings of the parts folder, the exact one ("Parts") is the library's, else the same
+// one every time (the first in byte order), as for any other name.
+TEST(Library, OfTwoSpellingsOfAFolderOneServesAlways)
+{
+    const std::pair<const char*, const char*> spellings[] = {{"Parts", "parts"}, {"Parts", "PARTS"}, {"PARTS", "parts"}};
+    for (const auto& [served, other] : spellings) {
+        TempDir dir;
+        dir.write(std::string(served) + "/served.dat", "");
+        dir.write(std::string(other) + "/other.dat", "");
+        dir.write("p/box.dat", "");
+        NativeFileSystem fileSystem;
+        std::unique_ptr<Library> library;
+        ASSERT_TRUE(openLibrary(fileSystem, dir.field(), library));
+        EXPECT_TRUE(library->IsLibraryFile("served.dat")) << served;
+        EXPECT_FALSE(library->IsLibraryFile("other.dat")) << served;
+        EXPECT_EQ(library->Locate("SERVED.DAT").path, dir.field() + served + "/served.dat");
+    }
+}
+#endif
 
 // The merge's set of names agrees with a standard set while it grows or is made room in, for long
 // names and the empty one.
