@@ -166,8 +166,7 @@ Status ZipArchive::readDirectory()
         u32(locator) == kLocator64Signature) {
         const std::uint64_t end64At = u64(locator + 8);
         char end64[kEnd64Size];
-        if (end64At > locatorAt || locatorAt - end64At < kEnd64Size ||
-            !m_file->readAt(end64At, end64, sizeof end64) || u32(end64) != kEnd64Signature) {
+        if (!m_file->readAt(end64At, end64, sizeof end64) || u32(end64) != kEnd64Signature) {
             return Status::failure(kDamaged);
         }
         multiDisk = multiDisk || u32(locator + 4) != 0 || u32(end64 + 16) != 0 || u32(end64 + 20) != 0 ||
