@@ -301,11 +301,9 @@ Status ZipArchive::inflateInto(const char* data, std::size_t size, std::string& 
             return Status::failure(kWrongSize);
         }
         out += made;
-        if (result == Z_BUF_ERROR && stream->avail_in == 0 && in == size) {
-            return Status::failure("The entry cannot be inflated: its data ends early");
-        }
         if (result == Z_BUF_ERROR) {
-            result = Z_OK; // room or input was lacking: given above
+            // No progress though room and the rest of the input were given: the input is spent.
+            return Status::failure("The entry cannot be inflated: its data ends early");
         }
     }
     if (result != Z_STREAM_END) {
