@@ -65,6 +65,41 @@ TEST(Library, OfTwoSpellingsOfAFolderOneServesAlways)
 }
 #endif
 
+// Which entries of LDraw's archives are library files: under complete.zip's top folder "ldraw/" in
+// any letter case, never a folder entry or a file outside it; ldrawunf.zip has no top folder.
+TEST(Library, AnArchiveServesItsFilesUnderItsTopFolderOnly)
+{
+    TempDir dir;
+    testing::writeZip(dir.path() / "complete.zip", {{"ldraw/parts/3001.dat", "0 brick"},
+                                                    {"LDraw/P/box.dat", "0 box"},
+                                                    {"ldraw/parts/s/", ""},
+                                                    {"ldraw/parts/s/3001s01.dat", "0 sub-part"},
+                                                    {"elsewhere/parts/other.dat", ""},
+                                                    {"ldraw", "a file named like the top folder"}});
+    testing::writeZip(dir.path() / "ldrawunf.zip", {{"parts/", ""}, {"parts/new.dat", "0 new"}});
+    NativeFileSystem fileSystem;
+    std::unique_ptr<Library> library;
+    ASSERT_TRUE(openLibrary(fileSystem, dir.field(), library));
+    std::string found;
+    for (const char* name : {"3001.dat", "BOX.DAT", "s", "s\\3001s01.dat", "other.dat", "new.dat"}) {
+        const Library::Located located = library->Locate(name);
+        const std::string unofficial = library->UnofficialFile(name);
+        std::string bytes;
+        std::unique_ptr<InputFile> file;
+        const std::string& path = located.path.empty() ? unofficial : located.path;
+        if (!path.empty() && library->open(path, file)) {
+            bytes.resize(64);
+            std::size_t count = 0;
+            (void)file->read(bytes.data(), bytes.size(), count);
+            bytes.resize(count);
+        }
+        found += std::string(name) + (library->IsLibraryFile(name) ? " library" : "") +
+                 (unofficial.empty() ? "" : " unofficial") + (bytes.empty() ? "" : " \"" + bytes + "\"") + "\n";
+    }
+    EXPECT_EQ(found, "3001.dat library \"0 brick\"\nBOX.DAT library \"0 box\"\ns\n"
+                     "s\\3001s01.dat library \"0 sub-part\"\nother.dat\nnew.dat unofficial \"0 new\"\n");
+}
+
 // The merge's set of names agrees with a standard set while it grows or is made room in, for long
 // names and the empty one.
 TEST(NameSetTest, AgreesWithAStandardSet)
