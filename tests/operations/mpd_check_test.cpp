@@ -1,4 +1,5 @@
 #include "files/paths.h"
+#include "operations/cycles.h"
 #include "operations/merge.h"
 #include "operations/mpd_check.h"
 #include "test_support.h"
@@ -239,6 +240,44 @@ TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
     std::filesystem::create_directory(dir.path() / "folder.mpd");
     EXPECT_EQ(CheckMpdFile(dir.field() + "folder.mpd", "", fileSystem).failure,
               "Cannot read " + dir.field() + "folder.mpd: " + whyNotAFile(EntryKind::Folder) + ".");
+}
+
+// The cycle search both the check and the walk use: from every section start accepts that is not
+// reached yet, each reference back onto the path reported with the path from its target on.
+TEST(Cycles, EveryCycleIsFoundFromEverySectionStartAccepts)
+{
+    using Graph = std::vector<std::vector<GraphEdge>>;
+    // "a b c / line" for each cycle, in the order found.
+    const auto cycles = [](const Graph& graph, const std::function<bool(std::size_t)>& start, std::size_t stopAfter = 99) {
+        std::string found;
+        std::size_t count = 0;
+        findCycles(graph, start, [&](std::span<const std::size_t> chain, const GraphEdge& edge) {
+            for (const std::size_t section : chain) {
+                found += std::to_string(section) + " ";
+            }
+            found += "/ " + std::to_string(edge.line) + "\n";
+            return ++count < stopAfter;
+        });
+        return found;
+    };
+    const auto all = [](std::size_t) { return true; };
+    EXPECT_EQ(cycles({{{1, 10}}, {{0, 20}}}, all), "0 1 / 20\n");
+    EXPECT_EQ(cycles({{{0, 5}}}, all), "0 / 5\n");
+    // Sections the first never reaches: searched from, unless start turns them down.
+    const Graph apart = {{}, {{2, 1}}, {{1, 2}}, {{3, 3}}};
+    EXPECT_EQ(cycles(apart, all), "1 2 / 2\n3 / 3\n");
+    EXPECT_EQ(cycles(apart, [](std::size_t section) { return section != 1; }), "2 1 / 1\n3 / 3\n");
+    EXPECT_EQ(cycles(apart, [](std::size_t section) { return section == 0; }), "");
+    // A section met again off the path closes nothing; the search ends when told to.
+    EXPECT_EQ(cycles({{{1, 1}, {2, 2}}, {{2, 3}}, {}}, all), "");
+    EXPECT_EQ(cycles(apart, all, 1), "1 2 / 2\n");
+    // A chain as long as a file may be, without recursion.
+    Graph chain(100000);
+    for (std::size_t section = 0; section + 1 < chain.size(); ++section) {
+        chain[section].push_back({section + 1, section});
+    }
+    chain.back().push_back({99998, 7});
+    EXPECT_EQ(cycles(chain, all), "99998 99999 / 7\n");
 }
 
 } // namespace
