@@ -213,6 +213,25 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
     }
 }
 
+// Two inner MPDs each carry an image of one name with other content: the later is told apart like
+// a section, and the !TEXMAP line that names it names it anew; the house's image, met first, keeps
+// its name.
+TEST_P(Town, ImagesOfOneNameAreToldApartAndTheirTexmapLinesFollow)
+{
+    const auto withImage = [](const std::string& model, const std::string& data) {
+        return crlf({"0 FILE " + model, "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 logo.png", ref("3001.dat"),
+                     "0 !TEXMAP END", "0 !DATA logo.png", "0 !: " + data});
+    };
+    dat.write("house.mpd", withImage("house.ldr", "QUFB"));
+    dat.write("shop.ldr", withImage("shop-main.ldr", "QkJC"));
+    dat.write("town.ldr", crlf({ref("house.mpd"), ref("shop.ldr")}));
+    ASSERT_EQ(merge("town.ldr").status, MergeResult::Status::Created) << prompter.transcript();
+    const std::string out = dat.read("out.mpd");
+    EXPECT_EQ(out.substr(out.find("0 FILE shop.ldr")),
+              crlf({"0 FILE shop.ldr", "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 shop/logo.png", ref("3001.dat"),
+                    "0 !TEXMAP END", "0 !DATA logo.png", "0 !: QUFB", "0 !DATA shop/logo.png", "0 !: QkJC"}));
+}
+
 TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
 {
     const std::string town = crlf({ref("house.mpd"), ref("shop.ldr"), ref("roof.ldr")});
