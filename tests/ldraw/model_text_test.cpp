@@ -1,3 +1,4 @@
+#include "ldraw/line_syntax.h"
 #include "ldraw/model_text.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,30 @@ TEST(LineKinds, LineTypesAndWrappedLines)
     for (const auto& [line, inner] : wrapped) {
         EXPECT_EQ(WrappedLine(line), inner) << '"' << line << '"';
     }
+}
+
+// A line of type 2 with each kind of colour and number; the reason names the first field that is no
+// number.
+TEST(LineKinds, ColoursAndNumbersOfAModelLine)
+{
+    const std::pair<std::string, std::string> fields[] = {
+        {"16", ""},          {"0x2FF00aa", ""},       {"0X2ff00AA", ""},        {"#FF0000", ""},
+        {"-1", ""},          {"#", "\"#\""},          {"0x", "\"0x\""},         {"#GG0000", "\"#GG0000\""},
+        {"0x2FF00G0", "\"0x2FF00G0\""}, {"0x2fg", "\"0x2fg\""}, {"x16", "\"x16\""}, {"1.5e", "\"1.5e\""}};
+    for (const auto& [colour, bad] : fields) {
+        EXPECT_EQ(malformedLineReason("2 " + colour + " 0 0 0 1 1 1", 2),
+                  bad.empty() ? "" : "field 2 of a line of type 2, " + bad + ", is not a number.")
+            << colour;
+    }
+    const std::pair<std::string, std::string> numbers[] = {
+        {"-1.5e+2", ""}, {".5", ""}, {"5.", ""}, {"+3E-1", ""}, {".", "\".\""}, {"1e", "\"1e\""}, {"1.2.3", "\"1.2.3\""},
+        {"--1", "\"--1\""}, {"#FF0000", "\"#FF0000\""}};
+    for (const auto& [number, bad] : numbers) {
+        EXPECT_EQ(malformedLineReason("2 16 0 0 " + number + " 1 1 1", 2),
+                  bad.empty() ? "" : "field 5 of a line of type 2, " + bad + ", is not a number.")
+            << number;
+    }
+    EXPECT_EQ(malformedLineReason("2 16 0 0 0 1 1", 2), "a line of type 2 needs 8 fields; this one has 7.");
 }
 
 TEST(LineKinds, SubFileNameIsTheWholeFileField)
