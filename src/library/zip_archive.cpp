@@ -226,8 +226,7 @@ Status ZipArchive::read(std::size_t index, std::string& bytes)
     if (entry.method != Z_DEFLATED && entry.method != 0) {
         return Status::failure("Compression method not supported");
     }
-    if (entry.method == 0 ? entry.size != entry.compressedSize
-                          : entry.size / kMaxDeflateRatio > entry.compressedSize) {
+    if (entry.method == 0 ? entry.size != entry.compressedSize : entry.size / kMaxDeflateRatio > entry.compressedSize) {
         return Status::failure(kWrongSize);
     }
     if (entry.compressedSize > m_file->size()) {

@@ -70,18 +70,27 @@ TEST(LineKinds, LineTypesAndWrappedLines)
 // number.
 TEST(LineKinds, ColoursAndNumbersOfAModelLine)
 {
-    const std::pair<std::string, std::string> fields[] = {
-        {"16", ""},          {"0x2FF00aa", ""},       {"0X2ff00AA", ""},        {"#FF0000", ""},
-        {"-1", ""},          {"#", "\"#\""},          {"0x", "\"0x\""},         {"#GG0000", "\"#GG0000\""},
-        {"0x2FF00G0", "\"0x2FF00G0\""}, {"0x2fg", "\"0x2fg\""}, {"x16", "\"x16\""}, {"1.5e", "\"1.5e\""}};
+    const std::pair<std::string, std::string> fields[] = {{"16", ""},
+                                                          {"0x2FF00aa", ""},
+                                                          {"0X2ff00AA", ""},
+                                                          {"#FF0000", ""},
+                                                          {"-1", ""},
+                                                          {"#", "\"#\""},
+                                                          {"0x", "\"0x\""},
+                                                          {"#GG0000", "\"#GG0000\""},
+                                                          {"0x2FF00G0", "\"0x2FF00G0\""},
+                                                          {"0x2fg", "\"0x2fg\""},
+                                                          {"x16", "\"x16\""},
+                                                          {"1.5e", "\"1.5e\""}};
     for (const auto& [colour, bad] : fields) {
         EXPECT_EQ(malformedLineReason("2 " + colour + " 0 0 0 1 1 1", 2),
                   bad.empty() ? "" : "field 2 of a line of type 2, " + bad + ", is not a number.")
             << colour;
     }
     const std::pair<std::string, std::string> numbers[] = {
-        {"-1.5e+2", ""}, {".5", ""}, {"5.", ""}, {"+3E-1", ""}, {".", "\".\""}, {"1e", "\"1e\""}, {"1.2.3", "\"1.2.3\""},
-        {"--1", "\"--1\""}, {"#FF0000", "\"#FF0000\""}};
+        {"-1.5e+2", ""},        {".5", ""},         {"5.", ""},
+        {"+3E-1", ""},          {".", "\".\""},     {"1e", "\"1e\""},
+        {"1.2.3", "\"1.2.3\""}, {"--1", "\"--1\""}, {"#FF0000", "\"#FF0000\""}};
     for (const auto& [number, bad] : numbers) {
         EXPECT_EQ(malformedLineReason("2 16 0 0 " + number + " 1 1 1", 2),
                   bad.empty() ? "" : "field 5 of a line of type 2, " + bad + ", is not a number.")

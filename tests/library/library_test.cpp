@@ -29,11 +29,14 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
     }
     std::filesystem::create_symlink(dir.path() / "P/box.dat", dir.path() / "P/link.dat");
     resolver.forget();
-    const std::pair<const char*, const char*> cases[] = {
-        {"parts\\S\\3001S01.dat", "Parts/s/3001s01.dat"}, {"PARTS/3001.dat", "Parts/3001.DAT"},
-        {"p/box.dat", "P/box.dat"}, // the exact spelling wins
-        {"p/BOX.dat", "P/Box.dat"}, // else the same one every time
-        {"p/link.dat", "P/link.dat"}, {"parts/f.dat", "-"}, {"parts/missing.dat", "-"}, {"nowhere/3001.dat", "-"}};
+    const std::pair<const char*, const char*> cases[] = {{"parts\\S\\3001S01.dat", "Parts/s/3001s01.dat"},
+                                                         {"PARTS/3001.dat", "Parts/3001.DAT"},
+                                                         {"p/box.dat", "P/box.dat"}, // the exact spelling wins
+                                                         {"p/BOX.dat", "P/Box.dat"}, // else the same one every time
+                                                         {"p/link.dat", "P/link.dat"},
+                                                         {"parts/f.dat", "-"},
+                                                         {"parts/missing.dat", "-"},
+                                                         {"nowhere/3001.dat", "-"}};
     for (const auto& [name, found] : cases) {
         const auto resolved = resolver.resolve(dir.field(), name);
         EXPECT_EQ(resolved.fileExists ? resolved.path().substr(dir.field().size()) : "-", found) << name;
@@ -49,7 +52,8 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
 // one every time (the first in byte order), as for any other name.
 TEST(Library, OfTwoSpellingsOfAFolderOneServesAlways)
 {
-    const std::pair<const char*, const char*> spellings[] = {{"Parts", "parts"}, {"Parts", "PARTS"}, {"PARTS", "parts"}};
+    const std::pair<const char*, const char*> spellings[] = {
+        {"Parts", "parts"}, {"Parts", "PARTS"}, {"PARTS", "parts"}};
     for (const auto& [served, other] : spellings) {
         TempDir dir;
         dir.write(std::string(served) + "/served.dat", "");

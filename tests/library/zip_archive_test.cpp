@@ -73,7 +73,8 @@ std::string zip64Of(const Entries& entries)
     std::string archive;
     std::string directory;
     for (const auto& [name, bytes] : entries) {
-        const auto crc = static_cast<std::uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+        const auto crc =
+            static_cast<std::uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
         const std::uint64_t offset = archive.size();
         archive += "PK\3\4" + le(45, 2) + le(0, 2) + le(0, 2) + le(0, 4) + le(crc, 4) + le(0xffffffff, 4) +
                    le(0xffffffff, 4) + le(name.size(), 2) + le(20, 2) + name + le(1, 2) + le(16, 2) +
@@ -89,8 +90,8 @@ std::string zip64Of(const Entries& entries)
     archive += "PK\6\6" + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 4) + le(0, 4) + le(entries.size(), 8) +
                le(entries.size(), 8) + le(directory.size(), 8) + le(directoryAt, 8);
     archive += "PK\6\7" + le(0, 4) + le(end64At, 8) + le(1, 4);
-    archive += "PK\5\6" + le(0, 2) + le(0, 2) + le(0xffff, 2) + le(0xffff, 2) + le(0xffffffff, 4) +
-               le(0xffffffff, 4) + le(0, 2);
+    archive += "PK\5\6" + le(0, 2) + le(0, 2) + le(0xffff, 2) + le(0xffff, 2) + le(0xffffffff, 4) + le(0xffffffff, 4) +
+               le(0, 2);
     return archive;
 }
 
@@ -152,59 +153,100 @@ TEST(ZipArchive, DamagedArchivesAndEntriesFailClearly)
         {"not a zip", "this is not a zip archive", {}, {"open: Not a zip archive"}},
         {"empty", "", {}, {"open: Not a zip archive"}},
         {"cut in half", deflated, [](std::string& z) { z.resize(z.size() / 2); }, {"open: Not a zip archive"}},
-        {"comment cut short", deflated, [](std::string& z) { put16(z, endRecord(z) + 20, 5); },
+        {"comment cut short",
+         deflated,
+         [](std::string& z) { put16(z, endRecord(z) + 20, 5); },
          {"open: Not a zip archive"}},
-        {"its start cut off", deflated, [](std::string& z) { z.erase(0, centralRecord(z, 0) - 10); },
+        {"its start cut off",
+         deflated,
+         [](std::string& z) { z.erase(0, centralRecord(z, 0) - 10); },
          {"open: The archive is cut short or damaged: its directory lies past its end"}},
-        {"more entries than its directory holds", deflated,
+        {"more entries than its directory holds",
+         deflated,
          [](std::string& z) {
              put16(z, endRecord(z) + 8, 5);
              put16(z, endRecord(z) + 10, 5);
          },
          {"open: " + damaged}},
-        {"a record's name past the directory", deflated, [](std::string& z) { put16(z, centralRecord(z, 3) + 28, 900); },
+        {"a record's name past the directory",
+         deflated,
+         [](std::string& z) { put16(z, centralRecord(z, 3) + 28, 900); },
          {"open: " + damaged}},
-        {"a record without its signature", deflated, [](std::string& z) { z[centralRecord(z, 1) + 1] = 'X'; },
+        {"a record without its signature",
+         deflated,
+         [](std::string& z) { z[centralRecord(z, 1) + 1] = 'X'; },
          {"open: " + damaged}},
-        {"several disks", deflated, [](std::string& z) { put16(z, endRecord(z) + 4, 1); },
+        {"several disks",
+         deflated,
+         [](std::string& z) { put16(z, endRecord(z) + 4, 1); },
          {"open: Multi-disk zip archives are not supported"}},
-        {"ZIP64 end record lost", zip64Of(kEntries), [](std::string& z) { z[z.rfind("PK\6\6") + 3] = 'X'; },
+        {"ZIP64 end record lost",
+         zip64Of(kEntries),
+         [](std::string& z) { z[z.rfind("PK\6\6") + 3] = 'X'; },
          {"open: " + damaged}},
-        {"stored bytes changed", stored, [](std::string& z) { z[z.find("Brick")] = 'X'; },
+        {"stored bytes changed",
+         stored,
+         [](std::string& z) { z[z.find("Brick")] = 'X'; },
          {"ldraw/parts/3001.dat: CRC error"}},
-        {"stored size wrong", stored, [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 10); },
+        {"stored size wrong",
+         stored,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 10); },
          {"ldraw/parts/3001.dat: " + wrongSize}},
-        {"deflated size smaller", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 100); },
+        {"deflated size smaller",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 100); },
          {"ldraw/parts/3001.dat: " + wrongSize}},
-        {"deflated size larger", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 3020); },
+        {"deflated size larger",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 3020); },
          {"ldraw/parts/3001.dat: " + wrongSize}},
-        {"a size no deflate gives", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 0x7fffffff); },
+        {"a size no deflate gives",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 24, 0x7fffffff); },
          {"ldraw/parts/3001.dat: " + wrongSize}},
-        {"deflated data cut short", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 20, 8); },
+        {"deflated data cut short",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 20, 8); },
          {"ldraw/parts/3001.dat: The entry cannot be inflated: its data ends early"}},
-        {"deflated data damaged", deflated, [](std::string& z) { z[30 + 20 + static_cast<unsigned char>(z[28])] = '\xff'; },
+        {"deflated data damaged",
+         deflated,
+         [](std::string& z) { z[30 + 20 + static_cast<unsigned char>(z[28])] = '\xff'; },
          {"ldraw/parts/3001.dat: The entry cannot be inflated: invalid block type"}},
-        {"data past the end", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 20, 0x7fffffff); },
+        {"data past the end",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 20, 0x7fffffff); },
          {"ldraw/parts/3001.dat: The file is cut short"}},
-        {"bzip2", deflated, [](std::string& z) { put16(z, centralRecord(z, 0) + 10, 12); },
+        {"bzip2",
+         deflated,
+         [](std::string& z) { put16(z, centralRecord(z, 0) + 10, 12); },
          {"ldraw/parts/3001.dat: Compression method not supported"}},
-        {"encrypted", deflated, [](std::string& z) { put16(z, centralRecord(z, 0) + 8, 1); },
+        {"encrypted",
+         deflated,
+         [](std::string& z) { put16(z, centralRecord(z, 0) + 8, 1); },
          {"ldraw/parts/3001.dat: Encrypted entries are not supported"}},
-        {"local header past the end", deflated,
+        {"local header past the end",
+         deflated,
          [](std::string& z) { put32(z, centralRecord(z, 0) + 42, static_cast<std::uint32_t>(z.size() - 10)); },
          {"ldraw/parts/3001.dat: The file is cut short"}},
-        {"local header elsewhere", deflated, [](std::string& z) { put32(z, centralRecord(z, 0) + 42, 3); },
+        {"local header elsewhere",
+         deflated,
+         [](std::string& z) { put32(z, centralRecord(z, 0) + 42, 3); },
          {"ldraw/parts/3001.dat: " + damaged}},
-        {"ZIP64 count that lies", zip64Of(kEntries),
+        {"ZIP64 count that lies",
+         zip64Of(kEntries),
          [](std::string& z) {
              for (const std::size_t at : {z.rfind("PK\6\6") + 24, z.rfind("PK\6\6") + 32}) {
                  put32(z, at + 4, 0x100); // 2^40 entries, on this disk and in all
              }
          },
          {"open: " + damaged}},
-        {"ZIP64 field too short", zip64Of(kEntries), [](std::string& z) { put16(z, centralRecord(z, 0) + 46 + 22, 8); },
+        {"ZIP64 field too short",
+         zip64Of(kEntries),
+         [](std::string& z) { put16(z, centralRecord(z, 0) + 46 + 22, 8); },
          {"ldraw/parts/3001.dat: " + damaged}},
-        {"ZIP64 field missing", zip64Of(kEntries), [](std::string& z) { put16(z, centralRecord(z, 0) + 46 + 20, 0x9999); },
+        {"ZIP64 field missing",
+         zip64Of(kEntries),
+         [](std::string& z) { put16(z, centralRecord(z, 0) + 46 + 20, 0x9999); },
          {"ldraw/parts/3001.dat: " + damaged}},
     };
     for (const auto& [label, archive, change, expected] : cases) {

@@ -248,7 +248,8 @@ TEST(Cycles, EveryCycleIsFoundFromEverySectionStartAccepts)
 {
     using Graph = std::vector<std::vector<GraphEdge>>;
     // "a b c / line" for each cycle, in the order found.
-    const auto cycles = [](const Graph& graph, const std::function<bool(std::size_t)>& start, std::size_t stopAfter = 99) {
+    const auto cycles = [](const Graph& graph, const std::function<bool(std::size_t)>& start,
+                           std::size_t stopAfter = 99) {
         std::string found;
         std::size_t count = 0;
         findCycles(graph, start, [&](std::span<const std::size_t> chain, const GraphEdge& edge) {

@@ -127,7 +127,8 @@ TEST_P(Walk, BlanksAfterANameAreNoPartOfIt)
 TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
 {
     // The MPD keeps its own model before its first block, as three.js's packer writes it.
-    const std::string own = std::string(1, ' ') + ref("bench.ldr"); // not " " + ...: MinGW g++ 12 warns (-Wrestrict) on it
+    const std::string own =
+        std::string(1, ' ') + ref("bench.ldr"); // not " " + ...: MinGW g++ 12 warns (-Wrestrict) on it
     dat.write("main.ldr", crlf({ref("park.dat")}));
     dat.write("park.dat", crlf({own, "0 FILE bench.ldr", "0 bench"}));
     EXPECT_EQ(merge("main.ldr").datFiles, (Names{"main.ldr", "park.dat", "bench.ldr"}));

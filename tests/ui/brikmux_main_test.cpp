@@ -74,10 +74,10 @@ private slots:
     {
         // "+" where the name matches the pattern, "-" where it does not, then pattern|name; letter
         // case aside.
-        for (const std::string row : {"+*.dat|car.dat", "+*.dat|CAR.DAT", "+*.dat|.dat", "+*|anything", "+?.dat|a.dat",
-                                      "+a*b*c|aXbYc", "+*ab|aab", "+*x|xx", "+**.dat|a.dat", "+*.dat*|a.dat", "+|",
-                                      "-*.dat|car.dat.bak", "-*.dat|cardat", "-?.dat|ab.dat", "-a*b*c|aXbY",
-                                      "-*.ldr|x.l", "-|a", "-a|"}) {
+        for (const std::string row :
+             {"+*.dat|car.dat", "+*.dat|CAR.DAT", "+*.dat|.dat", "+*|anything", "+?.dat|a.dat", "+a*b*c|aXbYc",
+              "+*ab|aab", "+*x|xx", "+**.dat|a.dat", "+*.dat*|a.dat", "+|", "-*.dat|car.dat.bak", "-*.dat|cardat",
+              "-?.dat|ab.dat", "-a*b*c|aXbY", "-*.ldr|x.l", "-|a", "-a|"}) {
             const std::size_t bar = row.find('|');
             QVERIFY2(matchesPattern(row.substr(bar + 1), row.substr(1, bar - 1)) == (row[0] == '+'), row.c_str());
         }
