@@ -126,7 +126,10 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
         std::vector<std::string> shown;
         std::vector<std::string> absent;
     } cases[] = {
-        {"--help", {"Usage:", "merge", "split", "check [--dat-dir DIR]", "--version"}, {"--author TEXT  "}},
+        {"--help",
+         {"Usage:", "  merge               Merge MAIN and its custom sub-files into one .mpd file.\n",
+          "  split               Split an .mpd file into .dat files.\n", "check [--dat-dir DIR]", "--version"},
+         {"--author TEXT  "}},
         {"merge --help", {"--author TEXT", "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
         {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
         {"check --help",

@@ -232,6 +232,10 @@ TEST(ZipArchive, DamagedArchivesAndEntriesFailClearly)
          deflated,
          [](std::string& z) { put32(z, centralRecord(z, 0) + 42, 3); },
          {"ldraw/parts/3001.dat: " + damaged}},
+        {"ZIP64 on several disks",
+         zip64Of(kEntries),
+         [](std::string& z) { put16(z, z.rfind("PK\6\6") + 16, 1); },
+         {"open: Multi-disk zip archives are not supported"}},
         {"ZIP64 count that lies",
          zip64Of(kEntries),
          [](std::string& z) {
