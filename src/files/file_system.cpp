@@ -1,5 +1,7 @@
 #include "files/file_system.h"
 
+#include "files/native_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -20,8 +22,6 @@ namespace brikmux {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string systemReason(int error)
 {
     return std::generic_category().message(error);
@@ -35,6 +35,8 @@ std::FILE* openToRead(const std::string& path)
     return std::fopen(path.c_str(), "rb");
 #endif
 }
+
+namespace {
 
 // Creates a new file for writing; fails with EEXIST rather than open one that exists.
 std::FILE* createNew(const std::string& path)

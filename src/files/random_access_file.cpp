@@ -1,22 +1,16 @@
 #include "files/random_access_file.h"
 
-#include "files/file_system.h"
+#include "files/native_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <system_error>
 
 #include <sys/stat.h>
 
 namespace brikmux {
 
 namespace {
-
-std::string systemReason(int error)
-{
-    return std::generic_category().message(error);
-}
 
 class NativeRandomAccess final : public RandomAccessFile {
 public:
@@ -55,11 +49,7 @@ private:
 
 Status openRandomAccess(const std::string& path, std::unique_ptr<RandomAccessFile>& file)
 {
-#ifdef _WIN32
-    std::FILE* opened = _wfopen(toNativePath(path).c_str(), L"rb");
-#else
-    std::FILE* opened = std::fopen(path.c_str(), "rb");
-#endif
+    std::FILE* opened = openToRead(path);
     if (opened == nullptr) {
         return Status::failure(systemReason(errno));
     }
