@@ -49,18 +49,15 @@ protected:
     }
 
     // Runs brikmux-cli in dir with nothing on standard input and LDRAWDIR set to ldrawDir (unset
-    // when empty). Arguments are quoted with double quotes, which both shells understand.
+    // when empty). Arguments are quoted with double quotes, which sh and Windows' C runtime both
+    // understand.
     Outcome cli(const std::string& args, const std::string& ldrawDir = "")
     {
         const std::string exe = fs::absolute(BRIKMUX_CLI).make_preferred().string();
-        const std::string redirect = " >\"" + (io.path() / "out").string() + "\" 2>\"" + (io.path() / "err").string();
 #ifdef _WIN32
-        const std::string home = (io.path() / "home").string();
-        const std::string command = "cd /d \"" + dir.path().string() + "\" && set \"LDRAWDIR=" + ldrawDir +
-                                    "\" && set \"USERPROFILE=" + home + "\" && set \"PUBLIC=" + home + "\" && \"" +
-                                    exe + "\" " + args + redirect + "\" <NUL";
-        const int status = _wsystem(toWide(command).c_str());
+        const int status = runOnWindows(exe, args, ldrawDir);
 #else
+        const std::string redirect = " >\"" + (io.path() / "out").string() + "\" 2>\"" + (io.path() / "err").string();
         const std::string command = "cd '" + dir.path().string() + "' && env -u LDRAWDIR HOME='" +
                                     (io.path() / "home").string() + "' XDG_CONFIG_HOME='" +
                                     (io.path() / "config").string() + "' " +
@@ -75,6 +72,46 @@ protected:
         std::erase(outcome.err, '\r');
         return outcome;
     }
+
+#ifdef _WIN32
+    // Started directly rather than through cmd.exe, whose start of a program under Wine now and then
+    // fails with "Can't recognize ...": the test is about the tool, not about the shell.
+    int runOnWindows(const std::string& exe, const std::string& args, const std::string& ldrawDir)
+    {
+        const std::string home = (io.path() / "home").string();
+        SetEnvironmentVariableW(L"LDRAWDIR", ldrawDir.empty() ? nullptr : toWide(ldrawDir).c_str());
+        SetEnvironmentVariableW(L"USERPROFILE", toWide(home).c_str());
+        SetEnvironmentVariableW(L"PUBLIC", toWide(home).c_str());
+        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        const auto open = [&](const std::wstring& path, DWORD access, DWORD disposition) {
+            return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        };
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
+        startup.hStdOutput = open((io.path() / "out").wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+        startup.hStdError = open((io.path() / "err").wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+        std::wstring commandLine = toWide("\"" + exe + "\" " + args);
+        PROCESS_INFORMATION process{};
+        const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            dir.path().wstring().c_str(), &startup, &process);
+        DWORD status = static_cast<DWORD>(-1);
+        if (started) {
+            WaitForSingleObject(process.hProcess, INFINITE);
+            GetExitCodeProcess(process.hProcess, &status);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        } else {
+            ADD_FAILURE() << "brikmux-cli did not start: error " << GetLastError();
+        }
+        for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+            CloseHandle(handle);
+        }
+        return static_cast<int>(status);
+    }
+#endif
 
     // What the window would remember: its Qt store on Linux, the registry on Windows.
     void remember(const std::string& ldrawPath, const std::string& authorName)
