@@ -21,41 +21,28 @@ constexpr bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-} // namespace
-
-double detail::leadingNumber(std::string_view text)
+// The line type as a lenient reader takes it from a line's first two characters: blanks passed
+// over, an optional sign, then digits up to the first other character; anything else is 0. (A
+// decimal point there could only add a fraction to one digit or start one: never type 1.)
+int leadingLineType(std::string_view line)
 {
-    std::size_t i = 0;
-    auto skipBlanks = [&] {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) {
-            ++i;
-        }
-    };
+    std::string_view text = line.substr(0, 2);
+    const auto skipBlanks = [&text] { text.remove_prefix(std::min(text.find_first_not_of(" \t\n"), text.size())); };
     skipBlanks();
-    double sign = 1.0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        sign = text[i] == '-' ? -1.0 : 1.0;
-        ++i;
+    int sign = 1;
+    if (text.starts_with('+') || text.starts_with('-')) {
+        sign = text.starts_with('-') ? -1 : 1;
+        text.remove_prefix(1);
     }
-    double value = 0.0;
-    double scale = 0.0; // after the decimal point: the weight of the next digit
-    for (skipBlanks(); i < text.size(); ++i, skipBlanks()) {
-        const char c = text[i];
-        if (isDigit(c)) {
-            if (scale == 0.0) {
-                value = value * 10.0 + (c - '0');
-            } else {
-                value += (c - '0') * scale;
-                scale /= 10.0;
-            }
-        } else if (c == '.' && scale == 0.0) {
-            scale = 0.1;
-        } else {
-            break;
-        }
+    int value = 0;
+    for (skipBlanks(); !text.empty() && isDigit(text.front()); skipBlanks()) {
+        value = value * 10 + (text.front() - '0');
+        text.remove_prefix(1);
     }
     return sign * value;
 }
+
+} // namespace
 
 bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
 {
@@ -70,7 +57,7 @@ bool IsSubFileReference(std::string_view line, ReferenceKinds kinds)
     if (line.size() >= 2 && isDigit(line[0]) && isBlank(line[1])) {
         return line[0] == '1';
     }
-    return detail::leadingNumber(line.substr(0, 2)) == 1.0;
+    return leadingLineType(line) == 1;
 }
 
 namespace {
@@ -141,9 +128,11 @@ int LineType(std::string_view line)
 
 std::string_view WrappedLine(std::string_view line)
 {
-    // Asked of every comment line a merge reads: most are told apart by their third character.
+    // Asked of every comment line a merge reads: most are told apart by their length or their
+    // third character.
+    constexpr std::size_t kShortest = std::string_view("0 GHOST 1").size();
     const auto first = line.empty() || !isBlank(line[0]) ? 0 : line.find_first_not_of(" \t");
-    if (first == std::string_view::npos || line.size() - first < 4 || line[first] != '0' || !isBlank(line[first + 1]) ||
+    if (first == std::string_view::npos || line.size() - first < kShortest || line[first] != '0' || !isBlank(line[first + 1]) ||
         (line[first + 2] != 'G' && line[first + 2] != 'M' && !isBlank(line[first + 2]))) {
         return {};
     }

@@ -107,10 +107,4 @@ std::string withMpdSuffix(std::string_view name);
 // The program's home page, as header lines name it.
 inline constexpr std::string_view kHomePage = "http://www.brikmux.org/~zelk/Brikmux/Brikmux.html";
 
-namespace detail {
-// Reads text as a number the lenient way: blanks ignored, digits with an optional sign and
-// decimal point read up to the first character that cannot continue them, anything else 0.
-double leadingNumber(std::string_view text);
-} // namespace detail
-
 } // namespace brikmux

@@ -66,7 +66,7 @@ bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item
             return false;
         }
         m_block = Block::Ignored;
-        item = {Item::Type::BlockEnd, Block::Ignored, line, {}, false, number};
+        item = {.type = Item::Type::BlockEnd, .block = Block::Ignored, .line = line, .name = {}, .number = number};
         return true;
     }
     if (m_block == Block::Data && (IsNoFileMarker(line) || (m_draft && isLine(line, "0 !DATA END")))) {
@@ -76,10 +76,10 @@ bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item
     if (IsDataMarker(line)) {
         m_block = Block::Data;
         m_draft = false;
-        item = {Item::Type::DataStart, Block::Data, line, DataMarkerName(line), true, number};
+        item = {.type = Item::Type::DataStart, .block = Block::Data, .line = line, .name = DataMarkerName(line), .named = false, .number = number};
         return true;
     }
-    item = {Item::Type::Line, m_block, line, {}, false, number};
+    item = {.type = Item::Type::Line, .block = m_block, .line = line, .name = {}, .number = number};
     return true;
 }
 

@@ -47,7 +47,7 @@ public:
         Block block = Block::Preamble; // a line's block; for a start, the block it opens
         std::string_view line;         // the line itself (for a section, its marker line)
         std::string_view name;         // a start's name
-        bool named = false;            // a section's marker is long enough to carry a name
+        bool named = false;            // a section's marker is long enough to carry a name (not asked of images)
         std::uint64_t number = 0;      // the line's number in the MPD, from 1
     };
 

@@ -167,7 +167,10 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
          {"Usage:", "  merge               Merge MAIN and its custom sub-files into one .mpd file.\n",
           "  split               Split an .mpd file into .dat files.\n", "check [--dat-dir DIR]", "--version"},
          {"--author TEXT  "}},
-        {"merge --help", {"--author TEXT", "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
+        {"merge --help",
+         {"  --author TEXT       author name for the header (default: the window's author\n"
+          "                      name, or Brikmux)\n",
+          "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
         {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
         {"check --help",
          {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR", "--pack", "--dat-only"},

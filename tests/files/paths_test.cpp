@@ -27,5 +27,18 @@ TEST(Paths, JoinMapsSeparatorsAndFoldsDoubledOnes)
     }
 }
 
+TEST(Paths, NamesThatLeaveTheirFolder)
+{
+    // Drive letters are letters only: the neighbours of A, Z, a and z in ASCII are not.
+    const std::pair<const char*, bool> cases[] = {
+        {"A:x.dat", true},  {"Z:x.dat", true},  {"a:\\x.dat", true}, {"z:/x.dat", true},    {"@:x.dat", false},
+        {"[:x.dat", false}, {"`:x.dat", false}, {"{:x.dat", false},  {"1:x.dat", false},    {"/x.dat", true},
+        {"\\x.dat", true},  {"s/../x.dat", true}, {"s\\..", true},   {"s/..x.dat", false}, {"s/x.dat", false},
+        {"", false}};
+    for (const auto& [name, leaves] : cases) {
+        EXPECT_EQ(leavesFolder(name), leaves) << name;
+    }
+}
+
 } // namespace
 } // namespace brikmux

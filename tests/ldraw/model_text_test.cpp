@@ -56,6 +56,8 @@ TEST(LineKinds, LineTypesAndWrappedLines)
                                                            {"0 GHOSTLY 1 a", ""},
                                                            {"0 MLCAD 1 a", ""},
                                                            {"0 MLCAD HIDDEN 1 a", ""},
+                                                           {"0 GHOST 1", "1"},
+                                                           {" 0 GHOST 1", "1"},
                                                            {"0 GHOST", ""},
                                                            {"0 GHOST ", ""},
                                                            {"1 GHOST 1 a", ""},

@@ -21,6 +21,32 @@ TEST_P(Merge, WorkedExampleComesOutByteForByte)
     EXPECT_EQ(dat.list(), (Names{"car.dat", "car.mpd", "hub.dat", "wheel.dat"}));
 }
 
+TEST_P(Merge, AnEarlierHeaderGoesOnlyWhereTheMainFileStartsWithAllOfIt)
+{
+    // A model split from an earlier merge starts with that merge's header (any author): it is not
+    // written twice. Part of one, or one further down, is the model's own text.
+    const std::string old = "0 MPD Author: Old";
+    const std::vector<std::string> rest = {"0", "0 This .MPD was compiled using Brikmux",
+                                           "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"};
+    std::vector<std::string> whole = {old};
+    whole.insert(whole.end(), rest.begin(), rest.end());
+    std::vector<std::string> later = {"0 Title"};
+    later.insert(later.end(), whole.begin(), whole.end());
+    std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> rows = {
+        {{old, "0", "0 main"}, {old, "0", "0 main"}},
+        {{old, "0"}, {old, "0"}},
+        {later, later},
+    };
+    whole.push_back("0 main");
+    rows.emplace_back(whole, std::vector<std::string>{"0 main"});
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        dat.write("main.dat", crlf(rows[i].first));
+        const std::string mpd = "out" + std::to_string(i) + ".mpd";
+        merge("main.dat", mpd);
+        EXPECT_EQ(dat.read(mpd), "0 FILE main.dat\r\n" + kHeader + crlf(rows[i].second)) << i;
+    }
+}
+
 TEST_P(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
 {
     library.write("LDCONFIG.LDR", crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #1B2A34",

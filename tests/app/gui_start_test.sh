@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Starts the window program as the desktop does, on a virtual display of its own: with a library
+# remembered its main window opens; without one the Locate dialog comes up over it. Skips itself
+# (77) where Xvfb or xdotool is missing.
+set -euo pipefail
+brikmux=$1
+library=$2
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing: skipped"; exit 77; }
+
+work=$(mktemp -d)
+pids=()
+cleanup()
+{
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+for n in $(seq 130 170); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        export DISPLAY=:$n
+        break
+    fi
+done
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+# Whether a visible window of exactly this title appears within 20 seconds.
+appears()
+{
+    for _ in $(seq 200); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+failures=0
+start() # HOME for this run: brikmux starts in the background with its own settings store
+{
+    HOME=$work/$1 XDG_CONFIG_HOME=$work/$1/config QT_QPA_PLATFORM=xcb "$brikmux" >"$work/$1.log" 2>&1 &
+    pids+=($!)
+}
+mkdir -p "$work/known/config/Brikmux"
+printf '[Paths]\nLDrawPath=%s/\n' "$library" >"$work/known/config/Brikmux/Brikmux.conf"
+start known
+if appears Brikmux; then echo "ok: with a library remembered the main window opens"; else
+    echo "FAILED: no main window" && failures=$((failures + 1))
+fi
+sleep 1
+if xdotool search --onlyvisible --name "^Locate LDraw.EXE\$" >/dev/null 2>&1; then
+    echo "FAILED: the Locate dialog came up although the library is there" && failures=$((failures + 1))
+fi
+kill "${pids[-1]}"
+
+start unknown
+if appears "Locate LDraw.EXE"; then echo "ok: without a library the Locate dialog comes up"; else
+    echo "FAILED: no Locate dialog" && failures=$((failures + 1))
+fi
+echo "$failures failed"
+[ "$failures" -eq 0 ]

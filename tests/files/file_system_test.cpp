@@ -1,0 +1,32 @@
+#include "files/file_system.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace brikmux {
+namespace {
+
+TEST(NativeFileSystem, ANameWithANulByteNamesNoFile)
+{
+    // The system would read such a name only up to its NUL, as the name of another file.
+    testing::TempDir dir;
+    dir.write("a.dat", "1\r\n");
+    NativeFileSystem fileSystem;
+    const std::string real = dir.field() + "a.dat";
+    const std::string cut = real + std::string("\0x", 2);
+    EXPECT_EQ(fileSystem.kindOf(real), EntryKind::File);
+    EXPECT_EQ(fileSystem.kindOf(cut), EntryKind::Missing);
+    EXPECT_TRUE(fileSystem.sameFile(real, dir.field() + "./a.dat"));
+    EXPECT_FALSE(fileSystem.sameFile(cut, real));
+    EXPECT_FALSE(fileSystem.sameFile(real, cut));
+    EXPECT_FALSE(fileSystem.sameFile(cut, cut));
+    std::unique_ptr<InputFile> input;
+    EXPECT_FALSE(openFileForReading(fileSystem, cut, input).isOk());
+    std::unique_ptr<OutputFile> output;
+    ASSERT_TRUE(fileSystem.createOutput(dir.field(), output).isOk());
+    EXPECT_EQ(output->commit(cut, true).reason(), "Invalid argument");
+    EXPECT_EQ(dir.read("a.dat"), "1\r\n");
+}
+
+} // namespace
+} // namespace brikmux
