@@ -201,10 +201,9 @@ void Checker::resolve()
 void Checker::reachability()
 {
     // The main model: the unnamed one, else the first section.
-    std::size_t main = npos;
-    for (std::size_t i = 0; i < m_scan.blocks().size() && main == npos; ++i) {
-        main = m_scan.blocks()[i].image ? npos : i;
-    }
+    const auto& blocks = m_scan.blocks();
+    const auto firstModel = std::find_if(blocks.begin(), blocks.end(), [](const auto& block) { return !block.image; });
+    const std::size_t main = firstModel == blocks.end() ? npos : static_cast<std::size_t>(firstModel - blocks.begin());
     std::vector<bool> reached(m_scan.blocks().size(), false);
     std::vector<std::size_t> queue;
     if (main != npos) {

@@ -109,13 +109,7 @@ std::uint64_t SectionNamer::contentHash(std::size_t index)
         return m_hashes[index];
     }
     std::uint64_t hash = 1;
-    std::unique_ptr<InputFile> file;
-    if (m_table[index].type == WalkEntry::Type::Image) {
-        std::string bytes;
-        if (m_content.readAll(index, bytes)) {
-            hash = std::hash<std::string>{}(bytes) | 1;
-        }
-    } else if (m_content.open(index, file)) {
+    if (std::unique_ptr<InputFile> file; m_content.open(index, file)) {
         // Line by line, so that line ends do not count.
         LineReader reader(*file);
         std::string_view line;
@@ -129,14 +123,15 @@ std::uint64_t SectionNamer::contentHash(std::size_t index)
 
 bool SectionNamer::sameContent(std::size_t a, std::size_t b)
 {
-    // Most blocks that meet under one name differ: their hashes tell at once.
-    if (contentHash(a) != contentHash(b)) {
-        return false;
-    }
+    // Images of one name are few: they are compared whole.
     if (m_table[a].type == WalkEntry::Type::Image) {
         std::string aBytes;
         std::string bBytes;
         return m_content.readAll(a, aBytes) && m_content.readAll(b, bBytes) && aBytes == bBytes;
+    }
+    // Most sections that meet under one name differ: their hashes tell at once.
+    if (contentHash(a) != contentHash(b)) {
+        return false;
     }
     std::unique_ptr<InputFile> aFile;
     std::unique_ptr<InputFile> bFile;

@@ -43,7 +43,7 @@ public:
 
 private:
     bool sameContent(std::size_t a, std::size_t b);
-    // A hash of the entry's lines (line ends aside) or bytes, made once; never 0.
+    // A hash of a section's lines (line ends aside), made once; never 0.
     std::uint64_t contentHash(std::size_t index);
 
     bool m_pack;

@@ -49,7 +49,6 @@ bool HiddenFileList::list(const std::string& folder, std::initializer_list<std::
     }
     std::sort(names.begin(), names.end());
     m_names.clear();
-    m_names.reserve(names.size());
     for (auto& [folded, name] : names) {
         m_names.push_back(std::move(name));
     }

@@ -145,6 +145,13 @@ TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
     EXPECT_EQ(merge("main.ldr", "edges.mpd").datFiles, (Names{"main.ldr", "park.dat"}));
     const std::string edges = dat.read("edges.mpd");
     EXPECT_EQ(edges.substr(edges.find("0 FILE park.dat")), "0 FILE park.dat\r\n" + edge + "\r\n");
+    // An own model and then images only: its images are its blocks.
+    const std::string texmap = "0 !TEXMAP NEXT PLANAR 0 0 0 1 0 0 0 1 0 leaf.png";
+    dat.write("park.dat", crlf({texmap, edge, "0 !DATA leaf.png", "0 !: aGVsbG8="}));
+    EXPECT_EQ(merge("main.ldr", "leaf.mpd").images, (Names{"leaf.png"}));
+    const std::string leaf = dat.read("leaf.mpd");
+    EXPECT_EQ(leaf.substr(leaf.find("0 FILE park.dat")),
+              crlf({"0 FILE park.dat", texmap, edge, "0 !DATA leaf.png", "0 !: aGVsbG8="}));
 }
 
 // A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them

@@ -8,6 +8,7 @@
 #include "window_test_support.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -111,10 +112,15 @@ private slots:
         auto window = makeWindow();
         QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(window->minimumSize(), window->maximumSize());
+        QStringList bold;
         for (const auto* label : window->findChildren<QLabel*>()) {
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                      qPrintable(label->text()));
+            if (label->font().bold()) {
+                bold << label->text();
+            }
         }
+        QCOMPARE(bold.join('|'), QString(".DAT File|.MPD File")); // the lists' headings
         for (const auto* button : window->findChildren<QPushButton*>()) {
             // The caption, with a few pixels of frame on either side.
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 6 <= button->width(),
@@ -150,11 +156,16 @@ private slots:
     void storedValues_data()
     {
         // Stored, in kKeys' order ("-": absent), then the same after start-up: a coordinate in pixels,
-        // "centred", or "" where it is left alone; "@" is the test's folder, "~" the home folder.
+        // "centred", or "" where it is left alone; "@" is the test's folder, "~" the home folder;
+        // last, where the folders are known, the DAT and MPD names shown.
         QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("as stored") << QStringList{"@models/", "@mpd/", "@ldraw", "-150", "1500", ""}
-                                   << QStringList{"@models/", "@mpd/", "@ldraw/", "-10", "100", ""};
+                                   << QStringList{"@models/", "@mpd/", "@ldraw/",          "-10",
+                                                  "100",      "",      "Axle.DAT|Axle.mpd"};
+        QTest::newRow("no models in the DAT folder")
+            << QStringList{"@mpd/", "@mpd/", "@ldraw", "-", "-", "-"}
+            << QStringList{"@mpd/", "@mpd/", "@ldraw/", "centred", "centred", "Brikmux", "|A.MPD"};
         QTest::newRow("absent") << QStringList{"-", "-", "-", "-", "-", "-"}
                                 << QStringList{"~", "~", "~", "centred", "centred", "Brikmux"};
         QTest::newRow("unusable") << QStringList{"Q:\\models\\", "@no such/", "@ldraw/", "left", "300", "-"}
@@ -191,6 +202,9 @@ private slots:
         QCOMPARE(paths,
                  withRoot(expected.mid(0, 3).join('|')).replace("~", QString::fromStdString(defaultFolderField())));
         QCOMPARE(control<QLineEdit>(*window, "AuthorNameText")->text(), expected[5]);
+        if (expected.size() > 6) {
+            QCOMPARE(text(*window, "DATFileCombo") + "|" + text(*window, "MPDFileCombo"), expected[6]);
+        }
         QVERIFY(expected[3] == "centred" || expected[3].isEmpty() ||
                 window->frameGeometry().x() == expected[3].toInt());
         QVERIFY(expected[4] == "centred" || window->frameGeometry().y() == expected[4].toInt());
@@ -439,6 +453,30 @@ private slots:
             QCOMPARE(prompter.askYesNo({"T", "Text", MessageIcon::Warning, "more\n"}), button == QMessageBox::Yes);
             QCOMPARE(shown, QString("T|Text|more\n|%1|1").arg(QMessageBox::Warning));
         }
+    }
+
+    void fileDialogShowsWhatIsAskedAndGivesTheTypedName()
+    {
+#ifdef _WIN32
+        QSKIP("Windows' own file dialog cannot be answered from a test");
+#endif
+        const FileOpenRequest request{"Select .MPD File",
+                                      m_root + native("mpd/"),
+                                      {"LDraw models (*.dat *.ldr)", "MPD files (*.mpd)", "All files (*)"},
+                                      1};
+        ModalAnswerer answerer([&](QWidget& modal) {
+            auto& dialog = dynamic_cast<QFileDialog&>(modal);
+            QCOMPARE(dialog.windowTitle() + "|" + dialog.nameFilters().join('|') + "|" + dialog.selectedNameFilter(),
+                     "Select .MPD File|" + request.filters.join('|') + "|MPD files (*.mpd)");
+            QCOMPARE(QString::fromStdString(withTrailingSeparator(toPathText(dialog.directory().absolutePath()))),
+                     QString::fromStdString(m_root + native("mpd/")));
+            dialog.selectFile("new.mpd");           // a name not yet there may be typed
+            static_cast<QDialog&>(dialog).accept(); // as its Open button does
+        });
+        const auto choice = QtFileOpenDialog().open(nullptr, request);
+        QCOMPARE(answerer.count, 1);
+        QVERIFY(choice.has_value());
+        QCOMPARE(choice->fullPath + "|" + choice->title, m_root + native("mpd/new.mpd") + "|new.mpd");
     }
 
     void exitAndClosingSaveAllButTheLDrawFolder()

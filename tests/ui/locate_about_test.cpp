@@ -224,6 +224,8 @@ private slots:
             QTest::mousePress(part, Qt::LeftButton, {}, QPoint(2, 2));
             QVERIFY(about.isVisible()); // a click closes it, not a press
             QTest::mouseRelease(part, Qt::LeftButton, {}, QPoint(2, 2));
+            QVERIFY(!about.isVisible());
+            QCOMPARE(about.result(), int(QDialog::Accepted));
         });
         for (std::size_t i = 0; i < std::size(targets); ++i) {
             window->findChild<QAction*>("MenuAbout")->trigger();
