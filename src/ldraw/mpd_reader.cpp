@@ -76,7 +76,12 @@ bool MpdReader::classify(std::string_view line, std::uint64_t number, Item& item
     if (IsDataMarker(line)) {
         m_block = Block::Data;
         m_draft = false;
-        item = {.type = Item::Type::DataStart, .block = Block::Data, .line = line, .name = DataMarkerName(line), .named = false, .number = number};
+        item = {.type = Item::Type::DataStart,
+                .block = Block::Data,
+                .line = line,
+                .name = DataMarkerName(line),
+                .named = false,
+                .number = number};
         return true;
     }
     item = {.type = Item::Type::Line, .block = m_block, .line = line, .name = {}, .number = number};

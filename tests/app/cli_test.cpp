@@ -170,7 +170,8 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
         {"merge --help",
          {"  --author TEXT       author name for the header (default: the window's author\n"
           "                      name, or Brikmux)\n",
-          "--mpd NAME", "--pack", "--yes", "MAIN"}, {"--json", "not-found"}},
+          "--mpd NAME", "--pack", "--yes", "MAIN"},
+         {"--json", "not-found"}},
         {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
         {"check --help",
          {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR", "--pack", "--dat-only"},
