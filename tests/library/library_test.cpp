@@ -24,7 +24,8 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
     resolver.noteFileCreated(dir.field(), "a.dat"); // seen without listing the folder again
     EXPECT_EQ(resolver.resolve(dir.field(), "A.DAT").fileName, "a.dat");
 #ifndef _WIN32 // on a file system that tells letter case apart; Windows' own finds the other spelling
-    for (const char* file : {"Parts/s/3001s01.dat", "Parts/3001.DAT", "P/box.dat", "P/Box.dat", "Parts/f.dat/in.dat"}) {
+    for (const char* file : {"Parts/s/3001s01.dat", "Parts/3001.DAT", "P/box.dat", "P/Box.dat", "Parts/f.dat/in.dat",
+                             "wheels", "Wheels/hub.dat"}) {
         dir.write(file, "");
     }
     std::filesystem::create_symlink(dir.path() / "P/box.dat", dir.path() / "P/link.dat");
@@ -35,6 +36,7 @@ TEST(CaseResolver, FindsFilesComponentByComponentIgnoringLetterCase)
                                                          {"p/BOX.dat", "P/Box.dat"}, // else the same one every time
                                                          {"p/link.dat", "P/link.dat"},
                                                          {"parts/f.dat", "-"},
+                                                         {"wheels/hub.dat", "Wheels/hub.dat"}, // a folder, not the file
                                                          {"parts/missing.dat", "-"},
                                                          {"nowhere/3001.dat", "-"}};
     for (const auto& [name, found] : cases) {
