@@ -101,22 +101,22 @@ public:
     explicit ArchiveTree(std::unique_ptr<ZipArchive> archive) : m_archive(std::move(archive))
     {
         // complete.zip keeps everything under "ldraw/"; ldrawunf.zip has no top folder.
-        std::size_t& top = m_top;
-        for (std::size_t index = 0; index < m_archive->count() && top == 0; ++index) {
+        for (std::size_t index = 0; index != m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
-            top = equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") ||
-                          equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")
-                      ? 6
-                      : 0;
+            if (equalsIgnoringCase(name.substr(0, 12), "ldraw/parts/") ||
+                equalsIgnoringCase(name.substr(0, 8), "ldraw/p/")) {
+                m_top = 6;
+                break;
+            }
         }
         m_index.reserve(m_archive->count());
-        for (std::size_t index = 0; index < m_archive->count(); ++index) {
+        for (std::size_t index = 0; index != m_archive->count(); ++index) {
             const std::string_view name = m_archive->name(index);
-            if (name.size() <= top || name.back() == '/' ||
-                (top > 0 && !equalsIgnoringCase(name.substr(0, top), "ldraw/"))) {
+            if (name.size() <= m_top || name.back() == '/' ||
+                (m_top > 0 && !equalsIgnoringCase(name.substr(0, m_top), "ldraw/"))) {
                 continue; // a folder, or outside the library's top folder
             }
-            keyOf(name.substr(top), m_key);
+            keyOf(name.substr(m_top), m_key);
             // The first of several names that differ only in letter case wins.
             if (m_index.insert(m_key)) {
                 m_entries.push_back(static_cast<std::uint32_t>(index));

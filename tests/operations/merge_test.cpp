@@ -1,4 +1,7 @@
 #include "files/paths.h"
+#include "operations/check_listing.h"
+
+#include <algorithm>
 #include "merge_fixture.h"
 
 namespace brikmux {
@@ -179,58 +182,58 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     library.write("Unofficial/parts/u.dat", crlf({ref("3001.dat")}));
     library.write("parts/3001.dat", crlf({ref("s\\3001s01.dat")}));
     library.write("parts/textures/lib.png", "");
-    dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat")}));
+    library.write("p/box.dat", "0 Box\r\n");
+    dat.write("box.dat", "0 my own box\r\n");
+    dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat"),
+                                ref("box.dat")}));
     dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat"),
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lib.png GLOSSMAP pic.png",
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lost.png"}));
     dat.write("folder.dat/x", "");
     dat.write("textures/pic.png", "");
+    // As a check shows it, the test's folders as DAT/ and LIB/ (the archives' paths as the folder's).
     const auto listing = [&](bool pack) {
-        const CheckResult result = CheckMerge("main.dat", job("out", pack), fileSystem);
-        std::string lines = result.main + (result.complete() ? " complete\n" : " incomplete\n");
-        for (const auto& file : result.files) {
+        CheckResult result = CheckMerge("main.dat", job("out", pack), fileSystem);
+        for (auto& file : result.files) {
             std::string path = asInFolder(file.path);
             for (const auto& [folder, shown] : {std::pair{dat.field(), "DAT/"}, {library.field(), "LIB/"}}) {
                 if (path.starts_with(folder)) {
                     path = shown + path.substr(folder.size());
                 }
             }
-            lines += file.name + (file.type == CheckedFile::Type::Image ? "(image)|" : "|") +
-                     std::string(kindName(file.kind)) + "|" + path + "|" + file.reason + "|";
-            for (const auto& referrer : file.referencedBy) {
-                lines += referrer + ",";
-            }
-            lines += "\n";
+            std::replace(path.begin(), path.end(), kSeparator, '/');
+            file.path = path;
         }
-        return lines;
+        return std::string(result.complete() ? "complete\n" : "incomplete\n") +
+               checkListing(result.files, result.cycle);
     };
-    const std::string sep(1, kSeparator);
-    EXPECT_EQ(listing(false), "main.dat incomplete\n"
-                              "main.dat|main|DAT/main.dat||sub.dat,\n"
-                              "sub.dat|custom|DAT/sub.dat||main.dat,sub.dat,\n"
-                              "3001.dat|library|LIB/parts" +
-                                  sep +
-                                  "3001.dat||main.dat,sub.dat,u.dat,\n"
-                                  "gone.dat|not found|||main.dat,sub.dat,\n"
-                                  "folder.dat|unreadable|DAT/folder.dat|Is a directory|main.dat,\n"
-                                  "u.dat|unofficial|LIB/Unofficial" +
-                                  sep + "parts" + sep +
-                                  "u.dat||main.dat,\n"
-                                  "lib.png(image)|library|LIB/parts" +
-                                  sep + "textures" + sep +
-                                  "lib.png||sub.dat,\n"
-                                  "pic.png(image)|custom|DAT/textures" +
-                                  sep +
-                                  "pic.png||sub.dat,\n"
-                                  "lost.png(image)|not found|||sub.dat,\n");
+    EXPECT_EQ(listing(false), "incomplete\n"
+                              "Main file:\n"
+                              "  main.dat  DAT/main.dat  (referenced by sub.dat)\n"
+                              "Custom sub-files:\n"
+                              "  sub.dat  DAT/sub.dat  (referenced by main.dat, sub.dat)\n"
+                              "  box.dat (replaces a library part)  DAT/box.dat  (referenced by main.dat)\n"
+                              "Unofficial parts:\n"
+                              "  u.dat  LIB/Unofficial/parts/u.dat  (referenced by main.dat)\n"
+                              "Library files:\n"
+                              "  3001.dat  LIB/parts/3001.dat  (referenced by main.dat, sub.dat, u.dat)\n"
+                              "Custom images:\n"
+                              "  pic.png  DAT/textures/pic.png  (referenced by sub.dat)\n"
+                              "Library images:\n"
+                              "  lib.png  LIB/parts/textures/lib.png  (referenced by sub.dat)\n"
+                              "Found nowhere:\n"
+                              "  gone.dat  (referenced by main.dat, sub.dat)\n"
+                              "  lost.png (image)  (referenced by sub.dat)\n"
+                              "Cannot be read:\n"
+                              "  folder.dat  DAT/folder.dat: Is a directory  (referenced by main.dat)\n");
     // Packed, the library's own references are walked too.
     const std::string packed = listing(true);
-    EXPECT_NE(packed.find("s\\3001s01.dat|library|LIB/parts" + sep + "s" + sep + "3001s01.dat||3001.dat,\n"),
-              std::string::npos);
-    EXPECT_NE(packed.find("3001.dat|library|LIB/parts" + sep + "3001.dat||main.dat,sub.dat,u.dat,\n"),
+    EXPECT_NE(packed.find("  s\\3001s01.dat  LIB/parts/s/3001s01.dat  (referenced by 3001.dat)\n"), std::string::npos)
+        << packed;
+    EXPECT_NE(packed.find("  3001.dat  LIB/parts/3001.dat  (referenced by main.dat, sub.dat, u.dat)\n"),
               std::string::npos);
     EXPECT_TRUE(prompter.calls.empty());
-    EXPECT_EQ(dat.list(), (Names{"folder.dat", "main.dat", "sub.dat", "textures"}));
+    EXPECT_EQ(dat.list(), (Names{"box.dat", "folder.dat", "main.dat", "sub.dat", "textures"}));
 }
 
 TEST_P(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)

@@ -238,6 +238,13 @@ TEST_P(Town, ImagesOfOneNameAreToldApartAndTheirTexmapLinesFollow)
     EXPECT_EQ(out.substr(out.find("0 FILE shop.ldr")),
               crlf({"0 FILE shop.ldr", "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 shop/logo.png", ref("3001.dat"),
                     "0 !TEXMAP END", "0 !DATA logo.png", "0 !: QUFB", "0 !DATA shop/logo.png", "0 !: QkJC"}));
+    // The same image in both: one block, and the shop's line names it as it was.
+    dat.write("shop.ldr", withImage("shop-main.ldr", "QUFB"));
+    ASSERT_EQ(merge("town.ldr", "same.mpd").status, MergeResult::Status::Created) << prompter.transcript();
+    const std::string same = dat.read("same.mpd");
+    EXPECT_EQ(same.substr(same.find("0 FILE shop.ldr")),
+              crlf({"0 FILE shop.ldr", "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 logo.png", ref("3001.dat"),
+                    "0 !TEXMAP END", "0 !DATA logo.png", "0 !: QUFB"}));
 }
 
 TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
