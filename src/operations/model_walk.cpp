@@ -69,7 +69,6 @@ Status ModelWalk::open(std::size_t index, std::unique_ptr<InputFile>& file)
 
 Status ModelWalk::readAll(std::size_t index, std::string& bytes)
 {
-    m_resolver.locate(index);
     return m_mpds.readAll(m_table[index], bytes);
 }
 

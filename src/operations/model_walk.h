@@ -69,7 +69,7 @@ private:
         bool modelLines = false; // a line of type 1 to 5 came before it
     };
 
-    // The content of an entry, for telling blocks of one name apart: located first.
+    // The content of an entry, for telling blocks of one name apart.
     Status open(std::size_t index, std::unique_ptr<InputFile>& file) override;
     Status readAll(std::size_t index, std::string& bytes) override;
 

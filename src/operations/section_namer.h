@@ -18,7 +18,8 @@ namespace brikmux {
 // aside) is embedded once.
 class SectionNamer {
 public:
-    // Reads an entry's content for the comparison, wherever it lies (locating it first).
+    // Reads an entry's content for the comparison, wherever it lies: a model's lines (locating it
+    // first), an image's bytes (an image is located when it is met).
     class Content {
     public:
         virtual ~Content() = default;
