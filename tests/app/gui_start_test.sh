@@ -16,18 +16,14 @@ cleanup()
     rm -rf "$work"
 }
 trap cleanup EXIT
-for n in $(seq 130 170); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        export DISPLAY=:$n
-        break
-    fi
-done
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of our own: Xvfb picks a free number and writes it once it is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
     sleep 0.1
 done
+export DISPLAY=:$(head -n 1 "$work/display")
 
 # Whether a visible window of exactly this title appears within 20 seconds.
 appears()
