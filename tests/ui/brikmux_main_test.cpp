@@ -254,6 +254,8 @@ private slots:
             << QStringList{"@other/garden.LDR", "@other/", "@mpd/", "Garden.ldr", "Garden.mpd", other, mpds};
         QTest::newRow("dat not in its folder")
             << QStringList{"@other/boat.dat", "@other/", "@mpd/", "CAR.dat", "CAR.mpd", other, mpds};
+        QTest::newRow("dat in a folder without models")
+            << QStringList{"@my models/x.dat", "@my models/", "@mpd/", "", "Axle.mpd", "", mpds};
         QTest::newRow("new mpd elsewhere")
             << QStringList{"@other/New.MPD", "@models/", "@other/", "Axle.DAT", "New.MPD", models, "x.mpd"};
         QTest::newRow("mpd without dot, blanks kept")
@@ -484,6 +486,7 @@ private slots:
         for (bool exit : {true, false}) {
             auto window = makeWindow();
             window->show();
+            window->DATPath() = m_root + native("mpd/");
             window->MPDPath() = "";
             window->LDrawPath() = "/elsewhere/";
             window->move(30, 40);
@@ -494,7 +497,7 @@ private slots:
             for (const auto& [section, key] : kKeys) {
                 saved << QString::fromStdString(stored(section, key));
             }
-            QCOMPARE(saved, withRoot("@models/||@ldraw/|%1|%2|Closer")
+            QCOMPARE(saved, withRoot("@mpd/||@ldraw/|%1|%2|Closer")
                                 .arg(window->frameGeometry().x() * 15)
                                 .arg(window->frameGeometry().y() * 15)
                                 .split('|'));
