@@ -400,7 +400,13 @@ private slots:
         auto window = makeWindow();
         auto* pack = window->findChild<QAction*>("MenuPackMPD");
         auto* check = window->findChild<QAction*>("MenuCheckMPD");
-        QCOMPARE(pack->text() + "|" + check->text(), QString("Pack the .MPD File for Web Viewers|Check the .MPD File"));
+        // The option for merges, a line, then the two that act on the MPD named.
+        QStringList items;
+        for (const QAction* action : window->findChild<QMenu*>("MenuOptions")->actions()) {
+            items << (action->isSeparator() ? "-" : action->text());
+        }
+        QCOMPARE(items.join('|'), QString("Pack Library Files into the .MPD (for Web Viewers)|-|Pack the .MPD File for "
+                                          "Web Viewers|Check the .MPD File"));
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("");
         QVERIFY(!pack->isEnabled() && !check->isEnabled()); // no MPD named
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("house.mpd");
