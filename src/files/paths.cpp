@@ -68,14 +68,15 @@ std::vector<std::string_view> nameComponents(std::string_view name)
     return components;
 }
 
+bool startsWithDrive(std::string_view text)
+{
+    return text.size() >= 2 && text[1] == ':' &&
+           ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
+}
+
 bool leavesFolder(std::string_view name)
 {
-    if (!name.empty() && isNameSeparator(name.front())) {
-        return true;
-    }
-    const bool driveLetter = name.size() >= 2 && name[1] == ':' &&
-                             ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
-    if (driveLetter) {
+    if ((!name.empty() && isNameSeparator(name.front())) || startsWithDrive(name)) {
         return true;
     }
     const auto components = nameComponents(name);

@@ -30,6 +30,9 @@ std::string withTrailingSeparator(std::string_view folder);
 // Empty components (doubled separators) are dropped.
 std::vector<std::string_view> nameComponents(std::string_view name);
 
+// True when text starts with a drive letter and a colon ("C:", "d:\\models").
+bool startsWithDrive(std::string_view text);
+
 // True when name could leave the folder it is written to: an absolute name, one that starts
 // with a drive letter and a colon, or one with a ".." component.
 bool leavesFolder(std::string_view name);

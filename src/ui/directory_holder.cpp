@@ -1,6 +1,7 @@
 #include "directory_holder.h"
 
 #include "files/file_system.h"
+#include "files/paths.h"
 
 #include <filesystem>
 #include <system_error>
@@ -8,16 +9,6 @@
 namespace brikmux {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-bool namesADrive(const std::string& folder)
-{
-    return folder.size() >= 2 && folder[1] == ':' &&
-           ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
-}
-
-} // namespace
 
 std::string canonicalFolder(const std::string& folder)
 {
@@ -40,14 +31,14 @@ DirectoryHolder::DirectoryHolder()
 HolderWrite DirectoryHolder::setPath(const std::string& folder)
 {
 #ifdef _WIN32
-    if (namesADrive(folder)) {
+    if (startsWithDrive(folder)) {
         std::error_code error;
         if (!fs::exists(fs::path(folder.substr(0, 2) + "\\"), error)) {
             return HolderWrite::DeviceUnavailable;
         }
     }
 #else
-    if (namesADrive(folder)) {
+    if (startsWithDrive(folder)) {
         return HolderWrite::DeviceUnavailable;
     }
 #endif

@@ -1,5 +1,6 @@
 #include "files/paths.h"
 #include "library/library.h"
+#include "settings/native_text.h"
 #include "settings/startup.h"
 #include "settings/window_geometry.h"
 #include "test_support.h"
@@ -10,9 +11,11 @@
 #include "ui/ldraw_locate.h"
 #include "window_test_support.h"
 
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QtTest>
 
 using namespace brikmux;
@@ -98,6 +101,27 @@ private slots:
     }
 #endif
 
+    void driveSelectorTakesTheVolumeThatHoldsAPath()
+    {
+        // Each volume for itself, and for a folder in it; not for a name that only begins like it.
+        DriveSelector drives;
+        QVERIFY(drives.count() > 0);
+        for (int i = 0; i < drives.count(); ++i) {
+            const std::string root = toPathText(drives.itemText(i));
+            const bool ended = root.back() == '/' || root.back() == '\\';
+            drives.setCurrentIndex((i + 1) % drives.count());
+            drives.setDrive(root);
+            QCOMPARE(drives.Drive(), root);
+            drives.setCurrentIndex((i + 1) % drives.count());
+            drives.setDrive(root + (ended ? "" : std::string(1, kSeparator)) + "no such folder");
+            QCOMPARE(drives.Drive(), root);
+            if (!ended) {
+                drives.setDrive(root + "x");
+                QVERIFY2(drives.Drive() != root, root.c_str());
+            }
+        }
+    }
+
     void okFollowsTheBrowserAndTheDialogsAreCentred()
     {
         auto window = makeWindow();
@@ -114,6 +138,9 @@ private slots:
         QCOMPARE(locate.label(1)->toolTip(), QString::fromStdString(m_root + native("nowhere/deeper/")));
         QCOMPARE(locate.directoryList().Path(), fromNativePath(m_dir->path())); // the nearest existing folder
         QVERIFY(!locate.okButton()->isEnabled());
+        // The drive list shows the volume that holds the folder; the browser, folders alone.
+        QCOMPARE(locate.driveList().Drive(), toPathText(QStorageInfo(QString::fromStdString(m_root)).rootPath()));
+        QVERIFY(locate.directoryList().isHeaderHidden());
         const QString instructions = locate.label(2)->text();
         for (const auto& [folder, enabled] : {std::pair{"library", true},
                                               {"library/PARTS", false},
@@ -136,6 +163,12 @@ private slots:
         QCOMPARE(locate.label(2)->text(), instructions);
         QVERIFY(!locate.directoryList().setPath(m_root + "missing"));
         QCOMPARE(locate.directoryList().Path(), m_root + "dos");
+        // A folder the user picks in the browser is the one checked.
+        auto& browser = locate.directoryList();
+        browser.setCurrentIndex(
+            static_cast<QFileSystemModel*>(browser.model())->index(QString::fromStdString(m_root + "library")));
+        QCOMPARE(browser.Path(), m_root + "library");
+        QVERIFY(locate.okButton()->isEnabled());
 
         BrikmuxAbout about(*window);
         for (QWidget* dialog : {static_cast<QWidget*>(&locate), static_cast<QWidget*>(&about)}) {
@@ -178,6 +211,8 @@ private slots:
                                    QTest::keyClick(&dialog.directoryList(), Qt::Key_Tab);
                                    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.okButton()));
                                    QTest::keyClick(dialog.okButton(), Qt::Key_Return);
+                                   QVERIFY(!dialog.isVisible());
+                                   QCOMPARE(dialog.result(), int(QDialog::Accepted));
                                }),
                  2);
         QCOMPARE(stored("Paths", "LDrawPath") + window->LDrawPath(),
@@ -188,6 +223,14 @@ private slots:
         QCOMPARE(showAnswering(*window, 0, [](LDrawLocate& dialog) { dialog.close(); }), 0);
         window->close();
         QCOMPARE(stored("Paths", "LDrawPath"), m_root + native("library/"));
+        // Nor does a window hidden again before it was first active look for the library.
+        store("Paths", "LDrawPath", m_root + native("nowhere/"));
+        auto hidden = makeWindow();
+        ModalAnswerer answerer([](QWidget& modal) { modal.close(); });
+        hidden->show();
+        hidden->hide();
+        QTest::qWait(50);
+        QCOMPARE(answerer.count, 0);
     }
 
     void cancelEndsTheProgramAndSavesAllButTheLDrawFolder()
