@@ -67,10 +67,8 @@ bool inputIsTerminal()
 int main(int argc, char** argv)
 {
     // The LDraw folder and the author name that the window remembers stand in for missing options.
-    std::optional<std::string> ldrawPath = brikmux::rememberedSetting("Paths", "LDrawPath", "");
-    if (ldrawPath->empty()) {
-        ldrawPath.reset();
-    }
+    // (An empty one is none: the job looks further.)
+    const std::optional<std::string> ldrawPath = brikmux::rememberedSetting("Paths", "LDrawPath", "");
     const std::string authorName = brikmux::rememberedSetting("Settings", "AuthorName", "Brikmux");
     brikmux::CliEnvironment environment{
         std::cin, std::cout, std::cerr, inputIsTerminal(), environmentVariable("LDRAWDIR"), ldrawPath, authorName, [] {

@@ -244,6 +244,11 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     EXPECT_EQ(split.out, "buggy.mpd has been successfully split. 4 .DAT file(s) created.\n"
                          "buggy.dat\nchassis.dat\nwheel.dat\naxle.dat\n");
     EXPECT_EQ(dir.read("back/axle.dat") + dir.read("back/wheel.dat"), dir.read("axle.dat") + dir.read("wheel.dat"));
+    // Merged back from there, the folder given apart from the name: the same MPD.
+    EXPECT_EQ(
+        cli("merge --dat-dir back --mpd-dir out --mpd again --author \"A. Builder\" " + library + " buggy.dat").status,
+        0);
+    EXPECT_EQ(dir.read("out/again.mpd"), dir.read("out/buggy.mpd"));
 
     // Names and folders outside ASCII pass the command line and reach the files intact; LDRAWDIR
     // stands in for --ldraw; --ldr follows references to .ldr files too.
