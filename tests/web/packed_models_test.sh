@@ -6,7 +6,9 @@
 #   tests/web/packed_models_test.sh BRIKMUX_CLI
 # Exits with 77 (skipped) when ../shared or Node is missing.
 set -euo pipefail
-cli=$(realpath "$1")
+cli_program=$(realpath "$1")
+# A run that hangs fails here rather than holding the suite until its own time runs out.
+cli() { timeout 120 "$cli_program" "$@"; }
 here=$(cd "$(dirname "$0")" && pwd)
 shared=$(cd "$here/../../.." && pwd)/shared
 if [ ! -d "$shared/models" ] || [ ! -d "$shared/ldraw" ]; then
@@ -30,9 +32,9 @@ for model in "$shared"/models/*.mpd "$here"/*.mpd; do
     name=$(basename "$model")
     dir=$work/$count
     mkdir -p "$dir/split"
-    "$cli" split --yes --dat-dir "$dir/split" "$model" >/dev/null
+    cli split --yes --dat-dir "$dir/split" "$model" >/dev/null
     main=$(grep -a -m 1 '^0 FILE ' "$model" | sed 's/^0 FILE //; s/\r$//')
-    "$cli" merge --pack --yes --ldraw "$shared/ldraw" --mpd-dir "$dir" --mpd packed "$dir/split/$main" >/dev/null
+    cli merge --pack --yes --ldraw "$shared/ldraw" --mpd-dir "$dir" --mpd packed "$dir/split/$main" >/dev/null
     packed=$(node "$here/load_ldraw.mjs" packed "$dir/packed.mpd")
     served=$(node "$here/load_ldraw.mjs" served "$dir/split/$main" "$dir/split" "$shared/ldraw")
     geometry() { sed 's/,"fetched".*//' <<<"$1"; }
@@ -52,9 +54,9 @@ count=$((count + 1))
 mkdir -p "$work/archive/library" "$work/archive/tree/ldraw" "$work/archive/split"
 cp -r "$shared/ldraw/." "$work/archive/tree/ldraw/"
 (cd "$work/archive/tree" && zip -q -r "$work/archive/library/complete.zip" ldraw)
-"$cli" split --yes --dat-dir "$work/archive/split" "$here/textured.mpd" >/dev/null
+cli split --yes --dat-dir "$work/archive/split" "$here/textured.mpd" >/dev/null
 for library in "$shared/ldraw" "$work/archive/library"; do
-    "$cli" merge --pack --yes --ldraw "$library" --mpd-dir "$work/archive" --mpd "$(basename "$library")" \
+    cli merge --pack --yes --ldraw "$library" --mpd-dir "$work/archive" --mpd "$(basename "$library")" \
         "$work/archive/split/textured.ldr" >/dev/null
 done
 if cmp -s "$work/archive/ldraw.mpd" "$work/archive/library.mpd"; then
@@ -74,9 +76,9 @@ town=$work/town
 mkdir -p "$town/library" "$town/split"
 for entry in "$shared"/ldraw/*; do ln -s "$entry" "$town/library/"; done
 cp -r "$here/town/models" "$town/library/models"
-"$cli" merge --pack --yes --ldraw "$town/library" --mpd-dir "$town" --mpd packed "$here/town/dat/town.ldr" >/dev/null
-"$cli" merge --yes --ldraw "$town/library" --mpd-dir "$town" --mpd plain "$here/town/dat/town.ldr" >/dev/null
-"$cli" split --yes --dat-dir "$town/split" "$town/plain.mpd" >/dev/null
+cli merge --pack --yes --ldraw "$town/library" --mpd-dir "$town" --mpd packed "$here/town/dat/town.ldr" >/dev/null
+cli merge --yes --ldraw "$town/library" --mpd-dir "$town" --mpd plain "$here/town/dat/town.ldr" >/dev/null
+cli split --yes --dat-dir "$town/split" "$town/plain.mpd" >/dev/null
 packed=$(node "$here/load_ldraw.mjs" packed "$town/packed.mpd")
 served=$(node "$here/load_ldraw.mjs" served "$town/split/town.ldr" "$town/split" "$shared/ldraw")
 geometry() { sed 's/,"fetched".*//' <<<"$1"; }

@@ -6,7 +6,9 @@
 #   tests/web/texjudge_test.sh BRIKMUX_CLI WORK_DIR
 # Exits with 77 (skipped) when ../shared or Node is missing.
 set -euo pipefail
-cli=$(realpath "$1")
+cli_program=$(realpath "$1")
+# A run that hangs fails here rather than holding the suite until its own time runs out.
+cli() { timeout 120 "$cli_program" "$@"; }
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 shared=$(cd "$here/../../.." && pwd)/shared
@@ -62,8 +64,8 @@ JS
 
 # Packed: the library's two texture-mapped parts and the model's own sticker.
 mkdir -p "$run/split" "$run/plain"
-"$cli" split --yes --dat-dir "$run/split" "$here/textured.mpd" >/dev/null
-"$cli" merge --pack --yes --ldraw "$shared/ldraw" --mpd-dir "$run" --mpd packed "$run/split/textured.ldr" >/dev/null
+cli split --yes --dat-dir "$run/split" "$here/textured.mpd" >/dev/null
+cli merge --pack --yes --ldraw "$shared/ldraw" --mpd-dir "$run" --mpd packed "$run/split/textured.ldr" >/dev/null
 judge "$run/packed.mpd" "$shared/ldraw/parts/textures/39266p01.png" "$shared/ldraw/parts/textures/39266p02.png" \
     "$run/split/sticker.png"
 
@@ -72,7 +74,7 @@ mkdir -p "$run/plain/textures"
 cp "$run/split/sticker.ldr" "$run/plain/"
 cp "$run/split/sticker.png" "$run/plain/textures/"
 printf '0 A model with a sticker\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 sticker.ldr\r\n' >"$run/plain/model.ldr"
-"$cli" merge --ldr --yes --ldraw "$shared/ldraw" "$run/plain/model.ldr" >/dev/null
+cli merge --ldr --yes --ldraw "$shared/ldraw" "$run/plain/model.ldr" >/dev/null
 judge "$run/plain/model.mpd" "$run/plain/textures/sticker.png"
 
 echo "$((2 - failures)) passed, $failures failed"
