@@ -42,36 +42,40 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Takes the digits at text's start off it; returns how many there were.
+std::size_t takeDigits(std::string_view& text)
+{
+    const std::size_t count = std::min(text.find_first_not_of("0123456789"), text.size());
+    text.remove_prefix(count);
+    return count;
+}
+
+// Takes text's first character off it when it is one of choices.
+bool takeOneOf(std::string_view& text, std::string_view choices)
+{
+    const bool taken = std::any_of(choices.begin(), choices.end(), [&text](char c) { return text.starts_with(c); });
+    text.remove_prefix(taken ? 1 : 0);
+    return taken;
+}
+
 // A decimal number as LDraw files write them: a sign, digits with a point, an exponent.
 bool isNumber(std::string_view text)
 {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-    }
-    std::size_t digits = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i, ++digits) {
-    }
-    if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && isDigit(text[i]); ++i, ++digits) {
-        }
+    takeOneOf(text, "+-");
+    std::size_t digits = takeDigits(text);
+    if (takeOneOf(text, ".")) {
+        digits += takeDigits(text);
     }
     if (digits == 0) {
         return false;
     }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            ++i;
-        }
-        const std::size_t start = i;
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-        }
-        if (i == start) {
+    if (takeOneOf(text, "eE")) {
+        takeOneOf(text, "+-");
+        if (takeDigits(text) == 0) {
             return false;
         }
     }
-    return i == text.size();
+    return text.empty();
 }
 
 // A colour: a number, or a direct colour written in hexadecimal ("0x2RRGGBB", "#RRGGBB").

@@ -132,8 +132,8 @@ std::string_view WrappedLine(std::string_view line)
     // third character.
     constexpr std::size_t kShortest = std::string_view("0 GHOST 1").size();
     const auto first = line.empty() || !isBlank(line[0]) ? 0 : line.find_first_not_of(" \t");
-    if (first == std::string_view::npos || line.size() - first < kShortest || line[first] != '0' ||
-        !isBlank(line[first + 1]) || (line[first + 2] != 'G' && line[first + 2] != 'M' && !isBlank(line[first + 2]))) {
+    if (first == std::string_view::npos || line.size() - first < kShortest ||
+        (line[first + 2] != 'G' && line[first + 2] != 'M' && !isBlank(line[first + 2]))) {
         return {};
     }
     // "0", then the words of the wrapper, each after blanks; the wrapped line after blanks.
