@@ -62,7 +62,7 @@ ResolvedName CaseResolver::resolve(std::string_view folder, std::string_view nam
             continue;
         }
         const std::string* actual = nullptr;
-        if (result.folderExists && component != "..") {
+        if (result.folderExists) { // ".." is never listed: it is not matched
             actual = match(listing(result.folder, false).folders, component);
         }
         result.folder += actual != nullptr ? *actual : std::string(component);

@@ -76,7 +76,7 @@ private:
     // The header a merge writes (and, packing, the colours after it): a main file that starts with
     // it, as a split of a merged file gives, has it replaced rather than repeated.
     std::vector<std::string> m_header;
-    std::vector<std::string> m_held; // the main file's first lines while they match m_header
+    std::vector<std::string> m_held; // the main file's first lines while they match m_header (read no more after)
     bool m_matching = false;
 };
 
@@ -90,8 +90,7 @@ void Merge::matchHeader(std::string_view line)
     if (at == 0 ? line.starts_with(kAuthorLine) : line == m_header[at]) {
         m_held.emplace_back(line);
         if (m_held.size() == m_header.size()) {
-            m_held.clear();
-            m_matching = false;
+            m_matching = false; // the whole header: it goes
         }
         return;
     }
@@ -107,7 +106,6 @@ void Merge::endHeader()
         for (std::size_t i = dropped; i < m_held.size(); ++i) {
             m_output->write(m_held[i]);
         }
-        m_held.clear();
         m_matching = false;
     }
 }

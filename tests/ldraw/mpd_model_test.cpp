@@ -67,6 +67,12 @@ TEST(MpdModel, EachBlockHoldsItsOwnLinesOrImage)
     EXPECT_EQ(model.mainBlock(), 0U);
     EXPECT_EQ(model.find("B.DAT"), 4U);
     EXPECT_EQ(model.find("c.dat"), MpdModel::npos);
+    // Comments and blank lines before the first block are no model.
+    MemoryInput notes("0 notes\r\n\r\n0 FILE a.dat\r\n0 a\r\n");
+    MpdModel noted;
+    ASSERT_TRUE(noted.load(notes, "town.mpd").isOk());
+    ASSERT_EQ(noted.blocks().size(), 1U);
+    EXPECT_EQ(noted.blocks()[noted.mainBlock()].name, "a.dat");
 }
 
 } // namespace

@@ -81,13 +81,16 @@ TEST(Library, AnArchiveServesItsFilesUnderItsTopFolderOnly)
                                                     {"ldraw/parts/s/", ""},
                                                     {"ldraw/parts/s/3001s01.dat", "0 sub-part"},
                                                     {"elsewhere/parts/other.dat", ""},
-                                                    {"ldraw", "a file named like the top folder"}});
+                                                    {"ldraw", "a file named like the top folder"},
+                                                    {"ldraw/models/car.dat", "0 car"}});
     testing::writeZip(dir.path() / "ldrawunf.zip", {{"parts/", ""}, {"parts/new.dat", "0 new"}});
+    dir.write("models/own.ldr", "0 own"); // sub-models kept beside the archives
     NativeFileSystem fileSystem;
     std::unique_ptr<Library> library;
     ASSERT_TRUE(openLibrary(fileSystem, dir.field(), library));
     std::string found;
-    for (const char* name : {"3001.dat", "BOX.DAT", "s", "s\\3001s01.dat", "other.dat", "new.dat"}) {
+    for (const char* name :
+         {"3001.dat", "BOX.DAT", "s", "s\\3001s01.dat", "other.dat", "new.dat", "car.dat", "own.ldr"}) {
         const Library::Located located = library->Locate(name);
         const std::string unofficial = library->UnofficialFile(name);
         std::string bytes;
@@ -100,10 +103,12 @@ TEST(Library, AnArchiveServesItsFilesUnderItsTopFolderOnly)
             bytes.resize(count);
         }
         found += std::string(name) + (library->IsLibraryFile(name) ? " library" : "") +
-                 (unofficial.empty() ? "" : " unofficial") + (bytes.empty() ? "" : " \"" + bytes + "\"") + "\n";
+                 (unofficial.empty() ? "" : " unofficial") + (library->ModelFile(name).empty() ? "" : " model") +
+                 (bytes.empty() ? "" : " \"" + bytes + "\"") + "\n";
     }
     EXPECT_EQ(found, "3001.dat library \"0 brick\"\nBOX.DAT library \"0 box\"\ns\n"
-                     "s\\3001s01.dat library \"0 sub-part\"\nother.dat\nnew.dat unofficial \"0 new\"\n");
+                     "s\\3001s01.dat library \"0 sub-part\"\nother.dat\nnew.dat unofficial \"0 new\"\n"
+                     "car.dat model\nown.ldr model\n");
 }
 
 // The merge's set of names agrees with a standard set while it grows or is made room in, for long
