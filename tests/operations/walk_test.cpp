@@ -135,6 +135,10 @@ TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
     EXPECT_NE(dat.read("out.mpd").find("0 FILE park.dat\r\n" + own + "\r\n0 FILE bench.ldr\r\n0 bench\r\n"),
               std::string::npos);
     EXPECT_EQ(prompter.informations().at(0).details, "main.ldr\npark.dat\nbench.ldr (in park.dat)\n");
+    // Without the blank, as most packers write it: the same.
+    dat.write("park.dat", crlf({ref("bench.ldr"), "0 FILE bench.ldr", "0 bench"}));
+    EXPECT_EQ(merge("main.ldr", "unindented.mpd").datFiles, (Names{"main.ldr", "park.dat", "bench.ldr"}));
+    dat.write("park.dat", crlf({own, "0 FILE bench.ldr", "0 bench"}));
     // Where only .dat names count, the line is no reference, yet a line of the model.
     EXPECT_EQ(merge("main.ldr", "dat-only.mpd", ReferenceKinds::DatOnly).datFiles, (Names{"main.ldr", "park.dat"}));
     const std::string datOnly = dat.read("dat-only.mpd");
