@@ -1,5 +1,6 @@
 #include "files/paths.h"
 #include "merge_fixture.h"
+#include "operations/walked_mpds.h"
 
 namespace brikmux {
 namespace {
@@ -156,6 +157,21 @@ TEST_P(Walk, AnInnerMpdsModelBeforeItsFirstBlockFindsItsBlocksThere)
     const std::string leaf = dat.read("leaf.mpd");
     EXPECT_EQ(leaf.substr(leaf.find("0 FILE park.dat")),
               crlf({"0 FILE park.dat", texmap, edge, "0 !DATA leaf.png", "0 !: aGVsbG8="}));
+}
+
+// The folder in which an inner MPD's colliding blocks get their new names: its name without its
+// extension, in the folder its reference names.
+TEST(WalkedMpds, ABlockRenamedGoesToAFolderNamedAfterItsMpd)
+{
+    const std::pair<const char*, const char*> cases[] = {{"house.mpd", "house/"},
+                                                         {"sub/house.mpd", "sub/house/"},
+                                                         {"sub\\house.ldr", "sub\\house/"},
+                                                         {"sub.x/house", "sub.x/house/"},
+                                                         {".mpd", ".mpd/"},
+                                                         {"sub/.mpd", "sub/.mpd/"}};
+    for (const auto& [name, folder] : cases) {
+        EXPECT_EQ(folderFor(name), folder) << name;
+    }
 }
 
 // A town as collaborative layouts build them: MPDs inside the model (one named .ldr), two of them
