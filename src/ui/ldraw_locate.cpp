@@ -50,7 +50,6 @@ LDrawLocate::LDrawLocate(BrikmuxMain& owner, FileSystem& fileSystem, Prompter& p
     setObjectName("LDrawLocate");
     setWindowTitle(QStringLiteral("Locate LDraw.EXE"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setModal(true);
     setFont(owner.font());
     setProgramIcon(*this);
     setFixedSize(4875 / kTwipsPerPixel, 3075 / kTwipsPerPixel);

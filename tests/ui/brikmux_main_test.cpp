@@ -121,6 +121,31 @@ private slots:
             }
         }
         QCOMPARE(bold.join('|'), QString(".DAT File|.MPD File")); // the lists' headings
+        // Each heading sits right above its control, at its left edge; no two controls overlap, and
+        // each lies inside the window.
+        for (const auto& [heading, below] : {std::pair{"DATFileListLbl", "DATFileCombo"},
+                                             {"MPDFileListLbl", "MPDFileCombo"},
+                                             {"AuthorNameLbl", "AuthorNameText"}}) {
+            const QRect label = control<QWidget>(*window, heading)->geometry();
+            const QRect under = control<QWidget>(*window, below)->geometry();
+            QVERIFY2(label.left() == under.left() && label.bottom() <= under.top() && under.top() - label.bottom() < 10,
+                     heading);
+        }
+        QList<QWidget*> controls;
+        for (QWidget* widget : window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QPushButton*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                qobject_cast<QLineEdit*>(widget)) {
+                controls << widget;
+            }
+        }
+        QCOMPARE(controls.size(), 8);
+        for (const QWidget* a : controls) {
+            QVERIFY2(window->centralWidget()->rect().contains(a->geometry()), qPrintable(a->objectName()));
+            for (const QWidget* b : controls) {
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " " + b->objectName()));
+            }
+        }
         for (const auto* button : window->findChildren<QPushButton*>()) {
             // The caption, with a few pixels of frame on either side.
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 6 <= button->width(),

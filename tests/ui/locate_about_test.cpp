@@ -170,6 +170,17 @@ private slots:
         QCOMPARE(browser.Path(), m_root + "library");
         QVERIFY(locate.okButton()->isEnabled());
 
+        // Nothing in the dialog overlaps anything else or reaches past its edge.
+        const auto parts = locate.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(parts.size(), 7); // three captions, the drive list, the browser, OK and Cancel
+        for (const QWidget* a : parts) {
+            QVERIFY2(locate.rect().contains(a->geometry()), qPrintable(a->objectName()));
+            for (const QWidget* b : parts) {
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " " + b->objectName()));
+            }
+        }
+
         BrikmuxAbout about(*window);
         for (QWidget* dialog : {static_cast<QWidget*>(&locate), static_cast<QWidget*>(&about)}) {
             for (const QLabel* label : dialog->findChildren<QLabel*>()) {
