@@ -1,3 +1,6 @@
+// Windows only: the build compiles this file there alone.
+#ifdef _WIN32
+
 #include "remembered_settings.h"
 
 #include "files/wide_text.h"
@@ -30,3 +33,5 @@ std::string rememberedSetting(std::string_view section, std::string_view key, st
 }
 
 } // namespace brikmux
+
+#endif

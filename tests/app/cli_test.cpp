@@ -165,7 +165,8 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
     } cases[] = {
         {"--help",
          {"Usage:", "  merge               Merge MAIN and its custom sub-files into one .mpd file.\n",
-          "  split               Split an .mpd file into .dat files.\n", "check [--dat-dir DIR]", "--version"},
+          "  split               Split an .mpd file into .dat files.\n",
+          "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n", "--version"},
          {"--author TEXT  "}},
         {"merge --help",
          {"  --author TEXT       author name for the header (default: the window's author\n"
