@@ -1,11 +1,12 @@
 #include "files/line_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace brikmux {
 
 LineWriter::LineWriter(OutputFile& file, std::size_t bufferSize)
-    : m_file(file), m_capacity(bufferSize < 2 ? 2 : bufferSize)
+    : m_file(file), m_capacity(std::max<std::size_t>(bufferSize, 2))
 {
     m_buffer = std::make_unique_for_overwrite<char[]>(m_capacity);
 }

@@ -138,12 +138,11 @@ std::string_view WrappedLine(std::string_view line)
     }
     // "0", then the words of the wrapper, each after blanks; the wrapped line after blanks.
     auto word = [&line](std::string_view expected) {
-        const auto start = line.find_first_not_of(" \t");
-        if (start == std::string_view::npos || line.substr(start, expected.size()) != expected ||
-            start + expected.size() >= line.size() || !isBlank(line[start + expected.size()])) {
+        line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+        if (!line.starts_with(expected) || line.size() == expected.size() || !isBlank(line[expected.size()])) {
             return false;
         }
-        line.remove_prefix(start + expected.size());
+        line.remove_prefix(expected.size());
         return true;
     };
     if (!word("0") || !(word("GHOST") || (word("MLCAD") && word("HIDE")))) {

@@ -17,7 +17,7 @@ cleanup()
 }
 trap cleanup EXIT
 # A display of our own: Xvfb picks a free number and writes it once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -45,17 +45,18 @@ mkdir -p "$work/known/config/Brikmux"
 printf '[Paths]\nLDrawPath=%s/\n' "$library" >"$work/known/config/Brikmux/Brikmux.conf"
 start known
 if appears Brikmux; then echo "ok: with a library remembered the main window opens"; else
-    echo "FAILED: no main window" && failures=$((failures + 1))
+    echo "FAILED: no main window" && cat "$work/known.log" && failures=$((failures + 1))
 fi
 sleep 1
 if xdotool search --onlyvisible --name "^Locate LDraw.EXE\$" >/dev/null 2>&1; then
     echo "FAILED: the Locate dialog came up although the library is there" && failures=$((failures + 1))
 fi
 kill "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null || true
 
 start unknown
 if appears "Locate LDraw.EXE"; then echo "ok: without a library the Locate dialog comes up"; else
-    echo "FAILED: no Locate dialog" && failures=$((failures + 1))
+    echo "FAILED: no Locate dialog" && cat "$work/unknown.log" && failures=$((failures + 1))
 fi
 echo "$failures failed"
 [ "$failures" -eq 0 ]

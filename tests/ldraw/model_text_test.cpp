@@ -76,6 +76,7 @@ TEST(LineKinds, ColoursAndNumbersOfAModelLine)
                                                           {"0x2FF00aa", ""},
                                                           {"0X2ff00AA", ""},
                                                           {"#FF0000", ""},
+                                                          {"#990000", ""},
                                                           {"-1", ""},
                                                           {"#", "\"#\""},
                                                           {"0x", "\"0x\""},
