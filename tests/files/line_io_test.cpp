@@ -1,5 +1,6 @@
 #include "files/line_reader.h"
 #include "files/line_writer.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -8,30 +9,17 @@
 namespace brikmux {
 namespace {
 
-// A file held in memory, read in chunks of at most chunk bytes; reads from failAt on fail.
-struct MemoryInput final : InputFile {
-    std::string bytes;
-    std::size_t chunk = 1 << 20;
-    std::size_t failAt = std::string::npos;
-    std::size_t position = 0;
-
-    Status read(char* buffer, std::size_t size, std::size_t& count) override
-    {
-        if (position >= failAt) {
-            return Status::failure("Input/output error");
-        }
-        count = std::min({size, chunk, bytes.size() - position});
-        std::copy_n(bytes.data() + position, count, buffer);
-        position += count;
-        return Status::ok();
-    }
-};
+using testing::MemoryInput;
 
 TEST(LineReader, EndsLinesAtCrLfBareCrAndBareLfWhateverTheBlockSize)
 {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"", {}}, {"a\r\nb\rc", {"a", "b", "c"}}, {"a\nb\nc\n", {"a", "b", "c"}}, {"\n\r", {"", ""}},
-        {"a\r\r\nb", {"a", "", "b"}}, {"x\r\n\ny", {"x", "", "y"}},
+        {"", {}},
+        {"a\r\nb\rc", {"a", "b", "c"}},
+        {"a\nb\nc\n", {"a", "b", "c"}},
+        {"\n\r", {"", ""}},
+        {"a\r\r\nb", {"a", "", "b"}},
+        {"x\r\n\ny", {"x", "", "y"}},
         {std::string("n\0ul\r\n\xff\xfe", 8), {std::string("n\0ul", 4), "\xff\xfe"}},
         // A read failure ends the lines there; the status says why.
         {"one\r\ntwo\r\nthree", {"one", "two", "Input/output error"}}};

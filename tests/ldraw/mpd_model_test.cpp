@@ -1,5 +1,6 @@
 #include "ldraw/model_text.h"
 #include "ldraw/mpd_model.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,7 @@
 namespace brikmux {
 namespace {
 
-struct MemoryInput final : InputFile {
-    explicit MemoryInput(std::string text) : bytes(std::move(text)) {}
-    Status read(char* buffer, std::size_t size, std::size_t& count) override
-    {
-        count = std::min(size, bytes.size() - position);
-        std::copy_n(bytes.data() + position, count, buffer);
-        position += count;
-        return Status::ok();
-    }
-    std::string bytes;
-    std::size_t position = 0;
-};
+using testing::MemoryInput;
 
 std::string readAll(InputFile& file)
 {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,28 @@
 #include <vector>
 
 namespace brikmux::testing {
+
+// A file held in memory, read in chunks of at most chunk bytes; reads from failAt on fail.
+struct MemoryInput final : InputFile {
+    MemoryInput() = default;
+    explicit MemoryInput(std::string text) : bytes(std::move(text)) {}
+
+    std::string bytes;
+    std::size_t chunk = 1 << 20;
+    std::size_t failAt = std::string::npos;
+    std::size_t position = 0;
+
+    Status read(char* buffer, std::size_t size, std::size_t& count) override
+    {
+        if (position >= failAt) {
+            return Status::failure("Input/output error");
+        }
+        count = std::min({size, chunk, bytes.size() - position});
+        std::copy_n(bytes.data() + position, count, buffer);
+        position += count;
+        return Status::ok();
+    }
+};
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
