@@ -236,7 +236,6 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
             // Within a !TEXMAP block, "0 !: 1 ..." is a reference that texture-aware readers follow.
             std::string_view payload;
             if (inTexmap && texmap.kind == TexmapLine::Kind::None && IsMetaDataLine(line, payload)) {
-                payload.remove_prefix(std::min(payload.size(), payload.find_first_not_of(" \t")));
                 if (IsSubFileReference(payload, kinds)) {
                     followReference(line, payload, index, plain);
                 }

@@ -3,6 +3,8 @@
 #include "files/line_reader.h"
 #include "files/paths.h"
 
+#include <algorithm>
+
 namespace brikmux {
 
 namespace {
@@ -79,9 +81,7 @@ std::size_t SectionNamer::place(std::size_t index)
             entry.container != npos && entry.container == known.container && entry.block == known.block;
         if (sameBlock || (entry.kind != WalkEntry::Kind::Unreadable && sameContent(other, index))) {
             m_table.dropLast();
-            if (m_hashes.size() > m_table.size()) {
-                m_hashes.resize(m_table.size());
-            }
+            m_hashes.resize(std::min(m_hashes.size(), m_table.size()));
             return other;
         }
     }
@@ -102,9 +102,7 @@ std::size_t SectionNamer::place(std::size_t index)
 
 std::uint64_t SectionNamer::contentHash(std::size_t index)
 {
-    if (m_hashes.size() < m_table.size()) {
-        m_hashes.resize(m_table.size(), 0);
-    }
+    m_hashes.resize(std::max(m_hashes.size(), m_table.size()), 0);
     if (m_hashes[index] != 0) {
         return m_hashes[index];
     }

@@ -244,6 +244,13 @@ TEST(ZipArchive, DamagedArchivesAndEntriesFailClearly)
              }
          },
          {"open: " + damaged}},
+        {"ZIP64 directory running into its end record",
+         zip64Of(kEntries),
+         [](std::string& z) {
+             const std::size_t end64 = z.rfind("PK\6\6");
+             put32(z, end64 + 40, static_cast<std::uint32_t>(end64 - centralRecord(z, 0) + 10));
+         },
+         {"open: The archive is cut short or damaged: its directory lies past its end"}},
         {"ZIP64 field too short",
          zip64Of(kEntries),
          [](std::string& z) { put16(z, centralRecord(z, 0) + 46 + 22, 8); },

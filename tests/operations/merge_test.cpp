@@ -55,7 +55,9 @@ TEST_P(Merge, PackedEmbedsEveryFileOnceUnderItsLibraryPathWithTheColours)
     library.write("LDCONFIG.LDR", crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #1B2A34",
                                         "  0 !COLOUR Blue CODE 1 VALUE #1E5AA8", "0 // 0 !COLOUR not one"}));
     library.write("parts/3001.dat", crlf({"0 Brick 2 x 4", ref("s\\3001s01.dat"), ref("box.dat")}));
-    library.write("parts/s/3001s01.dat", crlf({"0 ~Brick 2 x 4 without Front Face", ref("48\\1-4cyli.dat")}));
+    // A marker inside a library file is left out; the file is read on to its end.
+    library.write("parts/s/3001s01.dat",
+                  crlf({"0 ~Brick 2 x 4 without Front Face", "0 FILE stray.dat", ref("48\\1-4cyli.dat")}));
     library.write("p/48/1-4cyli.dat", "0 Cylinder 0.25\r\n");
     library.write("unofficial/parts/s/u01.dat", crlf({"0 unofficial", ref("BOX.DAT")}));
     dat.write("main.dat",
@@ -418,8 +420,9 @@ TEST_P(Merge, AnMpdsOwnBlocksAreTakenAsTheyAre)
 
 TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
 {
-    dat.write("main.dat", crlf({"0 main", ref("sub.dat")}));
+    dat.write("main.dat", crlf({"0 main", "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 tex.png", ref("sub.dat")}));
     dat.write("sub.dat", "0 sub\r\n");
+    dat.write("textures/tex.png", "png");
     dat.write("out.mpd", "precious\r\n");
     // The fault, which call of its kind fails, and the file the message names.
     const std::tuple<int FaultyFileSystem::*, int, std::string> faults[] = {
@@ -427,7 +430,8 @@ TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
         {&FaultyFileSystem::failWrite, 1, "out.mpd"},
         {&FaultyFileSystem::failCommit, 1, "out.mpd"},
         {&FaultyFileSystem::failRead, 1, "main.dat"},
-        {&FaultyFileSystem::failOpenForReading, 2, "sub.dat (referenced by main.dat)"}}; // vanished mid-merge
+        {&FaultyFileSystem::failOpenForReading, 2, "sub.dat (referenced by main.dat)"}, // vanished mid-merge
+        {&FaultyFileSystem::failOpenForReading, 3, "tex.png (referenced by main.dat)"}};
     for (const auto& [fault, call, named] : faults) {
         fileSystem = {};
         fileSystem.*fault = call;
@@ -438,7 +442,7 @@ TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
         EXPECT_NE(prompter.failures()[0].text.find(named + ": No space left on device."), std::string::npos)
             << prompter.failures()[0].text;
         EXPECT_EQ(dat.read("out.mpd"), "precious\r\n");
-        EXPECT_EQ(dat.list(), (Names{"main.dat", "out.mpd", "sub.dat"}));
+        EXPECT_EQ(dat.list(), (Names{"main.dat", "out.mpd", "sub.dat", "textures"}));
     }
 }
 

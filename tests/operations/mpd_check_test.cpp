@@ -118,6 +118,9 @@ TEST_F(MpdCheck, EachFaultGivesItsCodeSectionAndLine)
         {"textured reference",
          with(kClean, end, {texmap("lib.png"), "0 !: " + ref("gone.dat"), "0 !TEXMAP END"}),
          {"not-found sub.ldr:8"}},
+        {"a !TEXMAP block ends with its section",
+         with(with(kClean, 5, {"0 !: " + ref("gone.dat")}), 4, {texmap("lib.png")}),
+         {}},
         {"a file beside the MPD, not in it",
          with(kClean, end, {ref("Beside.ldr"), texmap("beside.png"), ref("gone.ldr")}),
          {"outside-file sub.ldr:7", "outside-file sub.ldr:8", "not-found sub.ldr:9"}},
@@ -177,9 +180,11 @@ TEST_F(MpdCheck, WhatAMergeTakesFromOutsideIsWalkedAndFailsTheCheckAsItWouldFail
          "1 error, 1 warning",
          "  Cannot be read:\n    folder.ldr  " + dir.field() + "folder.ldr: Is a directory  (referenced by a.ldr)\n"},
         {"a block renamed, as the output names it",
-         {"a.mpd", "0 FILE a.ldr", ref("sub.ldr"), "0 FILE sub.ldr", ref("gone.dat")},
+         {"a.mpd", "0 FILE a.ldr", ref("sub.ldr"), ref("b.ldr"), "0 FILE b.ldr", ref("sub.ldr"), "0 FILE sub.ldr",
+          ref("gone.dat")},
          "1 error, 1 warning",
          "    sub.ldr as a/sub.ldr (in a.mpd)  " + dir.field() +
+             "a.mpd  (referenced by a.mpd, b.ldr)\n    b.ldr (in a.mpd)  " + dir.field() +
              "a.mpd  (referenced by a.mpd)\n"
              "  Found nowhere:\n    gone.dat  (referenced by a/sub.ldr)\n"},
         {"a cycle through a file beside",

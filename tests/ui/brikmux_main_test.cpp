@@ -353,7 +353,7 @@ private slots:
             QApplication::sendEvent(window.get(), &enter);
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(window.get(), &drop);
-            return enter.isAccepted();
+            return enter.isAccepted() && drop.isAccepted();
         };
         for (const QStringList& refused :
              {QStringList{"models/notes.txt"}, {"models/folder.dat"}, {"models/car.dat", "mpd/b.mpd"}, {"gone.dat"}}) {
@@ -367,6 +367,21 @@ private slots:
         QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Town.LDR Town.mpd"));
         QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_ldr.png"));
+    }
+
+    void namesThatAreNoTextKeepTheirBytes()
+    {
+#ifdef _WIN32
+        QSKIP("Windows names are text");
+#endif
+        m_dir->write("models/caf\xe9.dat", "");
+        auto window = makeWindow();
+        auto* datList = control<QComboBox>(*window, "DATFileCombo");
+        const int index = datList->findText(QString::fromLocal8Bit("caf\xe9.dat"));
+        QVERIFY(index >= 0);
+        datList->setCurrentIndex(index);
+        emit datList->activated(index);
+        QCOMPARE(window->datText() + " " + window->mpdText(), std::string("caf\xe9.dat caf\xe9.mpd"));
     }
 
     void mergeAndSplitFromTheButtons()

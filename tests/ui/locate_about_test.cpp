@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QtTest>
 
@@ -200,6 +201,43 @@ private slots:
             dialog->hide();
         }
         window->close();
+    }
+
+    void theBrowserKeepsItsFolderInViewUntilTheUserTakesOver()
+    {
+        for (int i = 10; i < 70; ++i) {
+            m_dir->write("many/f" + std::to_string(i) + "/x", "");
+        }
+        DirectoryBrowser browser;
+        browser.resize(200, 150);
+        browser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        QScrollBar& bar = *browser.verticalScrollBar();
+        // A range change (rows read in the background) brings the folder back into view, until
+        // the user clicks, scrolls or types in the tree.
+        const auto rangeChangedAtTop = [&] {
+            bar.setValue(0);
+            emit bar.rangeChanged(0, bar.maximum());
+            QCoreApplication::processEvents();
+            return bar.value();
+        };
+        const std::function<void()> userActions[] = {
+            [&] { QTest::mousePress(browser.viewport(), Qt::LeftButton, {}, QPoint(20, 5)); },
+            [&] {
+                QWheelEvent wheel(QPointF(20, 20), browser.mapToGlobal(QPointF(20, 20)), {}, QPoint(0, -120),
+                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(browser.viewport(), &wheel);
+            },
+            [&] { QTest::keyClick(&browser, Qt::Key_Down); },
+        };
+        for (const auto& act : userActions) {
+            QVERIFY(browser.setPath(m_root + native("many/f10/")));
+            QVERIFY(browser.setPath(m_root + native("many/f60/")));
+            QTRY_VERIFY(browser.viewport()->rect().contains(browser.visualRect(browser.currentIndex())));
+            QVERIFY(rangeChangedAtTop() > 0);
+            act();
+            QCOMPARE(rangeChangedAtTop(), 0);
+        }
     }
 
     void okStoresTheFolderAndTheDialogComesBackUntilThen()
