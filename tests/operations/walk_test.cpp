@@ -1,5 +1,6 @@
 #include "files/paths.h"
 #include "merge_fixture.h"
+#include "operations/check_listing.h"
 #include "operations/walked_mpds.h"
 
 namespace brikmux {
@@ -185,7 +186,7 @@ protected:
                                     ref("3001.dat"), ref("sign.ldr")}));
         dat.write("sign.ldr", crlf({"0 sign"})); // the same as the shop's sign
         // SIGN.LDR, met once blocks are told apart, is still a section of its own spelling.
-        dat.write("roof.ldr", crlf({"0 the town's roof", ref("3001.dat"), ref("SIGN.LDR")}));
+        dat.write("roof.ldr", crlf({"0 the town's roof", ref("3001.dat"), ref("SIGN.LDR"), ref("door.dat")}));
         dat.write("house.mpd", crlf({"0 FILE house.ldr", ref("Roof.ldr"), ref("door.dat"), ref("garage.mpd"),
                                      "0 FILE roof.ldr", "0 the house's roof", ref("3001.dat"), "0 FILE door.dat",
                                      "0 door", ref("3001.dat"), "0 FILE 3001.dat", "0 the house's own brick"}));
@@ -193,7 +194,9 @@ protected:
                                     "0 the shop's roof", "0 FILE sign.ldr", "0 sign"}));
         dat.write("garage.mpd", "0 FILE garage.ldr\n" + ref("roof.ldr") + "\n0 FILE roof.ldr\n0 the house's roof\n" +
                                     ref("3001.dat") + "\n");
-        library.write("models/tree.ldr", crlf({"0 tree", ref("3001.dat")}));
+        // The tree and the town's roof, met after the house, name a door of their own.
+        library.write("models/tree.ldr", crlf({"0 tree", ref("3001.dat"), ref("door.dat")}));
+        dat.write("door.dat", crlf({"0 the town's door"}));
         library.write("models/street", crlf({"0 street"}));
     }
 };
@@ -203,7 +206,7 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
     const MergeResult result = merge("town.ldr");
     ASSERT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
     EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "sign.ldr",
-                                      "Roof.ldr", "door.dat", "garage.mpd", "roof.ldr", "SIGN.LDR", "3001.dat"}));
+                                      "Roof.ldr", "door.dat", "garage.mpd", "roof.ldr", "door.dat", "SIGN.LDR", "3001.dat"}));
     const std::string out = dat.read("out.mpd");
     // Each file's own model under the name it is referenced by, its names rewritten where they
     // were told apart; the garage's roof is the house's.
@@ -212,17 +215,28 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
                "0 FILE shop.ldr\r\n" + crlf({ref("shop/roof.ldr"), ref("sign.ldr")}),
                "0 FILE garage.mpd\r\n" + crlf({ref("house/Roof.ldr")}),
                "0 FILE house/Roof.ldr\r\n0 the house's roof\r\n", "0 FILE shop/roof.ldr\r\n0 the shop's roof\r\n",
-               "0 FILE roof.ldr\r\n0 the town's roof\r\n", "0 FILE street\r\n0 street\r\n"}) {
+               "0 FILE tree.ldr\r\n" + crlf({"0 tree", ref("3001.dat"), ref("town/door.dat")}),
+               "0 FILE roof.ldr\r\n0 the town's roof\r\n", "0 FILE street\r\n0 street\r\n",
+               "0 FILE town/door.dat\r\n0 the town's door\r\n"}) {
         EXPECT_NE(out.find(section), std::string::npos) << section;
     }
     EXPECT_EQ(out.find("0 FILE garage/"), std::string::npos);
     EXPECT_EQ(prompter.informations().at(0).details,
               "town.ldr\nhouse.mpd\nshop.ldr\nstreet\ntree.ldr\nroof.ldr\nsign.ldr\nRoof.ldr from house.mpd as "
               "house/Roof.ldr\ndoor.dat (in house.mpd)\ngarage.mpd\nroof.ldr from shop.ldr as shop/roof.ldr\n"
-              "SIGN.LDR\n3001.dat from house.mpd as house/3001.dat\n");
+              "door.dat from the DAT folder as town/door.dat\nSIGN.LDR\n3001.dat from house.mpd as house/3001.dat\n");
     // The house's own brick replaces the library's within the house only; the town's is the library's.
     EXPECT_NE(out.find("0 FILE door.dat\r\n0 door\r\n" + ref("house/3001.dat")), std::string::npos);
     EXPECT_EQ(out.find("0 FILE 3001.dat"), std::string::npos);
+
+    // A check lists the renamed door with both that reference it, packed as merged.
+    for (const bool pack : {false, true}) {
+        const CheckResult check = CheckMerge("town.ldr", job("x", pack), fileSystem);
+        EXPECT_NE(checkListing(check.files, check.cycle)
+                      .find("  door.dat as town/door.dat  " + dat.field() + "door.dat  (referenced by tree.ldr, roof.ldr)\n"),
+                  std::string::npos)
+            << pack;
+    }
 
     // Split and merged again: the same MPD, byte for byte, packed or not.
     for (const bool pack : {false, true}) {
