@@ -141,7 +141,7 @@ public:
         // The location is one find gave: the entry's own name, whose key leads back to it (the
         // separator before the top folder is left to keyOf, which drops leading separators).
         const std::size_t start = m_archive->path().size() + m_top;
-        const std::size_t entry = location.size() > start ? entryOf(std::string_view(location).substr(start)) : npos;
+        const std::size_t entry = entryOf(std::string_view(location).substr(std::min(start, location.size())));
         if (entry == npos) {
             return Status::failure("No such entry in the archive");
         }

@@ -215,11 +215,10 @@ private slots:
         QScrollBar& bar = *browser.verticalScrollBar();
         // A range change (rows read in the background) brings the folder back into view, until
         // the user clicks, scrolls or types in the tree.
-        const auto rangeChangedAtTop = [&] {
+        const auto scrolledBackAfterARangeChange = [&] {
             bar.setValue(0);
             emit bar.rangeChanged(0, bar.maximum());
-            QCoreApplication::processEvents();
-            return bar.value();
+            return QTest::qWaitFor([&] { return bar.value() > 0; }, 300);
         };
         const std::function<void()> userActions[] = {
             [&] { QTest::mousePress(browser.viewport(), Qt::LeftButton, {}, QPoint(20, 5)); },
@@ -234,9 +233,9 @@ private slots:
             QVERIFY(browser.setPath(m_root + native("many/f10/")));
             QVERIFY(browser.setPath(m_root + native("many/f60/")));
             QTRY_VERIFY(browser.viewport()->rect().contains(browser.visualRect(browser.currentIndex())));
-            QVERIFY(rangeChangedAtTop() > 0);
+            QVERIFY(scrolledBackAfterARangeChange());
             act();
-            QCOMPARE(rangeChangedAtTop(), 0);
+            QVERIFY(!scrolledBackAfterARangeChange());
         }
     }
 
