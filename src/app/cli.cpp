@@ -1,4 +1,4 @@
-// The command line's declarations: the three commands with their options and texts, parsed once,
+// The command line's declarations: the four commands with their options and texts, parsed once,
 // and the run that hands the parsed options to the command asked for.
 #include "cli.h"
 
@@ -110,6 +110,19 @@ constexpr const char* kSplitText =
     "(letter case aside) is not written: where its lines equal the first's (line ends and\n"
     "blanks at their ends aside) it is left out, named with --verbose; else the split fails.\n";
 
+constexpr const char* kRenderText =
+    "Draw MAIN, or an MPD, as a PNG picture.\n"
+    "\n"
+    "The model is found as merge finds it: its sub-files, the blocks of MPDs, the library's\n"
+    "parts in the colours of its LDConfig.ldr. The camera looks at the model's centre from\n"
+    "latitude L above and longitude G around (30 and 45: from above, front right), the\n"
+    "picture's up being the model's, the model filling it. A file found nowhere is drawn as\n"
+    "nothing and named on standard error; the picture is still written.\n";
+
+constexpr const char* kRenderExitStatus =
+    "Exit status: 0 when the picture is written (files found nowhere included), 1 when the\n"
+    "model cannot be read or the picture cannot be written, 2 on a usage error.";
+
 constexpr const char* kLdrawHelp =
     "the LDraw library: a folder holding parts and p, or LDraw's complete.zip (or library.bin), "
     "with ldrawunf.zip for unofficial parts (default: $LDRAWDIR, the window's LDraw folder, then "
@@ -155,7 +168,7 @@ public:
     }
 };
 
-// The three commands with their options, each declared once: parsing, each command's --help
+// The four commands with their options, each declared once: parsing, each command's --help
 // and the usage lines all read them from here.
 class CommandLine {
 public:
@@ -191,6 +204,27 @@ public:
         folder(check, "--ldraw", m_options.ldraw, kLdrawHelp);
         walkFlags(check);
         check->add_flag("--json", m_options.json, "one JSON object instead of text");
+
+        CLI::App* render = command("render", kRenderText, "MAIN|MPD", "the main .dat file, or an MPD");
+        folder(render, "--dat-dir", m_options.datDir, "folder of the .dat files");
+        folder(render, "--ldraw", m_options.ldraw, kLdrawHelp);
+        walkFlags(render, false);
+        render->add_option("--width", m_options.width, "the picture's width in pixels (default: 800)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 16384));
+        render->add_option("--height", m_options.height, "the picture's height in pixels (default: 600)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 16384));
+        render->add_option("--latitude", m_options.latitude, "degrees above the model (default: 30)")
+            ->type_name("DEG")
+            ->check(CLI::Range(-90.0, 90.0));
+        render->add_option("--longitude", m_options.longitude, "degrees around it, from its front (default: 45)")
+            ->type_name("DEG");
+        render->add_flag("--perspective", m_options.perspective, "a perspective view (default: orthographic)");
+        value(render, "--background", "COLOUR|transparent", m_options.background,
+              "#RRGGBB, or transparent (default: #FFFFFF)");
+        value(render, "--output", "FILE.png", m_options.output, "the picture's file")->required();
+        render->footer(kRenderExitStatus);
     }
 
     // Parses args (without the program's name) into the options; throws CLI11's errors.
@@ -260,23 +294,27 @@ private:
         command->add_option(operand, m_options.operand, operandHelp)->required();
         return command;
     }
-    void value(CLI::App* command, const char* name, const char* typeName, std::optional<std::string>& target,
-               const std::string& help)
+    CLI::Option* value(CLI::App* command, const char* name, const char* typeName, std::optional<std::string>& target,
+                       const std::string& help)
     {
         auto text = std::make_unique<std::string>();
         CLI::Option* option = command->add_option(name, *text, help)->type_name(typeName);
         m_values.push_back({option, std::move(text), &target});
+        return option;
     }
     void folder(CLI::App* command, const char* name, std::optional<std::string>& target, const std::string& help)
     {
         value(command, name, "DIR", target, help);
     }
-    void walkFlags(CLI::App* command)
+    void walkFlags(CLI::App* command, bool withPack = true)
     {
         command->add_flag("--ldr")->description(
             "accepted as before; every reference is followed, whatever its name ends in");
         command->add_flag("--dat-only", m_options.datOnly,
                           "follow only references to names ending in .dat, as earlier versions did");
+        if (!withPack) {
+            return;
+        }
         command->add_flag("--pack", m_options.pack,
                           "embed every file the model uses, library parts and primitives included, named by "
                           "their library paths (parts/3001.dat), with the library's colours and images: the "
@@ -315,6 +353,9 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& environment)
         commandLine.parse(args);
         if (options.command == "check") {
             return cli::check(options, environment);
+        }
+        if (options.command == "render") {
+            return cli::render(options, environment);
         }
         TerminalPrompter prompter(environment.input, environment.output, environment.errors,
                                   environment.inputIsTerminal, options.answer, options.verbose);

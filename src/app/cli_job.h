@@ -31,6 +31,14 @@ struct Options {
     bool pack = false;
     bool json = false;
     bool verbose = false;
+    // render's
+    std::optional<std::string> output;
+    int width = 800;
+    int height = 600;
+    double latitude = 30;
+    double longitude = 45;
+    bool perspective = false;
+    std::optional<std::string> background;
 };
 
 // A command line that asks for something it cannot: its text says what.
@@ -60,5 +68,6 @@ MergeJob mergeJob(const Options& options, const CliEnvironment& environment, std
 int merge(const Options& options, CliEnvironment& environment, Prompter& prompter);
 int split(const Options& options, Prompter& prompter);
 int check(const Options& options, CliEnvironment& environment);
+int render(const Options& options, CliEnvironment& environment);
 
 } // namespace brikmux::cli

@@ -38,6 +38,12 @@ std::string joinPath(std::string_view folder, std::string_view name)
     return path;
 }
 
+std::string folderOf(const std::string& path)
+{
+    const auto separator = path.find_last_of(kSeparator);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
 std::string withTrailingSeparator(std::string_view folder)
 {
     std::string result(folder);

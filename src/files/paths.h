@@ -23,6 +23,9 @@ constexpr bool isNameSeparator(char c)
 // become the platform's, and doubled separators after the first character count as one.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// The folder of a path of this platform, ending in its separator; empty for a bare name.
+std::string folderOf(const std::string& path);
+
 // Returns folder ending in exactly one separator; an empty folder stays empty.
 std::string withTrailingSeparator(std::string_view folder);
 

@@ -13,12 +13,6 @@ namespace brikmux {
 
 namespace {
 
-std::string folderOf(const std::string& path)
-{
-    const auto separator = path.find_last_of(kSeparator);
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 WalkOptions walkOptions(const MergeJob& job, bool record)
 {
     return {job.datPath, job.referenceKinds, job.pack, record};

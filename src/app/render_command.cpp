@@ -1,0 +1,45 @@
+// brikmux-cli render: the picture of a model as a PNG file, its files not found named on standard error.
+#include "cli_job.h"
+
+#include "files/paths.h"
+#include "operations/messages.h"
+#include "render/render.h"
+
+#include <ostream>
+
+namespace brikmux::cli {
+
+int render(const Options& options, CliEnvironment& environment)
+{
+    RenderOptions view;
+    view.width = options.width;
+    view.height = options.height;
+    view.angle = {options.latitude, options.longitude, options.perspective};
+    if (options.background && *options.background == "transparent") {
+        view.background.reset();
+    } else if (options.background && !readHexColour(*options.background, *view.background)) {
+        throw UsageError("--background takes #RRGGBB or transparent, not " + *options.background);
+    }
+    std::string mainName;
+    NativeFileSystem fileSystem;
+    const MergeJob job = mergeJob(options, environment, mainName, fileSystem);
+    const auto [folder, name] = splitPath(*options.output);
+    const std::string output = joinPath(folder, name);
+
+    const RenderResult result =
+        RenderModel(mainName, RenderJob{job.datPath, job.ldrawPath, job.referenceKinds}, view, fileSystem);
+    for (const auto& missing : result.notFound) {
+        environment.errors << "Not found: " << messages::missingFileLine(missing) << "\n";
+    }
+    if (result.status != RenderResult::Status::Drawn) {
+        environment.errors << result.failure << "\n";
+        return kFailure;
+    }
+    if (const Status written = WritePng(result.picture, output, fileSystem); !written) {
+        environment.errors << cannotWritePicture(output, written.reason()) << "\n";
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+} // namespace brikmux::cli

@@ -1,0 +1,58 @@
+#include "render/geometry.h"
+
+#include <algorithm>
+
+namespace brikmux {
+
+Transform Transform::then(const Transform& inner) const
+{
+    Transform product;
+    for (int row = 0; row < 3; ++row) {
+        const float* a = m + row * 4;
+        for (int column = 0; column < 4; ++column) {
+            product.m[row * 4 + column] =
+                a[0] * inner.m[column] + a[1] * inner.m[4 + column] + a[2] * inner.m[8 + column];
+        }
+        product.m[row * 4 + 3] += a[3];
+    }
+    return product;
+}
+
+void Box::add(Vec3 p)
+{
+    min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
+    max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
+}
+
+void Box::add(const Box& box, const Transform& transform)
+{
+    if (box.empty()) {
+        return;
+    }
+    for (int corner = 0; corner < 8; ++corner) {
+        add(transform.apply({(corner & 1) != 0 ? box.max.x : box.min.x, (corner & 2) != 0 ? box.max.y : box.min.y,
+                             (corner & 4) != 0 ? box.max.z : box.min.z}));
+    }
+}
+
+void Mesh::append(const Mesh& child, const Transform& transform, ColourCode colour)
+{
+    for (const Triangle& t : child.triangles) {
+        Triangle& placed = triangles.emplace_back();
+        for (int i = 0; i < 3; ++i) {
+            placed.v[i] = transform.apply(t.v[i]);
+            bounds.add(placed.v[i]);
+        }
+        placed.colour = inherit(t.colour, colour);
+    }
+    for (const Segment& s : child.edges) {
+        Segment& placed = edges.emplace_back();
+        for (int i = 0; i < 2; ++i) {
+            placed.v[i] = transform.apply(s.v[i]);
+            bounds.add(placed.v[i]);
+        }
+        placed.colour = inherit(s.colour, colour);
+    }
+}
+
+} // namespace brikmux
