@@ -210,14 +210,11 @@ public:
         folder(render, "--ldraw", m_options.ldraw, kLdrawHelp);
         walkFlags(render, false);
         render->add_option("--width", m_options.width, "the picture's width in pixels (default: 800)")
-            ->type_name("N")
-            ->check(CLI::Range(1, 16384));
+            ->type_name("N");
         render->add_option("--height", m_options.height, "the picture's height in pixels (default: 600)")
-            ->type_name("N")
-            ->check(CLI::Range(1, 16384));
+            ->type_name("N");
         render->add_option("--latitude", m_options.latitude, "degrees above the model (default: 30)")
-            ->type_name("DEG")
-            ->check(CLI::Range(-90.0, 90.0));
+            ->type_name("DEG");
         render->add_option("--longitude", m_options.longitude, "degrees around it, from its front (default: 45)")
             ->type_name("DEG");
         render->add_flag("--perspective", m_options.perspective, "a perspective view (default: orthographic)");
@@ -274,7 +271,8 @@ public:
                         name += "|--no";
                     }
                     const std::string type = option->get_type_name();
-                    const std::string item = " [" + name + (type.empty() ? "" : " " + type) + "]";
+                    std::string item = name + (type.empty() ? "" : " " + type);
+                    item = option->get_required() ? " " + item : " [" + item + "]";
                     if (line.size() + item.size() > 80) {
                         text += line + "\n";
                         line = std::string(14 + command->get_name().size(), ' ');

@@ -5,12 +5,20 @@
 #include "operations/messages.h"
 #include "render/render.h"
 
+#include <cmath>
 #include <ostream>
 
 namespace brikmux::cli {
 
 int render(const Options& options, CliEnvironment& environment)
 {
+    constexpr int kLargest = 8192;
+    if (options.width < 1 || options.width > kLargest || options.height < 1 || options.height > kLargest) {
+        throw UsageError("--width and --height take 1 to " + std::to_string(kLargest) + " pixels");
+    }
+    if (!(options.latitude >= -90 && options.latitude <= 90) || !std::isfinite(options.longitude)) {
+        throw UsageError("--latitude takes -90 to 90 degrees, --longitude any number of degrees");
+    }
     RenderOptions view;
     view.width = options.width;
     view.height = options.height;

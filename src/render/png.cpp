@@ -25,6 +25,9 @@ Status WritePng(const Picture& picture, const std::string& path, FileSystem& fil
                                picture.width * 4) == 0) {
         return Status::failure("The picture cannot be encoded");
     }
+    if (const EntryKind kind = fileSystem.kindOf(path); kind == EntryKind::Folder || kind == EntryKind::Other) {
+        return Status::failure(whyNotAFile(kind));
+    }
     std::unique_ptr<OutputFile> file;
     if (Status created = fileSystem.createOutput(folderOf(path), file); !created) {
         return created;

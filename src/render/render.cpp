@@ -35,7 +35,7 @@ public:
     Drawing(const std::vector<Instance>& instances, const ColourTable& colours, const RenderOptions& options,
             const std::atomic<bool>* cancel)
         : m_instances(instances), m_colours(colours), m_options(options), m_cancel(cancel),
-          m_factor(std::max(1, options.antialiasing)),
+          m_factor(samplesPerSide(options)),
           m_canvas(options.width * m_factor, options.height * m_factor,
                    options.background.value_or(Rgba{255, 255, 255, 0})),
           m_view(options.angle, corners(instances), static_cast<float>(options.width * m_factor),
@@ -64,6 +64,18 @@ public:
     Picture picture() const { return m_canvas.shrunk(m_factor); }
 
 private:
+    // Anti-aliasing, as far as it keeps to about 16 million samples (a 2000 by 2000 picture).
+    static int samplesPerSide(const RenderOptions& options)
+    {
+        constexpr long long kMostSamples = 16LL << 20;
+        int factor = std::max(1, options.antialiasing);
+        const long long pixels = static_cast<long long>(options.width) * options.height;
+        while (factor > 1 && pixels * factor * factor > kMostSamples) {
+            --factor;
+        }
+        return factor;
+    }
+
     static float marginFor(const RenderOptions& options)
     {
         return std::max(2.0F, 0.03F * static_cast<float>(std::min(options.width, options.height)));
