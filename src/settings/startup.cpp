@@ -162,6 +162,7 @@ void loadMainWindow(MainWindowState& window, const SettingsStore& store, std::st
     });
     step([&] { window.setAuthorName(store.GetSetting(kAppName, kSettings, "AuthorName", "Brikmux")); });
     step([&] { window.setPackMPD(store.GetSetting(kAppName, kSettings, "PackMPD", "0") == "1"); });
+    step([&] { window.setShowPicture(store.GetSetting(kAppName, kSettings, "ShowPicture", "0") == "1"); });
     step([&] {
         if (window.RefreshMPDList() && window.mpdListCount() > 0) {
             window.selectMpdEntry(0);
@@ -184,6 +185,7 @@ void saveMainWindow(MainWindowState& window, SettingsStore& store)
     store.SaveSetting(kAppName, kSettings, "WindowTop", coordinateText(window.windowTop()));
     store.SaveSetting(kAppName, kSettings, "AuthorName", window.authorName());
     store.SaveSetting(kAppName, kSettings, "PackMPD", window.packMPD() ? "1" : "0");
+    store.SaveSetting(kAppName, kSettings, "ShowPicture", window.showPicture() ? "1" : "0");
 }
 
 } // namespace brikmux

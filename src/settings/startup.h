@@ -42,6 +42,9 @@ public:
     // Whether merges embed every library file too (packed MPDs, for viewers without a library).
     virtual bool packMPD() const = 0;
     virtual void setPackMPD(bool pack) = 0;
+    // Whether the window shows a picture of the model chosen.
+    virtual bool showPicture() const = 0;
+    virtual void setShowPicture(bool show) = 0;
 
     // Refill the lists from their folders; false, with the list unchanged, when the folder
     // cannot be listed.

@@ -189,6 +189,34 @@ void BrikmuxMain::setPackMPD(bool pack)
     MenuPack->setChecked(pack);
 }
 
+bool BrikmuxMain::showPicture() const
+{
+    return MenuPicture->isChecked();
+}
+
+void BrikmuxMain::setShowPicture(bool show)
+{
+    MenuPicture->setChecked(show);
+    m_picture->setVisible(show);
+    fitToContents();
+    if (show && !m_pictured.second.empty()) {
+        m_picture->draw(m_pictured.first, m_pictured.second, m_ldrawPath);
+    }
+}
+
+void BrikmuxMain::pictureOf(const std::string& folder, const std::string& name)
+{
+    m_pictured = {folder, name};
+    if (!showPicture()) {
+        return;
+    }
+    if (name.empty()) {
+        m_picture->clear();
+    } else {
+        m_picture->draw(folder, name, m_ldrawPath);
+    }
+}
+
 bool BrikmuxMain::RefreshMPDList()
 {
     return m_mpdList->refresh(m_mpdPath, {"*.mpd"});
@@ -253,6 +281,12 @@ void BrikmuxMain::unloadOtherWindows()
 void BrikmuxMain::DATFileCombo_Click()
 {
     setMpdText(mpdNameFor(datText()));
+    pictureOf(m_datPath, datText());
+}
+
+void BrikmuxMain::MPDFileCombo_Click()
+{
+    pictureOf(m_mpdPath, mpdText());
 }
 
 std::optional<FileOpenChoice> BrikmuxMain::browse(const QString& title, const std::string& folder,
@@ -280,6 +314,7 @@ void BrikmuxMain::chooseMpdFile(const FileOpenChoice& choice)
     m_mpdPath = choice.fullPath.substr(0, choice.fullPath.size() - choice.title.size());
     RefreshMPDList();
     setMpdText(choice.title);
+    MPDFileCombo_Click();
 }
 
 void BrikmuxMain::BrowseDATFileBtn_Click()

@@ -5,6 +5,7 @@
 #include "files/file_system.h"
 #include "hidden_file_list.h"
 #include "model_file_list.h"
+#include "model_picture.h"
 #include "operations/prompter.h"
 #include "settings/settings_store.h"
 #include "settings/startup.h"
@@ -88,6 +89,8 @@ public:
     void setAuthorName(const std::string& name) override;
     bool packMPD() const override;
     void setPackMPD(bool pack) override;
+    bool showPicture() const override;
+    void setShowPicture(bool show) override;
     bool RefreshMPDList() override;
     bool RefreshDATList() override;
     int mpdListCount() const override;
@@ -114,6 +117,7 @@ private:
     void MenuAbout_Click();
     void MenuPackMPD_Click();
     void MenuCheckMPD_Click();
+    void MPDFileCombo_Click();
     void LDrawDirHolder_Change();
 
     std::optional<FileOpenChoice> browse(const QString& title, const std::string& folder, const QString& filter);
@@ -125,6 +129,11 @@ private:
     // Runs a handler's work; a failure that escapes it becomes one critical message naming
     // subject and the reason, and the window stays usable.
     void guarded(const std::string& title, const std::string& subject, const std::function<void()>& work);
+    // Shows the picture of the model name in folder, where pictures are shown; the model is drawn
+    // when they come to be shown otherwise.
+    void pictureOf(const std::string& folder, const std::string& name);
+    // Sizes the window to the form, and to the picture beside it where that is shown.
+    void fitToContents();
     // Runs Form_Activate once the event that activated the window has been handled.
     void activateLater();
 
@@ -147,6 +156,7 @@ private:
     QAction* MenuPack = nullptr;
     QAction* MenuPackMPD = nullptr;
     QAction* MenuCheckMPD = nullptr;
+    QAction* MenuPicture = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuAbout = nullptr;
     QFrame* Line1 = nullptr;
@@ -162,6 +172,9 @@ private:
     QLineEdit* AuthorNameText = nullptr;
     QLabel* BrikmuxLogo = nullptr;
     QPushButton* ExitBtn = nullptr;
+    QWidget* m_client = nullptr;
+    ModelPicture* m_picture = nullptr;
+    std::pair<std::string, std::string> m_pictured; // the folder and name of the model to show
     brikmux::HiddenFileList HiddenFileList;
     DirectoryHolder LDrawDirHolder;
     bool m_unloaded = false;

@@ -54,6 +54,11 @@ void BrikmuxMain::buildControls()
     MenuCheckMPD = MenuOptions->addAction(QStringLiteral("Check the .MPD File"));
     MenuCheckMPD->setObjectName("MenuCheckMPD");
     connect(MenuCheckMPD, &QAction::triggered, this, [this] { MenuCheckMPD_Click(); });
+    MenuOptions->addSeparator();
+    MenuPicture = MenuOptions->addAction(QStringLiteral("Show a Picture of the Model"));
+    MenuPicture->setObjectName("MenuPicture");
+    MenuPicture->setCheckable(true);
+    connect(MenuPicture, &QAction::triggered, this, [this](bool show) { setShowPicture(show); });
     MenuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     MenuHelp->setObjectName("MenuHelp");
     MenuAbout = MenuHelp->addAction(QStringLiteral("About Brikmux"));
@@ -63,6 +68,9 @@ void BrikmuxMain::buildControls()
     auto* client = new QWidget(this);
     client->setFixedSize(6210 / kTwipsPerPixel, 2655 / kTwipsPerPixel);
     setCentralWidget(client);
+    m_client = client;
+    m_picture = new ModelPicture(client);
+    m_picture->hide();
 
     auto named = [](auto* widget, const char* name) {
         widget->setObjectName(name);
@@ -137,6 +145,7 @@ void BrikmuxMain::buildControls()
     // The user's choice of an entry, also of the one already chosen; the program's own
     // selections call the handler themselves.
     connect(DATFileCombo, &QComboBox::activated, this, [this] { DATFileCombo_Click(); });
+    connect(MPDFileCombo, &QComboBox::activated, this, [this] { MPDFileCombo_Click(); });
 
     // A .dat or .mpd file dropped anywhere on the window, the text boxes included, is chosen as
     // the "..." buttons choose one.
@@ -157,8 +166,25 @@ void BrikmuxMain::buildControls()
         connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, action);
     }
 
+    fitToContents();
+}
+
+void BrikmuxMain::fitToContents()
+{
+    // The form keeps its place and size; the picture takes a panel to its right, taller than the
+    // form where it needs to be.
+    constexpr int kForm[] = {6210 / kTwipsPerPixel, 2655 / kTwipsPerPixel};
+    constexpr int kPicture[] = {320, 240};
+    constexpr int kGap = 6;
+    if (!m_picture->isHidden()) {
+        m_client->setFixedSize(kForm[0] + kPicture[0] + 2 * kGap, std::max(kForm[1], kPicture[1] + 2 * kGap + 30));
+        m_picture->setGeometry(kForm[0] + kGap, kGap, kPicture[0], m_client->height() - 2 * kGap);
+    } else {
+        m_client->setFixedSize(kForm[0], kForm[1]);
+    }
+    Line1->setGeometry(0, 0, m_client->width() + 6540 / kTwipsPerPixel - kForm[0], 2);
     adjustSize();
-    setFixedSize(client->width(), menuBar()->sizeHint().height() + client->height());
+    setFixedSize(m_client->width(), menuBar()->sizeHint().height() + m_client->height());
 }
 
 } // namespace brikmux

@@ -5,6 +5,7 @@
 #include "ui/brikmux_main.h"
 #include "ui/hidden_file_list.h"
 #include "ui/message_box_prompter.h"
+#include "ui/model_picture.h"
 #include "window_test_support.h"
 
 #include <QComboBox>
@@ -384,6 +385,72 @@ private slots:
         QCOMPARE(window->datText() + " " + window->mpdText(), std::string("caf\xe9.dat caf\xe9.mpd"));
     }
 
+    void thePictureShowsTheModelChosenAndIsRemembered()
+    {
+        m_dir->write("ldraw/parts/3003.dat", crlf({"0 Brick 2 x 2", "4 16 -20 0 -20 20 0 -20 20 0 20 -20 0 20",
+                                                   "4 16 -20 0 -20 20 0 -20 20 24 -20 -20 24 -20"}));
+        m_dir->write("ldraw/LDConfig.ldr", crlf({"0 !COLOUR Blue CODE 1 VALUE #0055BF EDGE #05131D",
+                                                 "0 !COLOUR Red CODE 4 VALUE #C91A09 EDGE #333333"}));
+        m_dir->write("models/house.ldr", crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
+        m_dir->write("mpd/tower.mpd", crlf({"0 FILE tower.ldr", "1 1 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat"}));
+        auto window = makeWindow();
+        auto* panel = window->findChild<ModelPicture*>();
+        const QSize narrow = window->size();
+        QVERIFY(panel->isHidden());
+        window->findChild<QAction*>("MenuPicture")->trigger();
+        QVERIFY(!panel->isHidden());
+        QCOMPARE(window->height() > narrow.height() || window->width() > narrow.width() + 300, true);
+        // Beside the form, every control of which keeps its place.
+        for (const QWidget* control : window->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(control == panel || control->objectName() == "Line1" ||
+                         control->geometry().right() < panel->geometry().left(),
+                     qPrintable(control->objectName()));
+        }
+        // The colour of the picture's pixels: how many are the brick's red, and how many blue.
+        const auto hues = [&] {
+            const QImage image = panel->picture()->pixmap().toImage();
+            int red = 0;
+            int blue = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    red += c.red() > 100 && c.green() < 40 && c.blue() < 40 ? 1 : 0;
+                    blue += c.blue() > 100 && c.red() < 40 ? 1 : 0;
+                }
+            }
+            return QString("%1 red, %2 blue").arg(red > 1000 ? "many" : "few", blue > 1000 ? "many" : "few");
+        };
+        auto* dats = control<QComboBox>(*window, "DATFileCombo");
+        const int house = dats->findText("house.ldr");
+        dats->setCurrentIndex(house);
+        emit dats->activated(house);
+        QTRY_VERIFY(!panel->busy());
+        QCOMPARE(panel->picture()->accessibleName(), QString("Picture of house.ldr"));
+        QCOMPARE(panel->notFound()->text(), QString("Not found: gone.dat"));
+        QCOMPARE(hues(), QString("many red, few blue"));
+        QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_picture.png"));
+        // The MPD list's choice; two choices in a row show the later.
+        emit dats->activated(dats->findText("car.dat"));
+        auto* mpds = control<QComboBox>(*window, "MPDFileCombo");
+        mpds->setCurrentIndex(mpds->findText("tower.mpd"));
+        emit mpds->activated(mpds->currentIndex());
+        QTRY_VERIFY(!panel->busy());
+        QCOMPARE(panel->picture()->accessibleName() + " " + hues(), QString("Picture of tower.mpd few red, many blue"));
+        QCOMPARE(panel->notFound()->text(), QString());
+        // Remembered: the next window shows it too, with the DAT list's first model.
+        window->close();
+        QCOMPARE(stored("Settings", "ShowPicture"), std::string("1"));
+        auto next = makeWindow();
+        QVERIFY(!next->findChild<ModelPicture*>()->isHidden());
+        QCOMPARE(next->size(), window->size());
+        QTRY_VERIFY(!next->findChild<ModelPicture*>()->busy());
+        QCOMPARE(next->findChild<ModelPicture*>()->picture()->accessibleName(), QString("Picture of Axle.DAT"));
+        next->findChild<QAction*>("MenuPicture")->trigger();
+        QCOMPARE(next->size(), narrow);
+        next->close();
+        QCOMPARE(stored("Settings", "ShowPicture"), std::string("0"));
+    }
+
     void mergeAndSplitFromTheButtons()
     {
         store("Settings", "AuthorName", "A. Builder");
@@ -446,7 +513,7 @@ private slots:
             items << (action->isSeparator() ? "-" : action->text());
         }
         QCOMPARE(items.join('|'), QString("Pack Library Files into the .MPD (for Web Viewers)|-|Pack the .MPD File for "
-                                          "Web Viewers|Check the .MPD File"));
+                                          "Web Viewers|Check the .MPD File|-|Show a Picture of the Model"));
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("");
         QVERIFY(!pack->isEnabled() && !check->isEnabled()); // no MPD named
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("house.mpd");
