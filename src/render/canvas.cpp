@@ -48,11 +48,8 @@ void Canvas::plot(int x, int y, float depth, Rgba colour)
 
 void Canvas::triangle(const PicturePoint (&p)[3], Rgba colour)
 {
-    // Pixels whose centres lie inside (either winding), by edge functions stepped along each row.
-    const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
-    if (std::abs(area) < 1e-12F) {
-        return;
-    }
+    // Pixels whose centres lie inside (either winding): on each row, the span where all three
+    // edge functions are at least 0, the depth stepped along it.
     const float minX = std::min({p[0].x, p[1].x, p[2].x});
     const float maxX = std::max({p[0].x, p[1].x, p[2].x});
     const float minY = std::min({p[0].y, p[1].y, p[2].y});
@@ -62,6 +59,10 @@ void Canvas::triangle(const PicturePoint (&p)[3], Rgba colour)
     const int y0 = std::max(0, static_cast<int>(std::ceil(minY - 0.5F)));
     const int y1 = std::min(m_height - 1, static_cast<int>(std::floor(maxY - 0.5F)));
     if (x0 > x1 || y0 > y1) {
+        return; // no pixel's centre inside its bounds
+    }
+    const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+    if (std::abs(area) < 1e-12F) {
         return;
     }
     const float sign = area > 0 ? 1.0F : -1.0F;
@@ -79,16 +80,39 @@ void Canvas::triangle(const PicturePoint (&p)[3], Rgba colour)
         dy[i] = sign * (b.x - a.x);
         start[i] = sign * ((b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x));
     }
+    const float depthStepX = (dx[0] * p[0].depth + dx[1] * p[1].depth + dx[2] * p[2].depth) * inverse;
+    const bool opaque = colour.a == 255;
+    const auto width = static_cast<float>(x1 - x0 + 1);
     for (int y = y0; y <= y1; ++y) {
-        float w[3] = {start[0], start[1], start[2]};
-        for (int x = x0; x <= x1; ++x) {
-            if (w[0] >= 0 && w[1] >= 0 && w[2] >= 0) {
-                const float depth = (w[0] * p[0].depth + w[1] * p[1].depth + w[2] * p[2].depth) * inverse;
-                plot(x, y, depth, colour);
+        int first = x0;
+        int last = x1;
+        for (int i = 0; i < 3 && first <= last; ++i) {
+            // Where the edge function, rising or falling along the row, is 0 (kept within the row).
+            if (dx[i] > 0) {
+                first = std::max(first, x0 + static_cast<int>(std::ceil(std::clamp(-start[i] / dx[i], -1.0F, width))));
+            } else if (dx[i] < 0) {
+                last = std::min(last, x0 + static_cast<int>(std::floor(std::clamp(start[i] / -dx[i], -1.0F, width))));
+            } else if (start[i] < 0) {
+                last = first - 1;
             }
-            w[0] += dx[0];
-            w[1] += dx[1];
-            w[2] += dx[2];
+        }
+        if (first <= last) {
+            const float offset = static_cast<float>(first - x0);
+            float depth = ((start[0] + dx[0] * offset) * p[0].depth + (start[1] + dx[1] * offset) * p[1].depth +
+                           (start[2] + dx[2] * offset) * p[2].depth) *
+                          inverse;
+            const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+            for (std::size_t at = row + static_cast<std::size_t>(first); at <= row + static_cast<std::size_t>(last);
+                 ++at, depth += depthStepX) {
+                if (depth < m_depth[at]) {
+                    if (opaque) {
+                        m_colour[at] = colour;
+                        m_depth[at] = depth;
+                    } else {
+                        m_colour[at] = blend(colour, m_colour[at]);
+                    }
+                }
+            }
         }
         start[0] += dy[0];
         start[1] += dy[1];

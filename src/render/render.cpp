@@ -26,7 +26,7 @@ Rgba lit(Rgba colour, const Vec3 (&corner)[3])
     constexpr Vec3 kLight{-0.35F, -0.55F, -0.76F}; // towards the light: left, up, towards the camera
     const float facing = std::abs(n.x * kLight.x + n.y * kLight.y + n.z * kLight.z) / length;
     const float shade = 0.5F + 0.5F * facing;
-    const auto scaled = [shade](std::uint8_t c) { return static_cast<std::uint8_t>(std::lround(c * shade)); };
+    const auto scaled = [shade](std::uint8_t c) { return static_cast<std::uint8_t>(c * shade + 0.5F); };
     return {scaled(colour.r), scaled(colour.g), scaled(colour.b), colour.a};
 }
 
@@ -103,8 +103,13 @@ private:
 
     void drawFaces(const Instance& instance, bool seeThrough)
     {
+        ColourCode lastCode = kEdgeOf; // no face's code
+        Rgba colour;
         for (const Triangle& triangle : instance.mesh->triangles) {
-            const Rgba colour = m_colours.face(inherit(triangle.colour, instance.colour));
+            if (triangle.colour != lastCode) {
+                lastCode = triangle.colour;
+                colour = m_colours.face(inherit(triangle.colour, instance.colour));
+            }
             if ((colour.a < 255) != seeThrough) {
                 continue;
             }
