@@ -44,7 +44,7 @@ int render(const Options& options, CliEnvironment& environment)
         return kFailure;
     }
     if (const Status written = WritePng(result.picture, output, fileSystem); !written) {
-        environment.errors << cannotWritePicture(output, written.reason()) << "\n";
+        environment.errors << cannotWritePicture(*options.output, written.reason()) << "\n";
         return kFailure;
     }
     return kSuccess;

@@ -147,7 +147,10 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
 {
     EXPECT_EQ(cli("--version").out, "brikmux-cli 1.2.2\n");
     for (const char* args : {"", "frobnicate x", "merge buggy.dat" /* no library */, "merge --ldraw x a.dat b.dat",
-                             "merge --ldraw x --yes --no a.dat", "split --ldraw x a.mpd", "merge --ldraw"}) {
+                             "merge --ldraw x --yes --no a.dat", "split --ldraw x a.mpd", "merge --ldraw",
+                             "render --ldraw x buggy.dat" /* no --output */, "render --ldraw x --output o.png --width 0 a.dat",
+                             "render --ldraw x --output o.png --latitude 91 a.dat",
+                             "render --ldraw x --output o.png --background red a.dat", "render --pack buggy.dat"}) {
         const Outcome run = cli(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_NE(run.err.find("Usage:"), std::string::npos) << args;
@@ -166,7 +169,9 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
         {"--help",
          {"Usage:", "  merge               Merge MAIN and its custom sub-files into one .mpd file.\n",
           "  split               Split an .mpd file into .dat files.\n",
-          "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n", "--version"},
+          "  brikmux-cli split [--mpd-dir DIR] [--dat-dir DIR] [--yes|--no] [--verbose] MPD\n",
+          "  brikmux-cli render [--dat-dir DIR] [--ldraw DIR] [--ldr] [--dat-only]\n", "--output FILE.png MAIN|MPD\n",
+          "--version"},
          {"--author TEXT  "}},
         {"merge --help",
          {"  --author TEXT       author name for the header (default: the window's author\n"
@@ -174,6 +179,9 @@ TEST_F(Cli, HelpShowsEachCommandsOwnOptions)
           "--mpd NAME", "--pack", "--yes", "MAIN"},
          {"--json", "not-found"}},
         {"split -h", {"--mpd-dir DIR", "--dat-dir DIR", "--verbose", "MPD"}, {"--ldraw", "--pack"}},
+        {"render --help",
+         {"--output FILE.png", "--latitude DEG", "--perspective", "--background COLOUR|transparent", "--dat-only"},
+         {"--pack", "--yes", "--json"}},
         {"check --help",
          {"--json", "not-found", "unofficial-not-embedded", "--ldraw DIR", "--pack", "--dat-only"},
          {"--yes", "--author"}},
@@ -261,6 +269,39 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     EXPECT_EQ(cli("merge --ldr Mod\xC3\xA8les/b\xC3\xBCggy.dat", kLibrary).out,
               "b\xC3\xBCggy.mpd has been successfully created. 4 .DAT file(s) merged.\n");
     EXPECT_NE(dir.read("Mod\xC3\xA8les/b\xC3\xBCggy.mpd").find("0 FILE sub.ldr\r\n0 sub\r\n"), std::string::npos);
+}
+
+TEST_F(Cli, RenderWritesThePictureOrNothingAndNamesWhatIsNotFound)
+{
+    dir.write("gaps.dat", dir.read("buggy.dat") + "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat\r\n");
+    dir.write("folder.png/x", "");
+    const struct {
+        std::string args;
+        int status;
+        std::string err;
+        const char* written; // the picture's file, or null where none may be
+    } runs[] = {
+        {"buggy.dat --output buggy.png --width 64 --height 48", 0, "", "buggy.png"},
+        {"gaps.dat --output gaps.png --background transparent --perspective", 0,
+         "Not found: gone.dat (referenced by gaps.dat)\n", "gaps.png"},
+        {"gone.dat --output gone.png", 1, "Cannot read ." + std::string(1, kSep) + "gone.dat: No such file or directory.\n",
+         nullptr},
+        {"buggy.dat --output missing/b.png", 1, "Cannot write missing/b.png: No such file or directory.\n", nullptr},
+        {"buggy.dat --output folder.png", 1, "Cannot write folder.png: Is a directory.\n", nullptr},
+    };
+    for (const auto& [args, status, err, written] : runs) {
+        const Outcome run = cli("render " + library + " " + args);
+        EXPECT_EQ(run.status, status) << args;
+        EXPECT_EQ(run.err, err) << args;
+        EXPECT_EQ(run.out, "") << args;
+        if (written != nullptr) {
+            EXPECT_EQ(dir.read(written).substr(0, 8), "\x89PNG\r\n\x1a\n") << args;
+        }
+    }
+    EXPECT_EQ(dir.read("buggy.png").substr(16, 8), std::string("\0\0\0\x40\0\0\0\x30", 8)); // 64 x 48
+    for (const char* absent : {"gone.png", "missing"}) {
+        EXPECT_FALSE(dir.exists(absent)) << absent;
+    }
 }
 
 TEST_F(Cli, CheckListsTheModelsFilesAsTextOrJsonAndExitsWithOneOnAGap)
