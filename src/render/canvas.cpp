@@ -34,7 +34,8 @@ Canvas::Canvas(int width, int height, Rgba background)
 
 void Canvas::plot(int x, int y, float depth, Rgba colour)
 {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
+    const std::size_t at =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
     if (depth >= m_depth[at]) {
         return;
     }
@@ -159,8 +160,9 @@ Picture Canvas::shrunk(int factor) const
             unsigned b = 0;
             unsigned a = 0;
             for (int v = 0; v < factor; ++v) {
-                const Rgba* row = &m_colour[static_cast<std::size_t>(y * factor + v) * static_cast<std::size_t>(m_width) +
-                                            static_cast<std::size_t>(x * factor)];
+                const Rgba* row =
+                    &m_colour[static_cast<std::size_t>(y * factor + v) * static_cast<std::size_t>(m_width) +
+                              static_cast<std::size_t>(x * factor)];
                 for (int u = 0; u < factor; ++u) {
                     r += row[u].r * row[u].a;
                     g += row[u].g * row[u].a;

@@ -64,8 +64,7 @@ std::uint32_t ModelScene::sectionNamed(std::string_view name)
 void ModelScene::beginFile(const WalkEntry& entry, std::size_t /*index*/)
 {
     m_current = sectionNamed(entry.section);
-    m_sections[m_current].library =
-        entry.kind == WalkEntry::Kind::Library || entry.kind == WalkEntry::Kind::Unofficial;
+    m_sections[m_current].library = entry.kind == WalkEntry::Kind::Library || entry.kind == WalkEntry::Kind::Unofficial;
 }
 
 void ModelScene::line(std::string_view line)

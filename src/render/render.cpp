@@ -35,9 +35,8 @@ public:
     Drawing(const std::vector<Instance>& instances, const ColourTable& colours, const RenderOptions& options,
             const std::atomic<bool>* cancel)
         : m_instances(instances), m_colours(colours), m_options(options), m_cancel(cancel),
-          m_factor(samplesPerSide(options)),
-          m_canvas(options.width * m_factor, options.height * m_factor,
-                   options.background.value_or(Rgba{255, 255, 255, 0})),
+          m_factor(samplesPerSide(options)), m_canvas(options.width * m_factor, options.height * m_factor,
+                                                      options.background.value_or(Rgba{255, 255, 255, 0})),
           m_view(options.angle, corners(instances), static_cast<float>(options.width * m_factor),
                  static_cast<float>(options.height * m_factor), static_cast<float>(m_factor) * marginFor(options))
     {
@@ -149,6 +148,10 @@ RenderResult RenderModel(std::string_view mainName, const RenderJob& job, const 
                          FileSystem& fileSystem, const std::atomic<bool>* cancel)
 {
     RenderResult result;
+    if (mainName.empty()) {
+        result.failure = messages::mergeWithoutMainFile().text;
+        return result;
+    }
     std::unique_ptr<Library> library;
     if (const Status opened = openLibrary(fileSystem, job.ldrawPath, library); !opened) {
         result.failure = opened.reason();

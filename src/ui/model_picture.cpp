@@ -8,8 +8,7 @@
 
 namespace brikmux {
 
-ModelPicture::ModelPicture(QWidget* parent)
-    : QWidget(parent), m_picture(new QLabel(this)), m_notFound(new QLabel(this))
+ModelPicture::ModelPicture(QWidget* parent) : QWidget(parent), m_picture(new QLabel(this)), m_notFound(new QLabel(this))
 {
     setObjectName("ModelPicture");
     m_picture->setObjectName("ModelPictureImage");
@@ -109,7 +108,8 @@ void ModelPicture::show(unsigned job, const QString& name, RenderResult result)
         missing << fromNativeText(file.name);
     }
     missing.removeDuplicates();
-    m_notFound->setText(missing.isEmpty() ? QString() : QStringLiteral("Not found: ") + missing.join(QStringLiteral(", ")));
+    m_notFound->setText(missing.isEmpty() ? QString()
+                                          : QStringLiteral("Not found: ") + missing.join(QStringLiteral(", ")));
     // Threads that have ended are joined now; one still reading its files is left to end.
     std::erase_if(m_workers, [](Worker& worker) {
         if (!worker.done->load()) {

@@ -24,8 +24,10 @@ std::string cube()
                ((i & 4) != 0 ? "10" : "-10");
     };
     Names lines{"0 Cube"};
-    for (const auto& face : {std::array{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}}) {
-        lines.push_back("4 16 " + corner(face[0]) + " " + corner(face[1]) + " " + corner(face[2]) + " " + corner(face[3]));
+    for (const auto& face :
+         {std::array{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}}) {
+        lines.push_back("4 16 " + corner(face[0]) + " " + corner(face[1]) + " " + corner(face[2]) + " " +
+                        corner(face[3]));
     }
     for (int a = 0; a < 8; ++a) {
         for (const int bit : {1, 2, 4}) {
@@ -47,15 +49,15 @@ class Render : public ::testing::Test {
 protected:
     Render()
     {
-        library.write("LDConfig.ldr",
-                      crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #101010 EDGE #595959",
-                            "0 !COLOUR Blue CODE 1 VALUE #0000FF EDGE #000080",
-                            "0 !COLOUR Green CODE 2 VALUE #00FF00 EDGE #008000",
-                            "0 !COLOUR Red CODE 4 VALUE #FF0000 EDGE #800000",
-                            "0 !COLOUR Light_Grey CODE 7 VALUE #C0C0C0 EDGE #606060",
-                            "0 !COLOUR Yellow CODE 14 VALUE #FFFF00 EDGE 0",
-                            "0 !COLOUR White CODE 15 VALUE #FFFFFF EDGE #808080",
-                            "0 !COLOUR Trans_Red CODE 36 VALUE #FF0000 EDGE #800000 ALPHA 128"}));
+        library.write(
+            "LDConfig.ldr",
+            crlf({"0 LDraw.org Configuration File", "0 !COLOUR Black CODE 0 VALUE #101010 EDGE #595959",
+                  "0 !COLOUR Blue CODE 1 VALUE #0000FF EDGE #000080",
+                  "0 !COLOUR Green CODE 2 VALUE #00FF00 EDGE #008000",
+                  "0 !COLOUR Red CODE 4 VALUE #FF0000 EDGE #800000",
+                  "0 !COLOUR Light_Grey CODE 7 VALUE #C0C0C0 EDGE #606060",
+                  "0 !COLOUR Yellow CODE 14 VALUE #FFFF00 EDGE 0", "0 !COLOUR White CODE 15 VALUE #FFFFFF EDGE #808080",
+                  "0 !COLOUR Trans_Red CODE 36 VALUE #FF0000 EDGE #800000 ALPHA 128"}));
         library.write("parts/cube.dat", cube());
         library.write("parts/3001.dat", "");
     }
@@ -78,7 +80,8 @@ struct Pixel {
 Pixel pixel(const Picture& picture, int x, int y)
 {
     const std::uint8_t* p = &picture.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
-                                           static_cast<std::size_t>(x)) * 4];
+                                           static_cast<std::size_t>(x)) *
+                                          4];
     return {p[0], p[1], p[2], p[3]};
 }
 
@@ -219,7 +222,7 @@ TEST_F(Render, ColoursAreTheLibrarysInheritedDirectAndSeeThrough)
                       at("0x2FF00FF", -30, 0, 0),     // a direct colour
                       at("36", 30, 0, 0),             // see-through red before a white cube
                       at("15", 30, 0, 40),
-                      at("14", 90, 0, 0),  // yellow, whose edge colour is black's face colour
+                      at("14", 90, 0, 0), // yellow, whose edge colour is black's face colour
                       at("#00FF00", 150, 0, 0)};
     const RenderResult result = draw(model, RenderOptions{340, 60, {0, 0}, Rgba{0, 0, 0, 255}, 1});
     ASSERT_EQ(result.status, RenderResult::Status::Drawn) << result.failure;
@@ -285,8 +288,9 @@ TEST_F(Render, PartsFoundNowhereAreNamedAndTheRestIsDrawn)
 
     // A drawing cancelled draws nothing; nor does a model that cannot be read.
     const std::atomic<bool> cancel = true;
-    EXPECT_EQ(RenderModel("main.ldr", RenderJob{dat.field(), library.field()}, RenderOptions{}, fileSystem, &cancel).status,
-              RenderResult::Status::Cancelled);
+    EXPECT_EQ(
+        RenderModel("main.ldr", RenderJob{dat.field(), library.field()}, RenderOptions{}, fileSystem, &cancel).status,
+        RenderResult::Status::Cancelled);
     dat.write("folder.ldr/x", "");
     const RenderResult unreadable = draw({at("4", 0, 0, 0, "folder.ldr")}, RenderOptions{});
     EXPECT_EQ(unreadable.status, RenderResult::Status::Failed);
@@ -304,11 +308,11 @@ TEST_F(Render, ThePngIsWrittenWholeOrNotAtAll)
     dat.write("folder.png/x", "");
     testing::FaultyFileSystem faulty;
     faulty.failWrite = 1;
-    for (auto [path, files, reason] : {std::tuple<std::string, FileSystem*, std::string>{
-                                           dat.field() + "missing" + kSeparator + "out.png", &fileSystem,
-                                           "No such file or directory"},
-                                       {dat.field() + "folder.png", &fileSystem, "Is a directory"},
-                                       {dat.field() + "out.png", &faulty, "No space left on device"}}) {
+    for (auto [path, files, reason] :
+         {std::tuple<std::string, FileSystem*, std::string>{dat.field() + "missing" + kSeparator + "out.png",
+                                                            &fileSystem, "No such file or directory"},
+          {dat.field() + "folder.png", &fileSystem, "Is a directory"},
+          {dat.field() + "out.png", &faulty, "No space left on device"}}) {
         const Status written = WritePng(picture, path, *files);
         EXPECT_EQ(written.reason(), reason) << path;
     }
