@@ -262,8 +262,9 @@ Status NativeFileSystem::list(const std::string& folder, std::vector<DirectoryEn
         return Status::failure(systemReason(errno));
     }
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    errno = 0;
-    while (const dirent* entry = readdir(handle)) {
+    // errno is cleared before each entry: a link's stat below may set it, and only readdir's own
+    // failure ends the listing as one.
+    for (errno = 0; const dirent* entry = readdir(handle); errno = 0) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..") {
             continue;

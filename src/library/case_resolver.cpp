@@ -67,9 +67,7 @@ ResolvedName CaseResolver::resolve(std::string_view folder, std::string_view nam
         }
         result.folder += actual != nullptr ? *actual : std::string(component);
         result.folder += kSeparator;
-        if (component == "..") {
-            result.folderExists = result.folderExists && m_fileSystem.kindOf(result.folder) == EntryKind::Folder;
-        } else {
+        if (component != "..") { // the folder above one that exists exists too
             result.folderExists = actual != nullptr;
         }
     }

@@ -168,7 +168,7 @@ private:
                 key[size++] = '/';
             }
         }
-        key.resize(size > 0 && key[size - 1] == '/' ? size - 1 : size);
+        key.resize(size); // a name ending in a separator names a folder: it matches no file
     }
 
     // The entry whose name relative leads to; npos when none.

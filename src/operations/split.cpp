@@ -282,7 +282,6 @@ bool Split::writeUnnamedMain()
             m_section.writer->write(line);
         }
     }
-    m_preamble.clear();
     return finishSection();
 }
 

@@ -445,7 +445,7 @@ TEST_F(Cli, QuestionsAreAnsweredByFlagsOrNoWithoutATerminal)
 TEST(TerminalPrompter, AsksUntilItGetsAnAnswerAndTakesEnterAsYes)
 {
     const std::pair<const char*, bool> cases[] = {{"\n", true},   {"y\n", true},          {"YES\n", true},
-                                                  {"n\n", false}, {"maybe\nno\n", false}, {"", false}};
+                                                  {"n\n", false}, {"maybe\nno\n", false}, {"maybe\ny\n", true}, {"", false}};
     for (const auto& [typed, expected] : cases) {
         std::istringstream input(typed);
         std::ostringstream output;

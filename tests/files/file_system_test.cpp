@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace brikmux {
 namespace {
 
@@ -26,6 +28,35 @@ TEST(NativeFileSystem, ANameWithANulByteNamesNoFile)
     ASSERT_TRUE(fileSystem.createOutput(dir.field(), output).isOk());
     EXPECT_EQ(output->commit(cut, true).reason(), "Invalid argument");
     EXPECT_EQ(dir.read("a.dat"), "1\r\n");
+}
+
+TEST(NativeFileSystem, AListingFollowsLinksWhetherTheFolderEndsInASeparatorOrNot)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "links need privileges on Windows";
+#else
+    testing::TempDir dir;
+    dir.write("f/a.dat", "");
+    dir.write("f/sub/x", "");
+    std::filesystem::create_symlink("a.dat", dir.path() / "f" / "to-file");
+    std::filesystem::create_symlink("sub", dir.path() / "f" / "to-folder");
+    std::filesystem::create_symlink("gone", dir.path() / "f" / "dangling");
+    NativeFileSystem fileSystem;
+    for (const std::string& folder : {dir.field() + "f", dir.field() + "f/"}) {
+        std::vector<DirectoryEntry> entries;
+        ASSERT_TRUE(fileSystem.list(folder, entries)) << folder;
+        std::map<std::string, EntryKind> kinds;
+        for (const DirectoryEntry& entry : entries) {
+            kinds[entry.name] = entry.kind;
+        }
+        EXPECT_EQ(kinds, (std::map<std::string, EntryKind>{{"a.dat", EntryKind::File},
+                                                           {"dangling", EntryKind::Missing},
+                                                           {"sub", EntryKind::Folder},
+                                                           {"to-file", EntryKind::File},
+                                                           {"to-folder", EntryKind::Folder}}))
+            << folder;
+    }
+#endif
 }
 
 } // namespace

@@ -187,7 +187,7 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     library.write("p/box.dat", "0 Box\r\n");
     dat.write("box.dat", "0 my own box\r\n");
     dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat"),
-                                ref("box.dat")}));
+                                ref("Box.DAT")}));
     dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat"),
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lib.png GLOSSMAP pic.png",
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lost.png"}));
@@ -214,7 +214,7 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                               "  main.dat  DAT/main.dat  (referenced by sub.dat)\n"
                               "Custom sub-files:\n"
                               "  sub.dat  DAT/sub.dat  (referenced by main.dat, sub.dat)\n"
-                              "  box.dat (replaces a library part)  DAT/box.dat  (referenced by main.dat)\n"
+                              "  Box.DAT (replaces a library part)  DAT/box.dat  (referenced by main.dat)\n"
                               "Unofficial parts:\n"
                               "  u.dat  LIB/Unofficial/parts/u.dat  (referenced by main.dat)\n"
                               "Library files:\n"
@@ -430,6 +430,7 @@ TEST_P(Merge, WriteFaultsLeaveNoPartialOutput)
         {&FaultyFileSystem::failWrite, 1, "out.mpd"},
         {&FaultyFileSystem::failCommit, 1, "out.mpd"},
         {&FaultyFileSystem::failRead, 1, "main.dat"},
+        {&FaultyFileSystem::failRead, 3, "sub.dat (referenced by main.dat)"},
         {&FaultyFileSystem::failOpenForReading, 2, "sub.dat (referenced by main.dat)"}, // vanished mid-merge
         {&FaultyFileSystem::failOpenForReading, 3, "tex.png (referenced by main.dat)"}};
     for (const auto& [fault, call, named] : faults) {

@@ -248,6 +248,9 @@ TEST_F(MpdCheck, MessagesNameTheChainAndTheLibraryIsOptional)
     std::filesystem::create_directory(dir.path() / "folder.mpd");
     EXPECT_EQ(CheckMpdFile(dir.field() + "folder.mpd", "", fileSystem).failure,
               "Cannot read " + dir.field() + "folder.mpd: " + whyNotAFile(EntryKind::Folder) + ".");
+    // A library folder that holds none fails the check, rather than every part being "not found".
+    EXPECT_EQ(CheckMpdFile(dir.field() + "house.mpd", dir.field(), fileSystem).failure,
+              dir.field() + " holds no LDraw library (parts and p folders, or complete.zip).");
 }
 
 // The cycle search both the check and the walk use: from every section start accepts that is not

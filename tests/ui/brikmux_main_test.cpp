@@ -147,6 +147,14 @@ private slots:
                          qPrintable(a->objectName() + " " + b->objectName()));
             }
         }
+        // The banner spans the window's foot under every control but Exit, which sits on its right end.
+        const QRect banner = control<QWidget>(*window, "BrikmuxLogo")->geometry();
+        for (const QWidget* c : controls) {
+            QVERIFY2(c->objectName() == "ExitBtn" ? banner.contains(c->geometry().center())
+                                                  : !banner.intersects(c->geometry()),
+                     qPrintable(c->objectName()));
+        }
+        QVERIFY(!window->windowIcon().isNull());
         for (const auto* button : window->findChildren<QPushButton*>()) {
             // The caption, with a few pixels of frame on either side.
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 6 <= button->width(),
@@ -579,7 +587,7 @@ private slots:
                                       m_root + native("mpd/"),
                                       {"LDraw models (*.dat *.ldr)", "MPD files (*.mpd)", "All files (*)"},
                                       1};
-        ModalAnswerer answerer([&](QWidget& modal) {
+        auto answerer = std::make_unique<ModalAnswerer>([&](QWidget& modal) {
             auto& dialog = dynamic_cast<QFileDialog&>(modal);
             QCOMPARE(dialog.windowTitle() + "|" + dialog.nameFilters().join('|') + "|" + dialog.selectedNameFilter(),
                      "Select .MPD File|" + request.filters.join('|') + "|MPD files (*.mpd)");
@@ -589,7 +597,16 @@ private slots:
             static_cast<QDialog&>(dialog).accept(); // as its Open button does
         });
         const auto choice = QtFileOpenDialog().open(nullptr, request);
-        QCOMPARE(answerer.count, 1);
+        QCOMPARE(answerer->count, 1);
+        answerer.reset();
+        // A filter chosen that the request does not hold: the first is selected.
+        FileOpenRequest unknown = request;
+        unknown.selectedFilter = 7;
+        ModalAnswerer closer([](QWidget& modal) {
+            QCOMPARE(dynamic_cast<QFileDialog&>(modal).selectedNameFilter(), QString("LDraw models (*.dat *.ldr)"));
+            modal.close();
+        });
+        QVERIFY(!QtFileOpenDialog().open(nullptr, unknown).has_value());
         QVERIFY(choice.has_value());
         QCOMPARE(choice->fullPath + "|" + choice->title, m_root + native("mpd/new.mpd") + "|new.mpd");
     }

@@ -190,6 +190,14 @@ private slots:
                     label->wordWrap() ? label->heightForWidth(label->width()) : label->fontMetrics().height();
                 QVERIFY2(needed <= label->height(), qPrintable(label->objectName()));
                 QVERIFY(label->wordWrap() || label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+                // And every picture its label.
+                QVERIFY2(label->pixmap().isNull() || (label->pixmap().width() <= label->width() &&
+                                                      label->pixmap().height() <= label->height()),
+                         qPrintable(label->objectName()));
+            }
+            QVERIFY(!dialog->windowIcon().isNull());
+            for (int i = 0; i < 3; ++i) {
+                QVERIFY(dialog != &locate || locate.findChild<QLabel*>(QString("LocateLbl%1").arg(i)) == locate.label(i));
             }
             // Outer rectangles, frames included, as the shown windows have them.
             dialog->show();
