@@ -128,6 +128,10 @@ TEST(ZipArchive, ReadsWhatWritersWrite)
     EXPECT_EQ(readAll(zipOf(kEntries, true)), expected) << "stored";
     EXPECT_EQ(readAll(zip64Of(kEntries)), expected) << "ZIP64";
     EXPECT_EQ(readAll("PK\5\6" + std::string(18, '\0')), std::vector<std::string>()) << "no entries";
+    // A last record with no name and no extra fields ends exactly at the directory's end.
+    Entries unnamed = kEntries;
+    unnamed.emplace_back("", "");
+    EXPECT_EQ(readAll(zipOf(unnamed, true)), expectedOf(unnamed)) << "an entry without a name";
     // A comment after the end record, even one that starts like an end record.
     std::string commented = zipOf(kEntries);
     put16(commented, endRecord(commented) + 20, 30);

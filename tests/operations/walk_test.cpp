@@ -272,6 +272,14 @@ TEST_P(Town, ImagesOfOneNameAreToldApartAndTheirTexmapLinesFollow)
     EXPECT_EQ(out.substr(out.find("0 FILE shop.ldr")),
               crlf({"0 FILE shop.ldr", "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 1 0 shop/logo.png", ref("3001.dat"),
                     "0 !TEXMAP END", "0 !DATA logo.png", "0 !: QUFB", "0 !DATA shop/logo.png", "0 !: QkJC"}));
+    // A check lists each with the block that names it.
+    const CheckResult check = CheckMerge("town.ldr", job("x"), fileSystem);
+    const std::string listing = checkListing(check.files, check.cycle);
+    EXPECT_NE(listing.find("Custom images:\n  logo.png (in house.mpd)  " + dat.field() +
+                           "house.mpd  (referenced by house.mpd)\n  logo.png as shop/logo.png (in shop.ldr)  " +
+                           dat.field() + "shop.ldr  (referenced by shop.ldr)\n"),
+              std::string::npos)
+        << listing;
     // The same image in both: one block, and the shop's line names it as it was.
     dat.write("shop.ldr", withImage("shop-main.ldr", "QUFB"));
     ASSERT_EQ(merge("town.ldr", "same.mpd").status, MergeResult::Status::Created) << prompter.transcript();

@@ -378,6 +378,17 @@ private slots:
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_ldr.png"));
     }
 
+    void aFolderThatIsGoneChangesNothing()
+    {
+        auto window = makeWindow();
+        const QString dats = entries(*window, "DATFileCombo");
+        window->DATPath() = m_root + native("gone/");
+        QVERIFY(!window->RefreshDATList());
+        QCOMPARE(entries(*window, "DATFileCombo"), dats);
+        QCOMPARE(window->writeLDrawDirHolder(m_root + native("gone/")), HolderWrite::Failed);
+        QCOMPARE(window->writeLDrawDirHolder(m_root + native("models/Axle.DAT")), HolderWrite::Failed);
+    }
+
     void namesThatAreNoTextKeepTheirBytes()
     {
 #ifdef _WIN32
