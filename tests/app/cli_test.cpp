@@ -253,10 +253,13 @@ TEST_F(Cli, MergesAndSplitsWithFoldersGivenEitherWay)
     EXPECT_EQ(split.out, "buggy.mpd has been successfully split. 4 .DAT file(s) created.\n"
                          "buggy.dat\nchassis.dat\nwheel.dat\naxle.dat\n");
     EXPECT_EQ(dir.read("back/axle.dat") + dir.read("back/wheel.dat"), dir.read("axle.dat") + dir.read("wheel.dat"));
-    // Merged back from there, the folder given apart from the name: the same MPD.
+    // Merged back from there, the folder given apart from the name: the same MPD (the current
+    // folder's axle set aside: the one in back/ is taken).
+    fs::rename(dir.path() / "axle.dat", dir.path() / "axle.bak");
     EXPECT_EQ(
         cli("merge --dat-dir back --mpd-dir out --mpd again --author \"A. Builder\" " + library + " buggy.dat").status,
         0);
+    fs::rename(dir.path() / "axle.bak", dir.path() / "axle.dat");
     EXPECT_EQ(dir.read("out/again.mpd"), dir.read("out/buggy.mpd"));
 
     // Names and folders outside ASCII pass the command line and reach the files intact; LDRAWDIR
@@ -282,6 +285,7 @@ TEST_F(Cli, RenderWritesThePictureOrNothingAndNamesWhatIsNotFound)
         const char* written; // the picture's file, or null where none may be
     } runs[] = {
         {"buggy.dat --output buggy.png --width 64 --height 48", 0, "", "buggy.png"},
+        {"buggy.dat --output top.png --width 64 --height 48 --latitude 90", 0, "", "top.png"},
         {"gaps.dat --output gaps.png --background transparent --perspective", 0,
          "Not found: gone.dat (referenced by gaps.dat)\n", "gaps.png"},
         {"gone.dat --output gone.png", 1, "Cannot read ." + std::string(1, kSep) + "gone.dat: No such file or directory.\n",
@@ -299,6 +303,7 @@ TEST_F(Cli, RenderWritesThePictureOrNothingAndNamesWhatIsNotFound)
         }
     }
     EXPECT_EQ(dir.read("buggy.png").substr(16, 8), std::string("\0\0\0\x40\0\0\0\x30", 8)); // 64 x 48
+    EXPECT_NE(dir.read("top.png"), dir.read("buggy.png")); // seen from above
     for (const char* absent : {"gone.png", "missing"}) {
         EXPECT_FALSE(dir.exists(absent)) << absent;
     }
