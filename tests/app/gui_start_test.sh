@@ -36,14 +36,16 @@ appears()
 }
 
 failures=0
-start() # HOME for this run: brikmux starts in the background with its own settings store
+start() # HOME for this run, then brikmux's arguments: it starts in the background with its own settings store
 {
-    HOME=$work/$1 XDG_CONFIG_HOME=$work/$1/config QT_QPA_PLATFORM=xcb "$brikmux" >"$work/$1.log" 2>&1 &
+    HOME=$work/$1 XDG_CONFIG_HOME=$work/$1/config QT_QPA_PLATFORM=xcb "$brikmux" "${@:2}" >"$work/$1.log" 2>&1 &
     pids+=($!)
 }
-mkdir -p "$work/known/config/Brikmux"
+mkdir -p "$work/known/config/Brikmux" "$work/my models"
 printf '[Paths]\nLDrawPath=%s/\n' "$library" >"$work/known/config/Brikmux/Brikmux.conf"
-start known
+printf '0 car\r\n' >"$work/my models/car.dat"
+# A path with a blank, split in two as an unquoted desktop command line passes it.
+start known "$work/my" "models/car.dat"
 if appears Brikmux; then echo "ok: with a library remembered the main window opens"; else
     echo "FAILED: no main window" && cat "$work/known.log" && failures=$((failures + 1))
 fi
@@ -51,7 +53,19 @@ sleep 1
 if xdotool search --onlyvisible --name "^Locate LDraw.EXE\$" >/dev/null 2>&1; then
     echo "FAILED: the Locate dialog came up although the library is there" && failures=$((failures + 1))
 fi
-kill "${pids[-1]}"
+# Exit (Alt+X) saves the settings: the DAT folder is the model's.
+xdotool search --onlyvisible --name "^Brikmux\$" windowfocus --sync key --clearmodifiers alt+x >/dev/null 2>&1 || true
+for _ in $(seq 100); do
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+done
+if grep -qxF "DATPath=$work/my models/" "$work/known/config/Brikmux/Brikmux.conf"; then
+    echo "ok: the model given is chosen, and Exit saves its folder"
+else
+    echo "FAILED: the DAT folder saved is not the model's" && cat "$work/known/config/Brikmux/Brikmux.conf" &&
+        failures=$((failures + 1))
+fi
+kill "${pids[-1]}" 2>/dev/null || true
 wait "${pids[-1]}" 2>/dev/null || true
 
 start unknown
