@@ -20,8 +20,7 @@ BrikmuxAbout::BrikmuxAbout(QWidget& owner) : QDialog(&owner), m_owner(owner)
     setWindowTitle(QStringLiteral("About Brikmux"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
-    setFont(owner.font());
-    setProgramIcon(*this);
+    setFont(owner.font()); // and the program's icon, as a child window of the main one
     setFixedSize(5085 / kTwipsPerPixel, 1650 / kTwipsPerPixel);
 
     ZELKLogo = new QLabel(this);

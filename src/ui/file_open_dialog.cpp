@@ -14,8 +14,9 @@ std::optional<FileOpenChoice> QtFileOpenDialog::open(QWidget* parent, const File
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(request.filters);
-    if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {
-        dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+    // A filter the request does not hold leaves the first selected.
+    if (const QString filter = request.filters.value(request.selectedFilter); !filter.isEmpty()) {
+        dialog.selectNameFilter(filter);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
