@@ -500,6 +500,18 @@ TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
             EXPECT_EQ(CheckMerge("main.dat", job, fileSystem).complete(), false);
         }
     }
+    // A DAT-folder copy of a part whose archived entry cannot be read is taken as the user's own.
+    dat.write("3001.dat", brick);
+    {
+        ScriptedPrompter prompter;
+        NativeFileSystem fileSystem;
+        const MergeResult own = MergeToMPD(
+            "main.dat", MergeJob{dat.field(), dat.field(), ldraw.field(), "own", "Brikmux"}, fileSystem, prompter);
+        EXPECT_EQ(own.datFiles, (Names{"main.dat", "3001.dat"})) << prompter.transcript();
+    }
+    std::filesystem::remove(dat.path() / "3001.dat");
+    std::filesystem::remove(dat.path() / "own.mpd");
+
     // Folders win only as a pair: beside a lone parts folder, the archive is the library.
     ldraw.write("parts/readme.txt", "");
     zip("complete.zip");
