@@ -34,9 +34,9 @@ class Drawing {
 public:
     Drawing(const std::vector<Instance>& instances, const ColourTable& colours, const RenderOptions& options,
             const std::atomic<bool>* cancel)
-        : m_instances(instances), m_colours(colours), m_options(options), m_cancel(cancel),
-          m_factor(samplesPerSide(options)), m_canvas(options.width * m_factor, options.height * m_factor,
-                                                      options.background.value_or(Rgba{255, 255, 255, 0})),
+        : m_instances(instances), m_colours(colours), m_cancel(cancel), m_factor(samplesPerSide(options)),
+          m_canvas(options.width * m_factor, options.height * m_factor,
+                   options.background.value_or(Rgba{255, 255, 255, 0})),
           m_view(options.angle, corners(instances), static_cast<float>(options.width * m_factor),
                  static_cast<float>(options.height * m_factor), static_cast<float>(m_factor) * marginFor(options))
     {
@@ -135,7 +135,6 @@ private:
 
     const std::vector<Instance>& m_instances;
     const ColourTable& m_colours;
-    const RenderOptions& m_options;
     const std::atomic<bool>* m_cancel;
     int m_factor;
     Canvas m_canvas;
