@@ -2,7 +2,11 @@
 
 #include "settings/native_text.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QImage>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPixmap>
 
@@ -70,7 +74,9 @@ void ModelPicture::draw(const std::string& datPath, const std::string& mainName,
     const unsigned job = ++m_asked;
     const QString name = fromNativeText(mainName);
     m_picture->setAccessibleName(QStringLiteral("Drawing %1").arg(name));
+    m_model = {datPath, mainName, ldrawPath};
     RenderOptions options;
+    options.angle = m_angle;
     options.width = std::max(1, m_picture->contentsRect().width());
     options.height = std::max(1, m_picture->contentsRect().height());
     Worker worker{std::make_shared<std::atomic<bool>>(false), std::make_shared<std::atomic<bool>>(false), {}};
@@ -119,6 +125,23 @@ void ModelPicture::show(unsigned job, const QString& name, RenderResult result)
         return true;
     });
     emit shown();
+}
+
+void ModelPicture::mousePressEvent(QMouseEvent* event)
+{
+    m_dragFrom = event->position().toPoint();
+}
+
+void ModelPicture::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A drag turns the model: half a degree a pixel, around it sideways, over it up and down.
+    const QPoint moved = event->position().toPoint() - m_dragFrom;
+    if (moved.manhattanLength() < 3 || m_model.name.empty()) {
+        return;
+    }
+    m_angle.longitude = std::fmod(m_angle.longitude - moved.x() / 2.0, 360.0);
+    m_angle.latitude = std::clamp(m_angle.latitude + moved.y() / 2.0, -90.0, 90.0);
+    draw(m_model.folder, m_model.name, m_model.library);
 }
 
 } // namespace brikmux

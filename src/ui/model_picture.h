@@ -35,8 +35,13 @@ public:
     QLabel* picture() const { return m_picture; }
     QLabel* notFound() const { return m_notFound; }
 
+    // The angle the model is seen from: LDraw viewers' opening view until the user drags it.
+    const ViewAngle& angle() const { return m_angle; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 signals:
     // A drawing has been shown.
@@ -58,6 +63,13 @@ private:
     std::vector<Worker> m_workers;
     unsigned m_asked = 0; // the drawings asked for
     unsigned m_shown = 0; // the one shown last
+    struct {
+        std::string folder;
+        std::string name;
+        std::string library;
+    } m_model; // the model drawn last
+    ViewAngle m_angle;
+    QPoint m_dragFrom;
 };
 
 } // namespace brikmux

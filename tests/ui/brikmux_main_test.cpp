@@ -448,6 +448,14 @@ private slots:
         QCOMPARE(panel->notFound()->text(), QString("Not found: gone.dat"));
         QCOMPARE(hues(), QString("many red, few blue"));
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_picture.png"));
+        // A drag turns the model: 60 pixels right, 30 down.
+        const QImage before = panel->picture()->pixmap().toImage();
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(160, 130));
+        QTRY_VERIFY(!panel->busy());
+        QCOMPARE(QString("%1 %2").arg(panel->angle().latitude).arg(panel->angle().longitude), QString("45 15"));
+        QVERIFY(panel->picture()->pixmap().toImage() != before);
+        QCOMPARE(hues(), QString("many red, few blue"));
         // The MPD list's choice; two choices in a row show the later.
         emit dats->activated(dats->findText("car.dat"));
         auto* mpds = control<QComboBox>(*window, "MPDFileCombo");
