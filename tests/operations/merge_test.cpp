@@ -311,6 +311,11 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
         EXPECT_EQ(prompter.transcript(), "fail C Merge Failed: " + text + "\n");
     }
     EXPECT_EQ(dat.list(), Names{"folder.dat"});
+    // A check tells the two apart: a main file not there, and one that cannot be read.
+    for (const auto& [main, kind] : {std::pair{"car.dat", WalkEntry::Kind::NotFound},
+                                     std::pair{"folder.dat", WalkEntry::Kind::Unreadable}}) {
+        EXPECT_EQ(CheckMerge(main, job("x"), fileSystem).files.at(0).kind, kind) << main;
+    }
 }
 
 // An MPD as other editors write it: an unnamed main model, a ghosted and a hidden sub-model, the
