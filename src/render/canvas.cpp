@@ -74,7 +74,7 @@ void Canvas::triangle(const PicturePoint (&p)[3], Rgba colour)
     float start[3];
     const float px = static_cast<float>(x0) + 0.5F;
     const float py = static_cast<float>(y0) + 0.5F;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i != 3; ++i) {
         const PicturePoint& a = p[(i + 1) % 3];
         const PicturePoint& b = p[(i + 2) % 3];
         dx[i] = sign * (a.y - b.y);

@@ -29,7 +29,7 @@ void Box::add(const Box& box, const Transform& transform)
     if (box.empty()) {
         return;
     }
-    for (int corner = 0; corner < 8; ++corner) {
+    for (int corner = 0; corner != 8; ++corner) {
         add(transform.apply({(corner & 1) != 0 ? box.max.x : box.min.x, (corner & 2) != 0 ? box.max.y : box.min.y,
                              (corner & 4) != 0 ? box.max.z : box.min.z}));
     }
@@ -39,7 +39,7 @@ void Mesh::append(const Mesh& child, const Transform& transform, ColourCode colo
 {
     for (const Triangle& t : child.triangles) {
         Triangle& placed = triangles.emplace_back();
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i != 3; ++i) {
             placed.v[i] = transform.apply(t.v[i]);
             bounds.add(placed.v[i]);
         }
@@ -47,7 +47,7 @@ void Mesh::append(const Mesh& child, const Transform& transform, ColourCode colo
     }
     for (const Segment& s : child.edges) {
         Segment& placed = edges.emplace_back();
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i != 2; ++i) {
             placed.v[i] = transform.apply(s.v[i]);
             bounds.add(placed.v[i]);
         }

@@ -88,7 +88,7 @@ private:
             Box placed;
             placed.add(instance.mesh->bounds, instance.transform);
             if (!placed.empty()) {
-                for (int corner = 0; corner < 8; ++corner) {
+                for (int corner = 0; corner != 8; ++corner) {
                     points.push_back({(corner & 1) != 0 ? placed.max.x : placed.min.x,
                                       (corner & 2) != 0 ? placed.max.y : placed.min.y,
                                       (corner & 4) != 0 ? placed.max.z : placed.min.z});
@@ -114,7 +114,7 @@ private:
             }
             Vec3 camera[3];
             PicturePoint corners[3];
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i != 3; ++i) {
                 camera[i] = m_view.camera(instance.transform.apply(triangle.v[i]));
                 corners[i] = m_view.picture(camera[i]);
             }
