@@ -66,7 +66,7 @@ void Canvas::triangle(const PicturePoint (&p)[3], Rgba colour)
     if (std::abs(area) < 1e-12F) {
         return;
     }
-    const float sign = area > 0 ? 1.0F : -1.0F;
+    const float sign = std::copysign(1.0F, area);
     const float inverse = 1 / std::abs(area);
     // Edge i is opposite corner i: its function is corner i's weight times the area.
     float dx[3];

@@ -29,9 +29,12 @@ void Box::add(const Box& box, const Transform& transform)
     if (box.empty()) {
         return;
     }
-    for (int corner = 0; corner != 8; ++corner) {
-        add(transform.apply({(corner & 1) != 0 ? box.max.x : box.min.x, (corner & 2) != 0 ? box.max.y : box.min.y,
-                             (corner & 4) != 0 ? box.max.z : box.min.z}));
+    for (const float x : {box.min.x, box.max.x}) {
+        for (const float y : {box.min.y, box.max.y}) {
+            for (const float z : {box.min.z, box.max.z}) {
+                add(transform.apply({x, y, z}));
+            }
+        }
     }
 }
 

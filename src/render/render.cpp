@@ -87,11 +87,14 @@ private:
         for (const Instance& instance : instances) {
             Box placed;
             placed.add(instance.mesh->bounds, instance.transform);
-            if (!placed.empty()) {
-                for (int corner = 0; corner != 8; ++corner) {
-                    points.push_back({(corner & 1) != 0 ? placed.max.x : placed.min.x,
-                                      (corner & 2) != 0 ? placed.max.y : placed.min.y,
-                                      (corner & 4) != 0 ? placed.max.z : placed.min.z});
+            if (placed.empty()) {
+                continue;
+            }
+            for (const float x : {placed.min.x, placed.max.x}) {
+                for (const float y : {placed.min.y, placed.max.y}) {
+                    for (const float z : {placed.min.z, placed.max.z}) {
+                        points.push_back({x, y, z});
+                    }
                 }
             }
         }

@@ -286,6 +286,7 @@ TEST_F(Cli, RenderWritesThePictureOrNothingAndNamesWhatIsNotFound)
     } runs[] = {
         {"buggy.dat --output buggy.png --width 64 --height 48", 0, "", "buggy.png"},
         {"buggy.dat --output top.png --width 64 --height 48 --latitude 90", 0, "", "top.png"},
+        {"buggy.dat --output dot.png --width 1 --height 1", 0, "", "dot.png"},
         {"gaps.dat --output gaps.png --background transparent --perspective", 0,
          "Not found: gone.dat (referenced by gaps.dat)\n", "gaps.png"},
         {"gone.dat --output gone.png", 1, "Cannot read ." + std::string(1, kSep) + "gone.dat: No such file or directory.\n",

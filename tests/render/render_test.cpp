@@ -8,6 +8,10 @@
 #include <cmath>
 #include <map>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace brikmux {
 namespace {
 
@@ -217,12 +221,12 @@ TEST_F(Render, ColoursAreTheLibrarysInheritedDirectAndSeeThrough)
 {
     dat.write("sub.ldr", crlf({at("16", 0, 0, 0)}));
     dat.write("edges.ldr", crlf({at("24", 0, 0, 0)}));
-    const Names model{at("1", -150, 0, 0, "sub.ldr"), // 16 inside takes the blue it is placed in
-                      at("16", -90, 0, 0),            // 16 at the top: Light Grey
-                      at("0x2FF00FF", -30, 0, 0),     // a direct colour
-                      at("36", 30, 0, 0),             // see-through red before a white cube
-                      at("15", 30, 0, 40),
-                      at("14", 90, 0, 0), // yellow, whose edge colour is black's face colour
+    const Names model{at("1", -150, 0, 0, "sub.ldr"),  // 16 inside takes the blue it is placed in
+                      at("16", -90, 0, 0),             // 16 at the top: Light Grey
+                      at("0x2FF00FF", -30, 0, 0),      // a direct colour
+                      at("36", 30, 0, 0),              // see-through red before a white cube
+                      at("15", 30, 0, 40, "CUBE.DAT"), // any letter case
+                      at("14", 90, 0, 0),              // yellow, whose edge colour is black's face colour
                       at("#00FF00", 150, 0, 0)};
     const RenderResult result = draw(model, RenderOptions{340, 60, {0, 0}, Rgba{0, 0, 0, 255}, 1});
     ASSERT_EQ(result.status, RenderResult::Status::Drawn) << result.failure;
@@ -298,6 +302,53 @@ TEST_F(Render, PartsFoundNowhereAreNamedAndTheRestIsDrawn)
               "Cannot read " + dat.field() + "folder.ldr (referenced by main.ldr): Is a directory.");
 }
 
+TEST_F(Render, AModelThatReachesItselfIsDrawnOnce)
+{
+    // The main model places the sub-model 40 units right, which places the main model again.
+    dat.write("sub.ldr", crlf({at("1", 0, 0, 0), at("16", 40, 0, 0, "main.ldr")}));
+    const auto found =
+        spots(draw({at("4", 0, 0, 0), at("16", 40, 0, 0, "sub.ldr")}, RenderOptions{200, 150, {0, 0}, std::nullopt, 1})
+                  .picture);
+    // Two cubes side by side, each a third of the picture wide; a chain of them would be smaller.
+    EXPECT_GT(found.at('R').pixels, 3000);
+    EXPECT_NEAR(found.at('B').pixels, found.at('R').pixels, 200);
+}
+
+// The canvas alone: which pixels a face covers, and which of two faces shows.
+TEST(Canvas, FacesCoverThePixelsWhoseCentresTheyHoldAndTheNearerShows)
+{
+    const Rgba red{255, 0, 0, 255};
+    const Rgba blue{0, 0, 255, 255};
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::array<PicturePoint, 3>, Rgba>> faces; // drawn in this order
+        std::string row3;                                                // the pixels of row 3: . R B
+    } rows[] = {
+        {"one column wide", {{{{{3.2F, 0, 1}, {3.8F, 0, 1}, {3.5F, 8, 1}}}, red}}, "...R...."},
+        {"either winding",
+         {{{{{0, 0, 1}, {8, 8, 1}, {8, 0, 1}}}, red}, {{{{0, 0, 1}, {0, 8, 1}, {8, 8, 1}}}, blue}},
+         "BBBRRRRR"},
+        {"the nearer, drawn first",
+         {{{{{0, 0, 1}, {8, 0, 1}, {0, 8, 1}}}, red}, {{{{0, 0, 2}, {8, 0, 2}, {8, 8, 2}}}, blue}},
+         "RRRRRBBB"},
+        {"a face off the canvas", {{{{{-9, 0, 1}, {-1, 0, 1}, {-5, 8, 1}}}, red}}, "........"},
+    };
+    for (const auto& row : rows) {
+        Canvas canvas(8, 8, Rgba{0, 0, 0, 0});
+        for (const auto& [corners, colour] : row.faces) {
+            const PicturePoint points[3] = {corners[0], corners[1], corners[2]};
+            canvas.triangle(points, colour);
+        }
+        const Picture picture = canvas.shrunk(1);
+        std::string seen;
+        for (int x = 0; x < 8; ++x) {
+            const Pixel p = pixel(picture, x, 3);
+            seen += p.a == 0 ? '.' : (p.r == 255 ? 'R' : (p.b == 255 ? 'B' : '?'));
+        }
+        EXPECT_EQ(seen, row.row3) << row.what;
+    }
+}
+
 TEST_F(Render, ThePngIsWrittenWholeOrNotAtAll)
 {
     const Picture picture{2, 1, {255, 0, 0, 255, 0, 0, 255, 128}};
@@ -316,6 +367,13 @@ TEST_F(Render, ThePngIsWrittenWholeOrNotAtAll)
         const Status written = WritePng(picture, path, *files);
         EXPECT_EQ(written.reason(), reason) << path;
     }
+#ifndef _WIN32
+    // A pipe or a device is never replaced.
+    ASSERT_EQ(mkfifo((dat.path() / "pipe.png").c_str(), 0600), 0);
+    EXPECT_EQ(WritePng(picture, dat.field() + "pipe.png", fileSystem).reason(), "Not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(dat.path() / "pipe.png"));
+    std::filesystem::remove(dat.path() / "pipe.png");
+#endif
     EXPECT_EQ(dat.list(), (Names{"folder.png", "out.png"}));
     EXPECT_EQ(dat.read("out.png"), png);
 }
