@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #ifndef _WIN32
@@ -312,6 +313,48 @@ TEST_F(Render, AModelThatReachesItselfIsDrawnOnce)
     // Two cubes side by side, each a third of the picture wide; a chain of them would be smaller.
     EXPECT_GT(found.at('R').pixels, 3000);
     EXPECT_NEAR(found.at('B').pixels, found.at('R').pixels, 200);
+}
+
+// Colour codes as lines write them, and what the library's table makes of each.
+TEST(Colours, CodesAndTheirFacesAndEdges)
+{
+    const struct {
+        const char* text;
+        bool read;
+        ColourCode code;
+    } codes[] = {
+        {"4", true, 4},           {"0x2FF0080", true, 0x2FF0080}, {"#00FF00", true, 0x200FF00}, {"4x", false, 0},
+        {"", false, 0},           {"0x2FF00", false, 0},          {"#0F0", false, 0},           {"-1", false, 0},
+        {"2147483648", false, 0}, {"0x2GG0000", false, 0}};
+    for (const auto& [text, read, code] : codes) {
+        ColourCode got = 0;
+        EXPECT_EQ(readColourCode(text, got), read) << text;
+        if (read) {
+            EXPECT_EQ(got, code) << text;
+        }
+    }
+    const ColourTable table({"0 !COLOUR Light_Grey CODE 7 VALUE #C0C0C0 EDGE #606060",
+                             "  0 !COLOUR Yellow CODE 14 VALUE #FFFF00 EDGE 7",
+                             "0 !COLOUR Trans_Red CODE 36 VALUE #FF0000 EDGE #800000 ALPHA 128",
+                             "0 !COLOUR Broken CODE 99 EDGE #FFFFFF", "0 // 0 !COLOUR not one"});
+    const auto hex = [](Rgba c) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02X%02X%02X/%d", c.r, c.g, c.b, c.a);
+        return std::string(text);
+    };
+    // The code; its face and its edge, "RRGGBB/alpha".
+    const std::tuple<ColourCode, std::string, std::string> colours[] = {
+        {16, "C0C0C0/255", "606060/255"}, // a model's own colour: Light Grey
+        {24, "606060/255", "606060/255"}, // and its edge colour
+        {14, "FFFF00/255", "C0C0C0/255"}, // an edge given as another code
+        {14 | kEdgeOf, "C0C0C0/255", "C0C0C0/255"}, {36, "FF0000/128", "800000/255"}, // see-through
+        {0x2FF0080, "FF0080/255", "55002A/255"},                                      // direct: its edge darker
+        {0x300FF00, "00FF00/128", "005500/255"},                                      // direct, see-through
+        {99, "808080/255", "333333/255"}, // no VALUE: unknown, as any code not in the table
+        {0x4123456, "808080/255", "333333/255"}};
+    for (const auto& [code, face, edge] : colours) {
+        EXPECT_EQ(hex(table.face(code)) + " " + hex(table.edge(code)), face + " " + edge) << code;
+    }
 }
 
 // The canvas alone: which pixels a face covers, and which of two faces shows.
