@@ -330,12 +330,17 @@ private slots:
         store("Paths", "LDrawPath", m_root + native("ldraw/"));
         auto window = makeWindow();
         control<QComboBox>(*window, "MPDFileCombo")->setEditText("typed.mpd");
-        m_dialog.choices = {std::nullopt, FileOpenChoice{m_root + native("models/wheel.dat"), "wheel.dat"},
-                            std::nullopt, FileOpenChoice{m_root + native("mpd/new.mpd"), "new.mpd"},
+        m_dialog.choices = {std::nullopt,
+                            FileOpenChoice{"", ""},
+                            FileOpenChoice{m_root + native("models/wheel.dat"), "wheel.dat"},
+                            std::nullopt,
+                            FileOpenChoice{m_root + native("mpd/new.mpd"), "new.mpd"},
                             FileOpenChoice{m_root + native("models/notes.txt"), "notes.txt"}};
-        press(*window, "BrowseDATFileBtn"); // cancelled: nothing changes
-        QCOMPARE(window->DATPath(), defaultFolderField());
-        QCOMPARE(text(*window, "MPDFileCombo"), QString("typed.mpd"));
+        for (int i = 0; i < 2; ++i) {
+            press(*window, "BrowseDATFileBtn"); // cancelled, or no file given: nothing changes
+            QCOMPARE(window->DATPath(), defaultFolderField());
+            QCOMPARE(text(*window, "MPDFileCombo"), QString("typed.mpd"));
+        }
         press(*window, "BrowseDATFileBtn");
         QCOMPARE(window->DATPath(), m_root + native("models/"));
         QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("wheel.dat wheel.mpd"));
@@ -346,7 +351,7 @@ private slots:
                  QString("A.MPD|b.mpd new.mpd"));
         press(*window, "BrowseDATFileBtn"); // through "All Files", not in the DAT list: no selection
         QCOMPARE(control<QComboBox>(*window, "DATFileCombo")->currentIndex(), -1);
-        QCOMPARE(m_dialog.requests.size(), std::size_t(5));
+        QCOMPARE(m_dialog.requests.size(), std::size_t(6));
         QCOMPARE(m_dialog.requests[0].initialFolder, defaultFolderField());
         QCOMPARE(m_dialog.requests[0].filters.first(), QString("LDraw models (*.dat *.ldr)"));
 
@@ -410,7 +415,8 @@ private slots:
                                                    "4 16 -20 0 -20 20 0 -20 20 24 -20 -20 24 -20"}));
         m_dir->write("ldraw/LDConfig.ldr", crlf({"0 !COLOUR Blue CODE 1 VALUE #0055BF EDGE #05131D",
                                                  "0 !COLOUR Red CODE 4 VALUE #C91A09 EDGE #333333"}));
-        m_dir->write("models/house.ldr", crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
+        m_dir->write("models/house.ldr",
+                     crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
         m_dir->write("mpd/tower.mpd", crlf({"0 FILE tower.ldr", "1 1 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat"}));
         auto window = makeWindow();
         auto* panel = window->findChild<ModelPicture*>();
