@@ -21,7 +21,8 @@ bool matchesPattern(std::string_view name, std::string_view pattern)
             ++n;
             ++p;
         } else if (starPattern != std::string_view::npos) {
-            p = starPattern + 1;
+            // Back to the star, which takes one more character.
+            p = starPattern;
             n = ++starName;
         } else {
             return false;

@@ -155,6 +155,7 @@ private slots:
                      qPrintable(c->objectName()));
         }
         QVERIFY(!window->windowIcon().isNull());
+        QVERIFY(!control<QLabel>(*window, "BrikmuxLogo")->pixmap().isNull());
         for (const auto* button : window->findChildren<QPushButton*>()) {
             // The caption, with a few pixels of frame on either side.
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 6 <= button->width(),

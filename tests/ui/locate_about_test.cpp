@@ -236,9 +236,11 @@ private slots:
         const std::function<void()> userActions[] = {
             [&] { QTest::mousePress(browser.viewport(), Qt::LeftButton, {}, QPoint(20, 5)); },
             [&] {
+                const int before = bar.value();
                 QWheelEvent wheel(QPointF(20, 20), browser.mapToGlobal(QPointF(20, 20)), {}, QPoint(0, -120),
                                   Qt::NoButton, {}, Qt::NoScrollPhase, false);
                 QApplication::sendEvent(browser.viewport(), &wheel);
+                QVERIFY(bar.value() != before); // the wheel scrolls
             },
             [&] { QTest::keyClick(&browser, Qt::Key_Down); },
         };
