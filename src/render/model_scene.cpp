@@ -1,5 +1,6 @@
 #include "render/model_scene.h"
 
+#include "files/paths.h"
 #include "ldraw/model_text.h"
 #include "render/colours.h"
 
@@ -52,7 +53,7 @@ std::uint32_t ModelScene::sectionNamed(std::string_view name)
 {
     m_key.assign(name);
     for (char& c : m_key) {
-        c = c == '\\' ? '/' : (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        c = c == '\\' ? '/' : foldCase(c);
     }
     const auto [found, added] = m_names.try_emplace(m_key, static_cast<std::uint32_t>(m_sections.size()));
     if (added) {

@@ -65,6 +65,7 @@ protected:
                   "0 !COLOUR Trans_Red CODE 36 VALUE #FF0000 EDGE #800000 ALPHA 128"}));
         library.write("parts/cube.dat", cube());
         library.write("parts/3001.dat", "");
+        library.write("parts/wrap.dat", crlf({"0 A cube inside", at("16", 0, 0, 0)}));
     }
 
     RenderResult draw(const Names& model, const RenderOptions& options)
@@ -214,6 +215,14 @@ TEST_F(Render, PerspectiveMakesNearerPartsLarger)
     options.angle.perspective = true;
     const auto deep = spots(draw(model, options).picture);
     EXPECT_GT(deep.at('B').pixels, deep.at('R').pixels * 11 / 10);
+    // Anti-aliased, the pixels along an outline are partly covered.
+    options.antialiasing = 2;
+    const Picture smooth = draw(model, options).picture;
+    int partly = 0;
+    for (std::size_t at = 3; at < smooth.rgba.size(); at += 4) {
+        partly += smooth.rgba[at] > 0 && smooth.rgba[at] < 255 ? 1 : 0;
+    }
+    EXPECT_GT(partly, 0); // drawn one sample a pixel, none would be
 }
 
 // Cubes in a row from left to right, seen from the front: each one's face colour at its centre,
@@ -225,9 +234,9 @@ TEST_F(Render, ColoursAreTheLibrarysInheritedDirectAndSeeThrough)
     const Names model{at("1", -150, 0, 0, "sub.ldr"),  // 16 inside takes the blue it is placed in
                       at("16", -90, 0, 0),             // 16 at the top: Light Grey
                       at("0x2FF00FF", -30, 0, 0),      // a direct colour
-                      at("36", 30, 0, 0),              // see-through red before a white cube
+                      at("36", 30, 0, 0, "wrap.dat"),  // see-through red before a white cube, drawn once
                       at("15", 30, 0, 40, "CUBE.DAT"), // any letter case
-                      at("14", 90, 0, 0),              // yellow, whose edge colour is black's face colour
+                      at("14", 90, 0, 0, "wrap.dat"),  // yellow, whose edge is black's face colour
                       at("#00FF00", 150, 0, 0)};
     const RenderResult result = draw(model, RenderOptions{340, 60, {0, 0}, Rgba{0, 0, 0, 255}, 1});
     ASSERT_EQ(result.status, RenderResult::Status::Drawn) << result.failure;
@@ -301,6 +310,17 @@ TEST_F(Render, PartsFoundNowhereAreNamedAndTheRestIsDrawn)
     EXPECT_EQ(unreadable.status, RenderResult::Status::Failed);
     EXPECT_EQ(unreadable.failure,
               "Cannot read " + dat.field() + "folder.ldr (referenced by main.ldr): Is a directory.");
+}
+
+TEST_F(Render, LinesThatAreNotWholeDrawNothing)
+{
+    const RenderResult result = draw({"4 4 -10 -10 0 10 -10 0 10 10 0 -10 10x 0", "4 4 -10 -10 0 10 -10 0 10 10 0",
+                                      "3 4x -10 -10 0 10 -10 0 10 10 0", "12 4 0 0 0 1 0 0 0 1 0 0 0 1 cube.dat",
+                                      "1 4 0 0 0 1 0 0 0 1 0 0 0 cube.dat", "4 1 20 0 0 40 0 0 40 20 0 20 20 0"},
+                                     RenderOptions{200, 150, {0, 0}, std::nullopt, 1});
+    const auto found = spots(result.picture);
+    EXPECT_EQ(found.count('R'), 0U);
+    EXPECT_GT(found.at('B').pixels, 1000); // the one whole line
 }
 
 TEST_F(Render, AModelThatReachesItselfIsDrawnOnce)
