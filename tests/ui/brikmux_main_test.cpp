@@ -454,6 +454,7 @@ private slots:
         QCOMPARE(panel->picture()->accessibleName(), QString("Picture of house.ldr"));
         QCOMPARE(panel->notFound()->text(), QString("Not found: gone.dat"));
         QCOMPARE(hues(), QString("many red, few blue"));
+        QCOMPARE(panel->picture()->pixmap().size(), panel->picture()->contentsRect().size()); // fills its frame
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_picture.png"));
         // A drag turns the model: 60 pixels right, 30 down.
         const QImage before = panel->picture()->pixmap().toImage();
