@@ -40,16 +40,16 @@ View::View(const ViewAngle& angle, const std::vector<Vec3>& points, float width,
     m_down = normalised(down);
     m_right = cross(m_down, m_forward);
 
+    // A model that draws nothing is seen as one point at the origin.
+    const std::vector<Vec3> origin{Vec3{}};
+    const std::vector<Vec3>& seen = points.empty() ? origin : points;
     Box box;
-    for (const Vec3& p : points) {
+    for (const Vec3& p : seen) {
         box.add(p);
-    }
-    if (box.empty()) {
-        box.add(Vec3{});
     }
     m_centre = {(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2, (box.min.z + box.max.z) / 2};
     float radius = 0;
-    for (const Vec3& p : points) {
+    for (const Vec3& p : seen) {
         const Vec3 c = camera(p);
         radius = std::max(radius, std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z));
     }
@@ -62,16 +62,12 @@ View::View(const ViewAngle& angle, const std::vector<Vec3>& points, float width,
     float top = left;
     float right = -left;
     float bottom = -left;
-    for (const Vec3& p : points) {
+    for (const Vec3& p : seen) {
         const PicturePoint at = picture(camera(p));
         left = std::min(left, at.x);
         right = std::max(right, at.x);
         top = std::min(top, at.y);
         bottom = std::max(bottom, at.y);
-    }
-    if (points.empty()) {
-        left = top = -1;
-        right = bottom = 1;
     }
     const float room = std::max(width - 2 * margin, 1.0F);
     const float roomY = std::max(height - 2 * margin, 1.0F);

@@ -207,8 +207,9 @@ TEST_F(Render, EachSideOfTheModelLandsWhereTheCameraSeesIt)
 
 TEST_F(Render, PerspectiveMakesNearerPartsLarger)
 {
-    // From the front the blue cube is 60 units nearer than the red one.
-    const Names model{at("4", 60, 0, 0), at("1", 0, 0, -60)};
+    // From the front the blue cube is 60 units nearer than the red one; both far from the origin,
+    // which the camera does not look at.
+    const Names model{at("4", 1060, 0, 0), at("1", 1000, 0, -60)};
     RenderOptions options{200, 150, {0, 0}, std::nullopt, 1};
     const auto flat = spots(draw(model, options).picture);
     EXPECT_NEAR(flat.at('B').pixels, flat.at('R').pixels, flat.at('R').pixels / 20);
@@ -301,6 +302,8 @@ TEST_F(Render, PartsFoundNowhereAreNamedAndTheRestIsDrawn)
     EXPECT_GT(spots(result.picture).at('R').pixels, 1000);
 
     // A drawing cancelled draws nothing; nor does a model that cannot be read.
+    EXPECT_EQ(RenderModel("", RenderJob{dat.field(), library.field()}, RenderOptions{}, fileSystem).failure,
+              "No .DAT file was chosen to merge.");
     const std::atomic<bool> cancel = true;
     EXPECT_EQ(
         RenderModel("main.ldr", RenderJob{dat.field(), library.field()}, RenderOptions{}, fileSystem, &cancel).status,
