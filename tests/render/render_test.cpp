@@ -318,7 +318,7 @@ TEST_F(Render, PartsFoundNowhereAreNamedAndTheRestIsDrawn)
 TEST_F(Render, LinesThatAreNotWholeDrawNothing)
 {
     const RenderResult result = draw({"4 4 -10 -10 0 10 -10 0 10 10 0 -10 10x 0", "4 4 -10 -10 0 10 -10 0 10 10 0",
-                                      "3 4x -10 -10 0 10 -10 0 10 10 0", "13 4 -10 -10 0 10 -10 0 10 10 0",
+                                      "3 4x -10 -10 0 10 -10 0 10 10 0", "33 4 -10 -10 0 10 -10 0 10 10 0",
                                       "1 4 0 0 0 1 0 0 0 1 0 0 0 cube.dat", "4 1 20 0 0 40 0 0 40 20 0 20 20 0"},
                                      RenderOptions{200, 150, {0, 0}, std::nullopt, 1});
     const auto found = spots(result.picture);
