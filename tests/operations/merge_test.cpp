@@ -214,20 +214,22 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                               "  main.dat  DAT/main.dat  (referenced by sub.dat)\n"
                               "Custom sub-files:\n"
                               "  sub.dat  DAT/sub.dat  (referenced by main.dat, sub.dat)\n"
-                              "  Box.DAT (replaces a library part)  DAT/box.dat  (referenced by main.dat)\n"
-                              "Unofficial parts:\n"
-                              "  u.dat  LIB/Unofficial/parts/u.dat  (referenced by main.dat)\n"
-                              "Library files:\n"
-                              "  3001.dat  LIB/parts/3001.dat  (referenced by main.dat, sub.dat, u.dat)\n"
-                              "Custom images:\n"
-                              "  pic.png  DAT/textures/pic.png  (referenced by sub.dat)\n"
-                              "Library images:\n"
-                              "  lib.png  LIB/parts/textures/lib.png  (referenced by sub.dat)\n"
-                              "Found nowhere:\n"
-                              "  gone.dat  (referenced by main.dat, sub.dat)\n"
-                              "  lost.png (image)  (referenced by sub.dat)\n"
-                              "Cannot be read:\n"
-                              "  folder.dat  DAT/folder.dat: Is a directory  (referenced by main.dat)\n");
+                              "  Box.DAT (replaces a library part)  DAT/" +
+                                  std::string(kSeparator == '/' ? "box.dat" : "Box.DAT") + // found, or opened, as spelt
+                                  "  (referenced by main.dat)\n"
+                                  "Unofficial parts:\n"
+                                  "  u.dat  LIB/Unofficial/parts/u.dat  (referenced by main.dat)\n"
+                                  "Library files:\n"
+                                  "  3001.dat  LIB/parts/3001.dat  (referenced by main.dat, sub.dat, u.dat)\n"
+                                  "Custom images:\n"
+                                  "  pic.png  DAT/textures/pic.png  (referenced by sub.dat)\n"
+                                  "Library images:\n"
+                                  "  lib.png  LIB/parts/textures/lib.png  (referenced by sub.dat)\n"
+                                  "Found nowhere:\n"
+                                  "  gone.dat  (referenced by main.dat, sub.dat)\n"
+                                  "  lost.png (image)  (referenced by sub.dat)\n"
+                                  "Cannot be read:\n"
+                                  "  folder.dat  DAT/folder.dat: Is a directory  (referenced by main.dat)\n");
     // Packed, the library's own references are walked too.
     const std::string packed = listing(true);
     EXPECT_NE(packed.find("  s\\3001s01.dat  LIB/parts/s/3001s01.dat  (referenced by 3001.dat)\n"), std::string::npos)
@@ -312,8 +314,8 @@ TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)
     }
     EXPECT_EQ(dat.list(), Names{"folder.dat"});
     // A check tells the two apart: a main file not there, and one that cannot be read.
-    for (const auto& [main, kind] : {std::pair{"car.dat", WalkEntry::Kind::NotFound},
-                                     std::pair{"folder.dat", WalkEntry::Kind::Unreadable}}) {
+    for (const auto& [main, kind] :
+         {std::pair{"car.dat", WalkEntry::Kind::NotFound}, std::pair{"folder.dat", WalkEntry::Kind::Unreadable}}) {
         EXPECT_EQ(CheckMerge(main, job("x"), fileSystem).files.at(0).kind, kind) << main;
     }
 }
