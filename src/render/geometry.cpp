@@ -1,6 +1,7 @@
 #include "render/geometry.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace brikmux {
 
@@ -40,22 +41,19 @@ void Box::add(const Box& box, const Transform& transform)
 
 void Mesh::append(const Mesh& child, const Transform& transform, ColourCode colour)
 {
-    for (const Triangle& t : child.triangles) {
-        Triangle& placed = triangles.emplace_back();
-        for (int i = 0; i != 3; ++i) {
-            placed.v[i] = transform.apply(t.v[i]);
-            bounds.add(placed.v[i]);
+    // Faces and edges alike: each corner placed, the colour inherited.
+    const auto place = [&](const auto& from, auto& to) {
+        for (const auto& shape : from) {
+            auto& placed = to.emplace_back();
+            for (std::size_t i = 0; i != std::size(shape.v); ++i) {
+                placed.v[i] = transform.apply(shape.v[i]);
+                bounds.add(placed.v[i]);
+            }
+            placed.colour = inherit(shape.colour, colour);
         }
-        placed.colour = inherit(t.colour, colour);
-    }
-    for (const Segment& s : child.edges) {
-        Segment& placed = edges.emplace_back();
-        for (int i = 0; i != 2; ++i) {
-            placed.v[i] = transform.apply(s.v[i]);
-            bounds.add(placed.v[i]);
-        }
-        placed.colour = inherit(s.colour, colour);
-    }
+    };
+    place(child.triangles, triangles);
+    place(child.edges, edges);
 }
 
 } // namespace brikmux
