@@ -23,12 +23,12 @@ std::string readAll(InputFile& file)
 
 TEST(MpdModel, EachBlockHoldsItsOwnLinesOrImage)
 {
-    // Images one after another and before a section; a model before the first block; a line that
+    // Images one after another (the older form too, with blanks after its name) and before a section; a model before the first block; a line that
     // only begins like a marker stays in its section.
     MemoryInput file("1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat\r\n"
                      "0 FILE a.dat\r\n1 4 0 0 0 1 0 0 0 1 0 0 0 1 b.dat\r\n"
                      "0 !DATA one.png\r\n0 !: QUJD\r\n"
-                     "0 !DATA two.png\r\n0 !: REVG\r\n"
+                     "0 FILE two.png \t\r\n0 !DATA START\r\n0 !: REVG\r\n0 !DATA END\r\n"
                      "0 FILE b.dat\r\n0 FILEX no section\r\n2 24 0 0 0 1 1 1\r\n"
                      "0 !DATA three.png\r\n0 !: R0g=\r\n");
     MpdModel model;

@@ -1,5 +1,7 @@
+#include "files/paths.h"
 #include "library/case_resolver.h"
 #include "library/library.h"
+#include "library/library_places.h"
 #include "library/name_set.h"
 #include "test_support.h"
 
@@ -70,6 +72,40 @@ TEST(Library, OfTwoSpellingsOfAFolderOneServesAlways)
     }
 }
 #endif
+
+// Where a library is looked for when none is chosen: LDRAWDIR first, then the usual places in the
+// profile; the first folder, in any letter case, that holds a library.
+TEST(LibraryPlaces, LdrawdirComesBeforeTheUsualPlaces)
+{
+    TempDir dir;
+    dir.write("env/parts/3001.dat", "");
+    dir.write("env/p/box.dat", "");
+    dir.write("empty/notes.txt", "");
+#ifdef _WIN32
+    const std::string usual = "LDraw";
+#else
+    const std::string usual = "LDRAW"; // the place "ldraw", as spelt on the disk
+#endif
+    dir.write("home/" + usual + "/parts/3001.dat", "");
+    dir.write("home/" + usual + "/p/box.dat", "");
+    const struct {
+        const char* ldrawDir;
+        std::string found;
+    } rows[] = {{"env", dir.field() + "env" + kSeparator},
+                {"", dir.field() + "home" + kSeparator + usual + kSeparator},
+                {"empty", dir.field() + "home" + kSeparator + usual + kSeparator}};
+    NativeFileSystem fileSystem;
+    for (const auto& [ldrawDir, found] : rows) {
+        const auto folders = usualLibraryFolders([&](const char* name) {
+            const std::string variable = name;
+            if (variable == "LDRAWDIR") {
+                return *ldrawDir == '\0' ? std::string() : dir.field() + ldrawDir;
+            }
+            return variable == "HOME" || variable == "USERPROFILE" ? dir.field() + "home" : std::string();
+        });
+        EXPECT_EQ(findLibrary(fileSystem, folders), found) << ldrawDir;
+    }
+}
 
 // Which entries of LDraw's archives are library files: under complete.zip's top folder "ldraw/" in
 // any letter case, never a folder entry or a file outside it; ldrawunf.zip has no top folder.

@@ -285,20 +285,25 @@ TEST_P(Merge, FilesFoundNowhereAreLeftOutOnlyWithConsent)
               "out.mpd has been successfully created. 2 .DAT file(s) merged.\nmain.dat\nsub.dat\ns\\deep.dat\n"
               "gone.dat (not found)\nalso gone.dat (not found)\nGONE.DAT (not found)\n");
 
-    // A long list is shortened in the text and given whole as details.
-    std::string many;
-    for (int i = 0; i < 12; ++i) {
-        many += "1 16 0 0 0 1 0 0 0 1 0 0 0 1 m" + std::to_string(i) + ".dat\n";
+    // A long list is shortened in the text and given whole as details; ten are shown whole.
+    for (const int count : {10, 12}) {
+        std::string many;
+        for (int i = 0; i < count; ++i) {
+            many += "1 16 0 0 0 1 0 0 0 1 0 0 0 1 m" + std::to_string(i) + ".dat\n";
+        }
+        dat.write("many.dat", many);
+        prompter = {};
+        prompter.answers = {true};
+        merge("many.dat", "many" + std::to_string(count));
+        const Message question = prompter.questions().at(0);
+        const std::string more = count == 10 ? "" : "... and 2 more\n";
+        EXPECT_TRUE(question.text.ends_with("\nm9.dat (referenced by many.dat)\n" + more +
+                                            "Create the .MPD without them? Their references stay in the model."))
+            << question.text;
+        EXPECT_EQ(question.details.empty(), count == 10);
+        EXPECT_TRUE(question.details.ends_with(count == 10 ? "" : "m11.dat (referenced by many.dat)\n"));
     }
-    dat.write("many.dat", many);
-    prompter = {};
-    prompter.answers = {true};
-    merge("many.dat", "many");
-    const Message question = prompter.questions().at(0);
-    EXPECT_TRUE(question.text.ends_with("\nm9.dat (referenced by many.dat)\n... and 2 more\nCreate the .MPD without "
-                                        "them? Their references stay in the model."));
-    EXPECT_TRUE(question.details.ends_with("m10.dat (referenced by many.dat)\nm11.dat (referenced by many.dat)\n"));
-    EXPECT_EQ(done(), "many.mpd has been successfully created. 0 .DAT file(s) merged.");
+    EXPECT_EQ(done(), "many12.mpd has been successfully created. 0 .DAT file(s) merged.");
 }
 
 TEST_P(Merge, ReportsAMissingOrUnnamedMainFile)

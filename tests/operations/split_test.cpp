@@ -149,6 +149,19 @@ TEST_F(Split, AsksOnceForEachExistingFileAndWritesOnlyTheFirstBlockOfAName)
                          "\"a.dat\" (line 1): not written.\nThe section \"S\\D.DAT\" (line 11 of house.mpd) is a "
                          "second section named \"s/d.dat\" (line 9): not written.\nThe image \"B.dat\" (line 13 of "
                          "house.mpd) is a second block named \"b.dat\" (line 3): not written.\n");
+
+    // Another spelling of a file written earlier in the run is asked about too; declined, the split
+    // succeeds and says the file was kept.
+    out.write("t/old.dat", "old");
+    prompter = ScriptedPrompter();
+    prompter.answers = {false};
+    const SplitResult again = split(crlf({"0 FILE t/g.dat", "new g", "0 FILE T//G.DAT", "other g", "0 FILE f.dat", "f"}));
+    ASSERT_EQ(again.status, SplitResult::Status::Split) << prompter.transcript();
+    EXPECT_EQ(out.read("t/g.dat"), "new g\r\n");
+    EXPECT_EQ(prompter.transcript(), "ask W Output File Exists: The .DAT file: T//G.DAT already exists. Do you wish to "
+                                     "overwrite this file?\ninform I .MPD File Split: house.mpd has been successfully "
+                                     "split. 3 .DAT file(s) created.\n");
+    EXPECT_EQ(prompter.informations().at(0).details, "t/g.dat\nT//G.DAT (kept as it was)\nf.dat\n");
 }
 
 TEST_F(Split, ASecondBlockThatCopiesTheFirstIsLeftOutWithoutFailing)
