@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace brikmux {
 
@@ -61,11 +62,12 @@ Status findCopies(InputFile& file, const std::vector<BlockPair>& pairs, std::vec
             ++compared.matched;
         }
     }
-    copies.clear();
+    std::vector<bool> found;
     for (const BlockPair& pair : pairs) {
         const Later& compared = laters[pair.second];
-        copies.push_back(!compared.differs && compared.matched == compared.first->size());
+        found.push_back(!compared.differs && compared.matched == compared.first->size());
     }
+    copies = std::move(found);
     return reader.status();
 }
 

@@ -119,8 +119,7 @@ Status MpdModel::load(InputFile& file, std::string_view fileName)
             if (preambleHoldsModel) {
                 addBlock({MpdBlock::Kind::Model, unnamedMainName(fileName), 0, m_lines.size(), {}, {}});
             } else {
-                m_chunks.clear();
-                m_lines.clear();
+                m_lines.clear(); // comments before the first block: no model's lines
             }
         }
         finishData();

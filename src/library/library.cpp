@@ -210,8 +210,7 @@ Status openLibrary(FileSystem& fileSystem, const std::string& ldrawPath, std::un
 std::string packedCustomName(std::string_view name)
 {
     const auto startsWith = [name](std::string_view folder) {
-        return name.size() > folder.size() && equalsIgnoringCase(name.substr(0, folder.size()), folder) &&
-               isNameSeparator(name[folder.size()]);
+        return name.find_first_of("\\/") == folder.size() && equalsIgnoringCase(name.substr(0, folder.size()), folder);
     };
     if (startsWith("s")) {
         return "parts/" + withSlashes(name);

@@ -157,7 +157,9 @@ TEST_F(Cli, UsageErrorsExitWithTwo)
          {"", "frobnicate x", "merge buggy.dat" /* no library */, "merge --ldraw x a.dat b.dat",
           "merge --ldraw x --yes --no a.dat", "split --ldraw x a.mpd", "merge --ldraw",
           "render --ldraw x buggy.dat" /* no --output */, "render --ldraw x --output o.png --width 0 a.dat",
-          "render --ldraw x --output o.png --latitude 91 a.dat",
+          "render --ldraw x --output o.png --width 8193 a.dat", "render --ldraw x --output o.png --height 0 a.dat",
+          "render --ldraw x --output o.png --height 8193 a.dat", "render --ldraw x --output o.png --latitude 91 a.dat",
+          "render --ldraw x --output o.png --latitude -91 a.dat",
           "render --ldraw x --output o.png --background red a.dat", "render --pack buggy.dat"}) {
         const Outcome run = cli(args);
         EXPECT_EQ(run.status, 2) << args;
@@ -295,6 +297,7 @@ TEST_F(Cli, RenderWritesThePictureOrNothingAndNamesWhatIsNotFound)
         {"buggy.dat --output buggy.png --width 64 --height 48", 0, "", "buggy.png"},
         {"buggy.dat --output top.png --width 64 --height 48 --latitude 90", 0, "", "top.png"},
         {"buggy.dat --output dot.png --width 1 --height 1", 0, "", "dot.png"},
+        {"buggy.dat --output wide.png --width 8192 --height 8 --latitude -90", 0, "", "wide.png"},
         {"gaps.dat --output gaps.png --background transparent --perspective", 0,
          "Not found: gone.dat (referenced by gaps.dat)\n", "gaps.png"},
         {"gone.dat --output gone.png", 1,

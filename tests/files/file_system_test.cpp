@@ -1,4 +1,5 @@
 #include "files/file_system.h"
+#include "files/random_access_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,32 @@ TEST(NativeFileSystem, AListingFollowsLinksWhetherTheFolderEndsInASeparatorOrNot
             << folder;
     }
 #endif
+}
+
+TEST(RandomAccessFile, OnDiskOrInMemoryReadsUpToTheEndAndNotPastIt)
+{
+    // The archive tests read archives from memory: both must agree at the file's end.
+    testing::TempDir dir;
+    dir.write("four", "abcd");
+    std::unique_ptr<RandomAccessFile> files[2];
+    ASSERT_TRUE(openRandomAccess(dir.field() + "four", files[0]).isOk());
+    files[1] = std::make_unique<MemoryRandomAccess>("abcd");
+    const struct {
+        std::uint64_t offset;
+        std::size_t size;
+        const char* read; // null where the read fails
+    } rows[] = {{0, 4, "abcd"}, {2, 2, "cd"}, {4, 0, ""}, {3, 2, nullptr}, {5, 0, nullptr}, {0, 5, nullptr}};
+    for (auto& file : files) {
+        EXPECT_EQ(file->size(), 4U);
+        for (const auto& [offset, size, read] : rows) {
+            char buffer[8] = {};
+            const Status status = file->readAt(offset, buffer, size);
+            EXPECT_EQ(status.isOk(), read != nullptr) << offset << "+" << size;
+            EXPECT_EQ(status.isOk() ? std::string(buffer, size) : status.reason(),
+                      read != nullptr ? read : kCutShort)
+                << offset << "+" << size;
+        }
+    }
 }
 
 } // namespace

@@ -33,10 +33,10 @@ protected:
 TEST_F(Split, WritesEverySectionWithoutItsMarker)
 {
     const SplitResult result = split("0 dropped before the first marker\n0 FILE main.dat\r\n0 MPD Author: x\r\n"
-                                     " 0 FILE indented\r\n0 file lower\r\n\r\n0 FILE s\\sub.dat\r1 , \"q\"\n0 last");
+                                     " 0 FILE indented\r\n0 file lower\r\n\r\n0 FILE s\\sub.dat\r \t\r1 , \"q\"\n0 last");
     EXPECT_EQ(result.status, SplitResult::Status::Split);
     EXPECT_EQ(out.read("main.dat"), crlf({"0 MPD Author: x", " 0 FILE indented", "0 file lower", ""}));
-    EXPECT_EQ(out.read("s/sub.dat"), crlf({"1 , \"q\"", "0 last"}));
+    EXPECT_EQ(out.read("s/sub.dat"), crlf({" \t", "1 , \"q\"", "0 last"}));
     // Without markers it is no MPD: nothing is created, and the split fails.
     EXPECT_EQ(split("0 plain dat\r\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 a.dat\r\n", "plain.dat").status,
               SplitResult::Status::Failed);
