@@ -212,7 +212,7 @@ ModelWalk::Lines ModelWalk::readLines(InputFile& file, std::size_t index, LineSi
         // Most lines start with their type and a blank, which tells them apart at once: a
         // reference, another model line, or a comment or meta-command. The rest (leading blanks,
         // a type written "01") take the lenient readings.
-        const char type = line.size() >= 2 && isBlank(line[1]) ? line[0] : '\0';
+        const char type = line.find_first_of(" \t") == 1 ? line[0] : '\0';
         if (type == '1') {
             lines.modelLines = true;
             if (kinds == ReferenceKinds::Any || IsSubFileReference(line, kinds)) {

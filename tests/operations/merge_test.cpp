@@ -187,11 +187,12 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     library.write("p/box.dat", "0 Box\r\n");
     dat.write("box.dat", "0 my own box\r\n");
     dat.write("main.dat", crlf({ref("sub.dat"), ref("3001.dat"), ref("gone.dat"), ref("folder.dat"), ref("u.dat"),
-                                ref("Box.DAT")}));
+                                ref("Box.DAT"), ref("folder.mpd")}));
     dat.write("sub.dat", crlf({ref("3001.dat"), ref("gone.dat"), ref("sub.dat"), ref("main.dat"),
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lib.png GLOSSMAP pic.png",
                                "0 !TEXMAP NEXT PLANAR 1 0 0 0 1 0 0 0 1 lost.png"}));
     dat.write("folder.dat/x", "");
+    dat.write("folder.mpd/x", "");
     dat.write("textures/pic.png", "");
     // As a check shows it, the test's folders as DAT/ and LIB/ (the archives' paths as the folder's).
     const auto listing = [&](bool pack) {
@@ -229,7 +230,8 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
                                   "  gone.dat  (referenced by main.dat, sub.dat)\n"
                                   "  lost.png (image)  (referenced by sub.dat)\n"
                                   "Cannot be read:\n"
-                                  "  folder.dat  DAT/folder.dat: Is a directory  (referenced by main.dat)\n");
+                                  "  folder.dat  DAT/folder.dat: Is a directory  (referenced by main.dat)\n"
+                                  "  folder.mpd  DAT/folder.mpd: Is a directory  (referenced by main.dat)\n");
     // Packed, the library's own references are walked too.
     const std::string packed = listing(true);
     EXPECT_NE(packed.find("  s\\3001s01.dat  LIB/parts/s/3001s01.dat  (referenced by 3001.dat)\n"), std::string::npos)
@@ -237,7 +239,7 @@ TEST_P(Merge, CheckListsEveryFileWithItsKindPathAndReferrersAndWritesNothing)
     EXPECT_NE(packed.find("  3001.dat  LIB/parts/3001.dat  (referenced by main.dat, sub.dat, u.dat)\n"),
               std::string::npos);
     EXPECT_TRUE(prompter.calls.empty());
-    EXPECT_EQ(dat.list(), (Names{"box.dat", "folder.dat", "main.dat", "sub.dat", "textures"}));
+    EXPECT_EQ(dat.list(), (Names{"box.dat", "folder.dat", "folder.mpd", "main.dat", "sub.dat", "textures"}));
 }
 
 TEST_P(Merge, AddsTheMpdSuffixWhereMissingAndAsksBeforeReplacing)
@@ -505,6 +507,8 @@ TEST(LibraryArchive, DamagedArchivesFailClearlyAndWriteNothing)
                 continue;
             }
             EXPECT_EQ(result.status, MergeResult::Status::Failed);
+            // The work list names the model, and the file that failed when the walk ran.
+            EXPECT_EQ(result.datFiles, (plainWorks ? Names{"main.dat", "3001.dat"} : Names{"main.dat"}));
             ASSERT_EQ(prompter.failures().size(), 1U) << prompter.transcript();
             EXPECT_TRUE(prompter.failures()[0].text.starts_with(failure)) << prompter.failures()[0].text;
             EXPECT_TRUE(prompter.questions().empty());

@@ -302,7 +302,7 @@ TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
          dat.field() + "house.mpd (referenced by town.ldr): No space left on device."},
         {"a cycle through inner MPDs",
          [&] {
-             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd"), "0 FILE roof.ldr",
+             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd") + " \t", "0 FILE roof.ldr",
                                            "0 the house's roof", ref("3001.dat")}));
          },
          "The model reaches itself: house.mpd -> garage.mpd -> house.mpd (line 2 of " + dat.field() +
