@@ -28,10 +28,7 @@ bool matchesPattern(std::string_view name, std::string_view pattern)
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
-    }
-    return p == pattern.size();
+    return pattern.find_first_not_of('*', p) == std::string_view::npos; // nothing but stars left
 }
 
 bool HiddenFileList::list(const std::string& folder, std::initializer_list<std::string_view> patterns)

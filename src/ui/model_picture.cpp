@@ -34,8 +34,10 @@ void ModelPicture::resizeEvent(QResizeEvent* event)
 
 void ModelPicture::layOut()
 {
-    // The picture above, two lines for the files not found below.
-    const int notFound = 2 * fontMetrics().lineSpacing() + 2;
+    // The picture above, two lines for the files not found below (and the gap between).
+    const int twoLines =
+        m_notFound->fontMetrics().boundingRect(QRect(0, 0, width(), 1000), Qt::TextWordWrap, QStringLiteral("X\nX")).height();
+    const int notFound = twoLines + 2;
     m_picture->setGeometry(0, 0, width(), std::max(1, height() - notFound));
     m_notFound->setGeometry(0, height() - notFound + 2, width(), notFound - 2);
 }
@@ -118,11 +120,11 @@ void ModelPicture::show(unsigned job, const QString& name, RenderResult result)
                                           : QStringLiteral("Not found: ") + missing.join(QStringLiteral(", ")));
     // Threads that have ended are joined now; one still reading its files is left to end.
     std::erase_if(m_workers, [](Worker& worker) {
-        if (!worker.done->load()) {
-            return false;
+        const bool ended = worker.done->load();
+        if (ended) {
+            worker.thread.join();
         }
-        worker.thread.join();
-        return true;
+        return ended;
     });
     emit shown();
 }

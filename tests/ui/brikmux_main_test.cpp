@@ -356,18 +356,23 @@ private slots:
         QCOMPARE(m_dialog.requests[0].initialFolder, defaultFolderField());
         QCOMPARE(m_dialog.requests[0].filters.first(), QString("LDraw models (*.dat *.ldr)"));
 
-        // A dropped .dat or .mpd file is chosen the same way; anything else is refused.
-        auto drag = [&](const QStringList& files) {
+        // A dropped .dat or .mpd file is chosen the same way, wherever it falls (the text boxes take
+        // no text from it); anything else is refused.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto drag = [&](const QStringList& files, const char* over = "DATFileListLbl") {
             QMimeData data;
             QList<QUrl> urls;
             for (const auto& file : files) {
                 urls << QUrl::fromLocalFile(withRoot("@" + file));
             }
             data.setUrls(urls);
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(window.get(), &enter);
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(window.get(), &drop);
+            const QWidget* target = window->findChild<QWidget*>(over);
+            const QPoint at = target->mapTo(window.get(), target->rect().center());
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window->windowHandle(), &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window->windowHandle(), &drop);
             return enter.isAccepted() && drop.isAccepted();
         };
         for (const QStringList& refused :
@@ -376,10 +381,13 @@ private slots:
         }
         QVERIFY(drag({"models/Axle.DAT"}));
         QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Axle.DAT Axle.mpd"));
-        QVERIFY(drag({"mpd/A.MPD"}));
+        QVERIFY(drag({"mpd/A.MPD"}, "MPDFileCombo"));
         QCOMPARE(text(*window, "MPDFileCombo"), QString("A.MPD"));
-        QVERIFY(drag({"models/Town.LDR"}));
-        QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo"), QString("Town.LDR Town.mpd"));
+        const QString author = control<QLineEdit>(*window, "AuthorNameText")->text();
+        QVERIFY(drag({"models/Town.LDR"}, "AuthorNameText"));
+        QCOMPARE(text(*window, "DATFileCombo") + " " + text(*window, "MPDFileCombo") + " " +
+                     control<QLineEdit>(*window, "AuthorNameText")->text(),
+                 QString("Town.LDR Town.mpd ") + author);
         QDir().mkpath(BRIKMUX_SCREENSHOT_DIR);
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_ldr.png"));
     }
@@ -417,8 +425,16 @@ private slots:
         m_dir->write("ldraw/LDConfig.ldr", crlf({"0 !COLOUR Blue CODE 1 VALUE #0055BF EDGE #05131D",
                                                  "0 !COLOUR Red CODE 4 VALUE #C91A09 EDGE #333333"}));
         m_dir->write("models/house.ldr",
-                     crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat"}));
+                     crlf({"1 4 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 gone.dat",
+                           "1 4 0 0 0 1 0 0 0 1 0 0 0 1 a-part-that-is-missing-too.dat",
+                           "1 4 0 0 0 1 0 0 0 1 0 0 0 1 another-one.dat"}));
         m_dir->write("mpd/tower.mpd", crlf({"0 FILE tower.ldr", "1 1 0 0 0 1 0 0 0 1 0 0 0 1 3003.dat"}));
+        {
+            // Nothing drawn yet: a white panel, as the pictures' background.
+            ModelPicture blank;
+            blank.resize(200, 150);
+            QCOMPARE(blank.grab().toImage().pixelColor(100, 50), QColor(Qt::white));
+        }
         auto window = makeWindow();
         auto* panel = window->findChild<ModelPicture*>();
         const QSize narrow = window->size();
@@ -452,7 +468,11 @@ private slots:
         emit dats->activated(house);
         QTRY_VERIFY(!panel->busy());
         QCOMPARE(panel->picture()->accessibleName(), QString("Picture of house.ldr"));
-        QCOMPARE(panel->notFound()->text(), QString("Not found: gone.dat"));
+        const QLabel* missing = panel->notFound();
+        QCOMPARE(missing->text(), QString("Not found: gone.dat, a-part-that-is-missing-too.dat, another-one.dat"));
+        // Every name can be read: wrapped onto the lines below the picture.
+        QVERIFY(missing->wordWrap() ? missing->heightForWidth(missing->width()) <= missing->height()
+                                    : missing->fontMetrics().horizontalAdvance(missing->text()) <= missing->width());
         QCOMPARE(hues(), QString("many red, few blue"));
         QCOMPARE(panel->picture()->pixmap().size(), panel->picture()->contentsRect().size()); // fills its frame
         QVERIFY(window->grab().save(BRIKMUX_SCREENSHOT_DIR "/brikmux_main_picture.png"));

@@ -196,6 +196,10 @@ private slots:
                          qPrintable(label->objectName()));
             }
             QVERIFY(!dialog->windowIcon().isNull());
+            // Its title bar has the close button alone: none to minimize, maximize or ask for help.
+            const Qt::WindowFlags buttons = Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint |
+                                            Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint;
+            QCOMPARE(dialog->windowFlags() & buttons, Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
             for (int i = 0; i < 3; ++i) {
                 QVERIFY(dialog != &locate || locate.findChild<QLabel*>(QString("LocateLbl%1").arg(i)) == locate.label(i));
             }
