@@ -246,6 +246,16 @@ TEST_F(Split, FailuresNeverLeaveAHalfWrittenSection)
     split(crlf({"0 FILE d.dat", "d", "0 FILE e.dat", std::string(300000, 'e')}));
     EXPECT_EQ(failure(), "Cannot read " + dir.field() + "house.mpd after line 3: No space left on device.");
     EXPECT_EQ(out.list(), (Names{"a.dat", "b.dat", "d.dat"}));
+    // A section or an image that cannot take its place stops the split there.
+    for (const std::string name : {"f.dat", "f.png"}) {
+        fileSystem = {};
+        fileSystem.failCommit = 1;
+        const std::string marker = name.ends_with(".dat") ? "0 FILE " : "0 !DATA ";
+        EXPECT_EQ(split(crlf({marker + name, "0 !: QQ", "0 FILE g.dat", "g"})).status, SplitResult::Status::Failed);
+        EXPECT_EQ(failure(), "The section \"" + name + "\" (line 1 of house.mpd) cannot be written to " + out.field() +
+                                 name + ": No space left on device.");
+        EXPECT_EQ(out.list(), (Names{"a.dat", "b.dat", "d.dat"}));
+    }
     SplitMPD("missing.mpd", SplitJob{dir.field(), out.field()}, fileSystem, prompter);
     EXPECT_EQ(failure(), "Cannot read " + dir.field() + "missing.mpd: No such file or directory.");
     out.write("folder.dat/inside", "");

@@ -307,6 +307,14 @@ TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
          },
          "The model reaches itself: house.mpd -> garage.mpd -> house.mpd (line 2 of " + dat.field() +
              "garage.mpd, section garage.ldr)."},
+        {"a cycle inside an inner MPD",
+         [&] {
+             std::string cyclic = house;
+             cyclic.insert(cyclic.find("0 the house's roof"), crlf({ref("house.ldr")}));
+             dat.write("house.mpd", cyclic);
+         },
+         "The model reaches itself: house.mpd -> house/Roof.ldr -> house.mpd (line 1 of " + dat.field() +
+             "house.mpd, section roof.ldr)."},
         {"broken data in an inner MPD",
          [&] {
              dat.write("house.mpd", house + crlf({ref("sign.dat"), "0 FILE sign.dat",
