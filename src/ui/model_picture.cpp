@@ -35,8 +35,9 @@ void ModelPicture::resizeEvent(QResizeEvent* event)
 void ModelPicture::layOut()
 {
     // The picture above, two lines for the files not found below (and the gap between).
-    const int twoLines =
-        m_notFound->fontMetrics().boundingRect(QRect(0, 0, width(), 1000), Qt::TextWordWrap, QStringLiteral("X\nX")).height();
+    const int twoLines = m_notFound->fontMetrics()
+                             .boundingRect(QRect(0, 0, width(), 1000), Qt::TextWordWrap, QStringLiteral("X\nX"))
+                             .height();
     const int notFound = twoLines + 2;
     m_picture->setGeometry(0, 0, width(), std::max(1, height() - notFound));
     m_notFound->setGeometry(0, height() - notFound + 2, width(), notFound - 2);

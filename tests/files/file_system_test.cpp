@@ -79,8 +79,7 @@ TEST(RandomAccessFile, OnDiskOrInMemoryReadsUpToTheEndAndNotPastIt)
             char buffer[8] = {};
             const Status status = file->readAt(offset, buffer, size);
             EXPECT_EQ(status.isOk(), read != nullptr) << offset << "+" << size;
-            EXPECT_EQ(status.isOk() ? std::string(buffer, size) : status.reason(),
-                      read != nullptr ? read : kCutShort)
+            EXPECT_EQ(status.isOk() ? std::string(buffer, size) : status.reason(), read != nullptr ? read : kCutShort)
                 << offset << "+" << size;
         }
     }

@@ -32,8 +32,9 @@ protected:
 
 TEST_F(Split, WritesEverySectionWithoutItsMarker)
 {
-    const SplitResult result = split("0 dropped before the first marker\n0 FILE main.dat\r\n0 MPD Author: x\r\n"
-                                     " 0 FILE indented\r\n0 file lower\r\n\r\n0 FILE s\\sub.dat\r \t\r1 , \"q\"\n0 last");
+    const SplitResult result =
+        split("0 dropped before the first marker\n0 FILE main.dat\r\n0 MPD Author: x\r\n"
+              " 0 FILE indented\r\n0 file lower\r\n\r\n0 FILE s\\sub.dat\r \t\r1 , \"q\"\n0 last");
     EXPECT_EQ(result.status, SplitResult::Status::Split);
     EXPECT_EQ(out.read("main.dat"), crlf({"0 MPD Author: x", " 0 FILE indented", "0 file lower", ""}));
     EXPECT_EQ(out.read("s/sub.dat"), crlf({" \t", "1 , \"q\"", "0 last"}));
@@ -155,7 +156,8 @@ TEST_F(Split, AsksOnceForEachExistingFileAndWritesOnlyTheFirstBlockOfAName)
     out.write("t/old.dat", "old");
     prompter = ScriptedPrompter();
     prompter.answers = {false};
-    const SplitResult again = split(crlf({"0 FILE t/g.dat", "new g", "0 FILE T//G.DAT", "other g", "0 FILE f.dat", "f"}));
+    const SplitResult again =
+        split(crlf({"0 FILE t/g.dat", "new g", "0 FILE T//G.DAT", "other g", "0 FILE f.dat", "f"}));
     ASSERT_EQ(again.status, SplitResult::Status::Split) << prompter.transcript();
     EXPECT_EQ(out.read("t/g.dat"), "new g\r\n");
     EXPECT_EQ(prompter.transcript(), "ask W Output File Exists: The .DAT file: T//G.DAT already exists. Do you wish to "

@@ -205,8 +205,9 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
 {
     const MergeResult result = merge("town.ldr");
     ASSERT_EQ(result.status, MergeResult::Status::Created) << prompter.transcript();
-    EXPECT_EQ(result.datFiles, (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "sign.ldr",
-                                      "Roof.ldr", "door.dat", "garage.mpd", "roof.ldr", "door.dat", "SIGN.LDR", "3001.dat"}));
+    EXPECT_EQ(result.datFiles,
+              (Names{"town.ldr", "house.mpd", "shop.ldr", "street", "tree.ldr", "roof.ldr", "sign.ldr", "Roof.ldr",
+                     "door.dat", "garage.mpd", "roof.ldr", "door.dat", "SIGN.LDR", "3001.dat"}));
     const std::string out = dat.read("out.mpd");
     // Each file's own model under the name it is referenced by, its names rewritten where they
     // were told apart; the garage's roof is the house's.
@@ -232,9 +233,10 @@ TEST_P(Town, InnerMpdsBringTheirBlocksAndNamesThatCollideAreToldApart)
     // A check lists the renamed door with both that reference it, packed as merged.
     for (const bool pack : {false, true}) {
         const CheckResult check = CheckMerge("town.ldr", job("x", pack), fileSystem);
-        EXPECT_NE(checkListing(check.files, check.cycle)
-                      .find("  door.dat as town/door.dat  " + dat.field() + "door.dat  (referenced by tree.ldr, roof.ldr)\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            checkListing(check.files, check.cycle)
+                .find("  door.dat as town/door.dat  " + dat.field() + "door.dat  (referenced by tree.ldr, roof.ldr)\n"),
+            std::string::npos)
             << pack;
     }
 
@@ -302,8 +304,8 @@ TEST_P(Town, BadInnerMpdsFailClearlyAndWriteNothing)
          dat.field() + "house.mpd (referenced by town.ldr): No space left on device."},
         {"a cycle through inner MPDs",
          [&] {
-             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd") + " \t", "0 FILE roof.ldr",
-                                           "0 the house's roof", ref("3001.dat")}));
+             dat.write("garage.mpd", crlf({"0 FILE garage.ldr", ref("roof.ldr"), ref("house.mpd") + " \t",
+                                           "0 FILE roof.ldr", "0 the house's roof", ref("3001.dat")}));
          },
          "The model reaches itself: house.mpd -> garage.mpd -> house.mpd (line 2 of " + dat.field() +
              "garage.mpd, section garage.ldr)."},

@@ -232,12 +232,13 @@ TEST_F(Render, ColoursAreTheLibrarysInheritedDirectAndSeeThrough)
 {
     dat.write("sub.ldr", crlf({at("16", 0, 0, 0)}));
     dat.write("edges.ldr", crlf({at("24", 0, 0, 0)}));
-    const Names model{at("1", -150, 0, 0, "sub.ldr"),  // 16 inside takes the blue it is placed in
-                      at("16", -90, 0, 0),             // 16 at the top: Light Grey
-                      at("0x2FF00FF", -30, 0, 0),      // a direct colour
-                      at("36", 30, 0, 0, "wrap.dat"),  // see-through red before a white cube, drawn once
-                      at("15", 30, 0, 40, "CUBE.DAT"), // any letter case
-                      at("14", 90, 0, 0, "wrap.dat"),  // yellow, whose edge is black's face colour
+    library.write("parts/tinted.dat", crlf({at("0x2FF00FF", 0, 0, 0)}));
+    const Names model{at("1", -150, 0, 0, "sub.ldr"),   // 16 inside takes the blue it is placed in
+                      at("16", -90, 0, 0),              // 16 at the top: Light Grey
+                      at("4", -30, 0, 0, "tinted.dat"), // a direct colour inside a part, kept
+                      at("36", 30, 0, 0, "wrap.dat"),   // see-through red before a white cube, drawn once
+                      at("15", 30, 0, 40, "CUBE.DAT"),  // any letter case
+                      at("14", 90, 0, 0, "wrap.dat"),   // yellow, whose edge is black's face colour
                       at("#00FF00", 150, 0, 0)};
     const RenderResult result = draw(model, RenderOptions{340, 60, {0, 0}, Rgba{0, 0, 0, 255}, 1});
     ASSERT_EQ(result.status, RenderResult::Status::Drawn) << result.failure;

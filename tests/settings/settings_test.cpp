@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QSettings>
 #include <QtGlobal>
+#include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -17,12 +19,20 @@ namespace {
 TEST(SettingsStore, ReturnsStoredTextUnchangedAndDefaultsOtherwise)
 {
     SettingsStore store;
+    const std::filesystem::path config = qgetenv("XDG_CONFIG_HOME").toStdString();
     EXPECT_EQ(store.GetSetting("BrikmuxTest", "Settings", "WindowLeft", -7), "-7");
     for (const std::string value : {"", "C:\\", "@Variant(x)", " a;b=c \"q\" ", "ü/\xc3\xa9"}) {
         ASSERT_TRUE(store.SaveSetting("BrikmuxTest", "Paths", "DATPath", value));
         EXPECT_EQ(store.GetSetting("BrikmuxTest", "Paths", "DATPath", "default"), value);
     }
     EXPECT_EQ(store.GetSetting("BrikmuxTest", "Settings", "DATPath", "other section"), "other section");
+#ifndef _WIN32
+    // A store that cannot be written says so (a file stands where its folder goes).
+    std::FILE* blocker = std::fopen((config / "BrikmuxBlocked").string().c_str(), "w");
+    ASSERT_NE(blocker, nullptr);
+    std::fclose(blocker);
+    EXPECT_FALSE(store.SaveSetting("BrikmuxBlocked", "Paths", "DATPath", "x"));
+#endif
 }
 
 TEST(WindowGeometry, CentringRoundsHalvesToEvenThenTruncatesAndCoordinatesRoundTrip)

@@ -191,8 +191,8 @@ private slots:
                 QVERIFY2(needed <= label->height(), qPrintable(label->objectName()));
                 QVERIFY(label->wordWrap() || label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
                 // And every picture its label.
-                QVERIFY2(label->pixmap().isNull() || (label->pixmap().width() <= label->width() &&
-                                                      label->pixmap().height() <= label->height()),
+                QVERIFY2(label->pixmap().isNull() ||
+                             (label->pixmap().width() <= label->width() && label->pixmap().height() <= label->height()),
                          qPrintable(label->objectName()));
             }
             QVERIFY(!dialog->windowIcon().isNull());
@@ -201,7 +201,8 @@ private slots:
                                             Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint;
             QCOMPARE(dialog->windowFlags() & buttons, Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
             for (int i = 0; i < 3; ++i) {
-                QVERIFY(dialog != &locate || locate.findChild<QLabel*>(QString("LocateLbl%1").arg(i)) == locate.label(i));
+                QVERIFY(dialog != &locate ||
+                        locate.findChild<QLabel*>(QString("LocateLbl%1").arg(i)) == locate.label(i));
             }
             // Outer rectangles, frames included, as the shown windows have them.
             dialog->show();
