@@ -54,8 +54,9 @@ private slots:
         m_prompter = {};
         m_dir = std::make_unique<TempDir>();
         m_root = m_dir->field();
-        for (const char* file : {"library/PARTS/3001.dat", "library/p/box.dat", "dos/LDRAW.EXE", "half/parts/3001.dat",
-                                 "half2/p/box.dat", "half2/models/x.dat", "files/parts", "files/p"}) {
+        for (const char* file :
+             {"library/PARTS/3001.dat", "library/p/box.dat", "library/readme.txt", "dos/LDRAW.EXE",
+              "half/parts/3001.dat", "half2/p/box.dat", "half2/models/x.dat", "files/parts", "files/p"}) {
             m_dir->write(file, "");
         }
         brikmux::testing::writeZip(m_dir->path() / "zipped" / "Complete.ZIP", {{"ldraw/parts/3001.dat", ""}});
@@ -225,6 +226,9 @@ private slots:
         browser.resize(200, 150);
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        // It lists folders only: the library's two, never the file beside them.
+        QVERIFY(browser.setPath(m_root + native("library/")));
+        QTRY_COMPARE(browser.model()->rowCount(browser.currentIndex()), 2);
         QScrollBar& bar = *browser.verticalScrollBar();
         // A range change (rows read in the background) brings the folder back into view, until
         // the user clicks, scrolls or types in the tree.
