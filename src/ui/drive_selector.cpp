@@ -58,7 +58,7 @@ void DriveSelector::setDrive(const std::string& path)
                             sameRoot(std::string_view(path).substr(0, root.size()), root) &&
                             (path.size() == root.size() || root.back() == '/' || root.back() == '\\' ||
                              path[root.size()] == '/' || path[root.size()] == '\\');
-        if (within && (best < 0 || root.size() > bestLength)) {
+        if (within && root.size() > bestLength) { // the longest root that holds the path
             best = static_cast<int>(i);
             bestLength = root.size();
         }
