@@ -367,6 +367,7 @@ private slots:
                 urls << QUrl::fromLocalFile(withRoot("@" + file));
             }
             data.setUrls(urls);
+            data.setText(urls.first().toString()); // as file managers give it: text too
             const QWidget* target = window->findChild<QWidget*>(over);
             const QPoint at = target->mapTo(window.get(), target->rect().center());
             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
