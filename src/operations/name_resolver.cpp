@@ -25,27 +25,6 @@ std::size_t NameResolver::sectionFor(std::string_view name) const
     return block != npos && mpd->blocks()[block].kind == MpdBlock::Kind::Model ? block : npos;
 }
 
-bool NameResolver::datFolderMayHold(std::string_view name)
-{
-    if (name.find_first_of("/\\") != std::string_view::npos) {
-        return true; // in a sub-folder: the resolver tells
-    }
-    if (!m_datFiles) {
-        m_datFiles.emplace();
-        std::vector<DirectoryEntry> entries;
-        if (m_fileSystem.list(m_options.datPath, entries)) {
-            for (const DirectoryEntry& entry : entries) {
-                m_datFiles->insert(foldCase(entry.name));
-            }
-        }
-    }
-    m_folded.assign(name);
-    for (char& c : m_folded) {
-        c = foldCase(c);
-    }
-    return m_datFiles->contains(m_folded);
-}
-
 bool NameResolver::replacesLibraryFile(std::string_view name, std::size_t block, const MpdModel* model)
 {
     std::unique_ptr<InputFile> own;
@@ -53,10 +32,10 @@ bool NameResolver::replacesLibraryFile(std::string_view name, std::size_t block,
         model = model != nullptr ? model : m_mpds.main();
         own = model->open(model->blocks()[block]);
     } else {
-        if (leavesFolder(name) || !datFolderMayHold(name)) {
+        if (leavesFolder(name) || !m_datFolder.mayHold(name)) {
             return false;
         }
-        const ResolvedName resolved = m_datFolder.resolve(m_options.datPath, name);
+        const ResolvedName resolved = m_datFolder.resolve(name);
         // A copy that cannot be read is taken as the user's own: its read then fails aloud.
         if (!resolved.fileExists || !m_fileSystem.openForReading(resolved.path(), own)) {
             return resolved.fileExists;
@@ -301,22 +280,19 @@ bool NameResolver::findInDatFolder(std::string_view name, WalkEntry& entry)
     if (leavesFolder(name)) {
         return false;
     }
-    for (const std::string& relative :
-         {std::string(name), "textures" + std::string(1, kSeparator) + std::string(name)}) {
-        const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, relative);
-        if (resolved.fileExists || resolved.occupant != EntryKind::Missing) {
-            entry.path = resolved.path();
-            entry.embedded = true;
-            entry.kind = WalkEntry::Kind::Custom;
-            if (!resolved.fileExists) {
-                entry.kind = WalkEntry::Kind::Unreadable;
-                entry.reason = whyNotAFile(resolved.occupant);
-                m_table.unreadable(entry.path, entry.reason, m_table.referrerName(entry.referrer));
-            }
-            return true;
-        }
+    const std::optional<ResolvedName> resolved = m_datFolder.image(name);
+    if (!resolved) {
+        return false;
     }
-    return false;
+    entry.path = resolved->path();
+    entry.embedded = true;
+    entry.kind = WalkEntry::Kind::Custom;
+    if (!resolved->fileExists) {
+        entry.kind = WalkEntry::Kind::Unreadable;
+        entry.reason = whyNotAFile(resolved->occupant);
+        m_table.unreadable(entry.path, entry.reason, m_table.referrerName(entry.referrer));
+    }
+    return true;
 }
 
 void NameResolver::locate(std::size_t index)
@@ -336,7 +312,7 @@ void NameResolver::locate(std::size_t index)
         m_table.place(index) = WalkTable::Place::InLibrary;
         return;
     }
-    const ResolvedName resolved = m_datFolder.resolveFresh(m_options.datPath, entry.name);
+    const ResolvedName resolved = m_datFolder.resolveFresh(entry.name);
     if (resolved.fileExists) {
         entry.kind = found;
         entry.path = resolved.path();

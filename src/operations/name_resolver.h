@@ -1,9 +1,9 @@
 #pragma once
 
 #include "files/file_system.h"
-#include "library/case_resolver.h"
 #include "library/library.h"
 #include "library/name_set.h"
+#include "operations/dat_folder.h"
 #include "operations/section_namer.h"
 #include "operations/walk_table.h"
 #include "operations/walked_mpds.h"
@@ -27,7 +27,7 @@ public:
     NameResolver(const WalkOptions& options, FileSystem& fileSystem, Library& library, WalkTable& table,
                  WalkedMpds& mpds, SectionNamer& namer)
         : m_options(options), m_fileSystem(fileSystem), m_library(library), m_table(table), m_mpds(mpds),
-          m_namer(namer), m_datFolder(fileSystem)
+          m_namer(namer), m_datFolder(fileSystem, options.datPath)
     {
     }
 
@@ -67,24 +67,18 @@ private:
     // or a file of the DAT folder whose lines differ from the library file's (line ends aside);
     // block is that section.
     bool replacesLibraryFile(std::string_view name, std::size_t block, const MpdModel* model = nullptr);
-    // False when the DAT folder surely holds no file of that name, letter case aside: its top
-    // level, listed once, has none.
-    bool datFolderMayHold(std::string_view name);
-
     const WalkOptions& m_options;
     FileSystem& m_fileSystem;
     Library& m_library;
     WalkTable& m_table;
     WalkedMpds& m_mpds;
     SectionNamer& m_namer;
-    CaseResolver m_datFolder;
+    DatFolder m_datFolder;
     NameSet m_decided;                                          // plain: every name met so far, as spelt
     std::unordered_map<std::string, std::size_t> m_index;       // an entry's key: its name, or (packing) folded section
     std::unordered_map<std::string, std::string> m_packedNames; // packing: each spelling's section name
     std::unordered_map<std::string, std::size_t> m_images;      // folded image name -> entry
     std::unordered_map<std::string, std::string> m_renamed;     // plain: a name as spelt -> its section's name
-    std::optional<NameSet> m_datFiles;                          // the DAT folder's entries, letter case folded
-    std::string m_folded;                                       // a name asked of them, folded
 };
 
 } // namespace brikmux
