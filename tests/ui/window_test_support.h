@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTimer>
@@ -93,6 +95,44 @@ template <typename T> T* control(const QWidget& window, const char* name)
         qFatal("no control %s", name);
     }
     return found;
+}
+
+// The captions and pictures of parent's labels and buttons that do not fit their control (a
+// wrapping label may take more lines; a button keeps a few pixels of frame); empty when all fit.
+inline QStringList captionsThatDoNotFit(const QWidget& parent)
+{
+    QStringList cut;
+    for (const QLabel* label : parent.findChildren<QLabel*>()) {
+        const QFontMetrics metrics = label->fontMetrics();
+        const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                            : metrics.horizontalAdvance(label->text()) <= label->width() &&
+                                                  metrics.height() <= label->height();
+        const bool pictureFits = label->pixmap().isNull() || (label->pixmap().width() <= label->width() &&
+                                                              label->pixmap().height() <= label->height());
+        if (!fits || !pictureFits) {
+            cut << label->objectName() + ": " + label->text();
+        }
+    }
+    for (const QPushButton* button : parent.findChildren<QPushButton*>()) {
+        if (button->fontMetrics().horizontalAdvance(button->text()) + 6 > button->width()) {
+            cut << button->objectName() + ": " + button->text();
+        }
+    }
+    return cut;
+}
+
+// The parts that reach past bounds or overlap another part, by name; empty when none does.
+inline QStringList partsOutOfPlace(const QList<QWidget*>& parts, const QRect& bounds)
+{
+    QStringList misplaced;
+    for (const QWidget* a : parts) {
+        for (const QWidget* b : parts) {
+            if ((a == b && !bounds.contains(a->geometry())) || (a != b && a->geometry().intersects(b->geometry()))) {
+                misplaced << a->objectName() + " " + b->objectName();
+            }
+        }
+    }
+    return misplaced;
 }
 
 // Hands every modal window that opens while it lives to answer, one at a time, from the event
