@@ -19,11 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::crlf;
-
-std::string ref(const std::string& name)
-{
-    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
-}
+using testing::ref;
 
 class Hostile : public ::testing::Test {
 protected:

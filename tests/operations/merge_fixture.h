@@ -18,14 +18,10 @@ namespace testing::merge {
 
 using testing::crlf;
 using testing::FaultyFileSystem;
+using testing::ref;
 using testing::ScriptedPrompter;
 using testing::TempDir;
 using Names = std::vector<std::string>;
-
-inline std::string ref(const std::string& name)
-{
-    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
-}
 
 inline const std::string kHeader = crlf({"0 MPD Author: Brikmux", "0", "0 This .MPD was compiled using Brikmux",
                                          "0 http://www.brikmux.org/~zelk/Brikmux/Brikmux.html", "0"});

@@ -11,13 +11,9 @@
 namespace brikmux {
 namespace {
 
+using testing::ref;
 using testing::TempDir;
 using Names = std::vector<std::string>;
-
-std::string ref(const std::string& name)
-{
-    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
-}
 
 std::string texmap(const std::string& image)
 {

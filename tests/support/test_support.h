@@ -73,6 +73,12 @@ void zipLibrary(const std::filesystem::path& folder, const std::filesystem::path
 // Lines joined, each ending in CR LF.
 std::string crlf(const std::vector<std::string>& lines);
 
+// A line that places the file name, in the colour of its placement, at the origin.
+inline std::string ref(const std::string& name)
+{
+    return "1 16 0 0 0 1 0 0 0 1 0 0 0 1 " + name;
+}
+
 // A prompter that answers questions from a script and records every call.
 class ScriptedPrompter final : public Prompter {
 public:
