@@ -16,6 +16,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -106,20 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text;
     std::istringstream lines(input);
     auto flush = [&] {
-        const std::string kind = name.substr(0, 2);
-        const std::string rest = name.size() > 2 ? name.substr(2) : std::string();
-        if (kind == "L:") {
-            writeFile(root / "ldraw/parts", rest, text);
-        } else if (kind == "P:") {
-            writeFile(root / "ldraw/p", rest, text);
-        } else if (kind == "U:") {
-            writeFile(root / "ldraw/Unofficial/parts", rest, text);
-        } else if (kind == "T:") {
-            writeFile(root / "ldraw/parts/textures", rest, text);
-        } else if (kind == "A:") {
-            writeFile(root / "ldraw", rest, text);
-        } else if (kind == "V:") {
-            writeFile(root / "ldraw/Unofficial/parts/textures", rest, text);
+        static const std::pair<const char*, const char*> kPlaces[] = {
+            {"L:", "ldraw/parts"},          {"P:", "ldraw/p"}, {"U:", "ldraw/Unofficial/parts"},
+            {"T:", "ldraw/parts/textures"}, {"A:", "ldraw"},   {"V:", "ldraw/Unofficial/parts/textures"}};
+        const auto place = std::find_if(std::begin(kPlaces), std::end(kPlaces),
+                                        [&](const auto& p) { return name.starts_with(p.first); });
+        if (place != std::end(kPlaces)) {
+            writeFile(root / place->second, name.substr(2), text);
         } else {
             writeFile(root / "dat", name, text);
         }
